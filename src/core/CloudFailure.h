@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QHashFunctions>
+
+namespace vorno {
+
+// What went wrong talking to the account; stores map each case to one notice.
+enum class CloudFailure {
+    authentication,
+    unavailable,
+    changed,
+    storage,
+    invalid,
+};
+
+[[nodiscard]] const char *name(CloudFailure failure);
+
+} // namespace vorno

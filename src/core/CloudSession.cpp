@@ -1,0 +1,35 @@
+#include "CloudSession.h"
+
+#include "JsonCoding.h"
+
+namespace vorno {
+
+CloudSession json::Coding<CloudSession>::read(const Reader &json)
+{
+    return {
+        .access_token = json.string("access_token"),
+        .refresh_token = json.string("refresh_token"),
+        .expires_at = json.optionalNumber("expires_at"),
+        .user = json.object<CloudIdentity>("user"),
+    };
+}
+
+void json::Coding<CloudSession>::write(Writer &json, const CloudSession &session)
+{
+    json.set("access_token", session.access_token);
+    json.set("refresh_token", session.refresh_token);
+    json.set("expires_at", session.expires_at);
+    json.set("user", session.user);
+}
+
+CloudSession CloudSession::fromJson(const QByteArray &json)
+{
+    return json::decode<CloudSession>(json);
+}
+
+QByteArray CloudSession::toJson() const
+{
+    return json::encode(*this);
+}
+
+} // namespace vorno

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace vorno {
+
+// One file of a collection and how far its upload and processing have come.
+struct CollectedFile
+{
+    QString id; // lower-case UUID, also the file's source id on the server
+    QString name;
+    qint64 size = 0;
+    QString sha256; // 64 lower-case hexadecimal digits
+    QString contentType;
+    std::optional<QString> objectPath;
+    std::optional<QString> preflight;
+    std::optional<QString> uploadId;
+    std::optional<QUrl> tus; // the resumable upload, kept so an interrupted one resumes
+    QString status;
+    std::optional<QString> failure;
+    std::optional<qint64> completed;
+    std::optional<qint64> total;
+    std::optional<qint64> candidateCount;
+    bool partial = false;
+
+    // The statuses the client writes itself; every other one comes from the server.
+    static inline const QString local = QStringLiteral("local");
+    static inline const QString uploaded = QStringLiteral("uploaded");
+
+    // "ready_for_review", "failed" or "deleted".
+    [[nodiscard]] bool isFinished() const;
+    // "local", or finished: nothing to ask the server about.
+    [[nodiscard]] bool isNeverPolled() const;
+    // The server holds the bytes, so the recovery copy may go.
+    [[nodiscard]] bool mayDropLocalCopy() const;
+
+    [[nodiscard]] static CollectedFile fromJson(const QByteArray &json);
+    [[nodiscard]] QByteArray toJson() const;
+
+    friend bool operator==(const CollectedFile &, const CollectedFile &) = default;
+};
+
+} // namespace vorno

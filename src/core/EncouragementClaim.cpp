@@ -1,0 +1,17 @@
+#include "EncouragementClaim.h"
+
+#include "JsonCoding.h"
+
+namespace vorno {
+
+EncouragementClaim json::Coding<EncouragementClaim>::read(const Reader &json)
+{
+    return {.ownerId = json.optionalString("ownerId"), .message = json.optionalObject<EncouragementNote>("message")};
+}
+
+EncouragementClaim EncouragementClaim::fromJson(const QByteArray &json)
+{
+    return json::decode<EncouragementClaim>(json);
+}
+
+} // namespace vorno

@@ -1,0 +1,68 @@
+#include "FileCollectionBatch.h"
+
+#include "JsonCoding.h"
+#include "Text.h"
+#include "WebUrl.h"
+
+namespace vorno {
+
+std::optional<QUrl> FileCollectionBatch::resultURL(const QString &currentOwner, const std::optional<QString> &sourceID,
+                                                   const QUrl &webOrigin) const
+{
+    if (currentOwner != owner || !Text::isUuid(id))
+        return std::nullopt;
+
+    QUrl url = webOrigin;
+    url.setPath(QStringLiteral("/journey"));
+    if (free) {
+        if (!registered)
+            return std::nullopt;
+        return WebUrl::withQuery(url, {{QStringLiteral("batch"), id}});
+    }
+
+    QStringList sources;
+    for (const CollectedFile &file : files) {
+        if (!file.objectPath || (sourceID && file.id != *sourceID))
+            continue;
+        if (!Text::isUuid(file.id))
+            return std::nullopt;
+        sources.append(file.id);
+    }
+    if (sources.isEmpty() || sources.size() > maximumResultSources)
+        return std::nullopt;
+    return WebUrl::withQuery(url, {{QStringLiteral("source"), sources.join(u',')}});
+}
+
+FileCollectionBatch json::Coding<FileCollectionBatch>::read(const Reader &json)
+{
+    return {
+        .owner = json.string("owner"),
+        .id = json.string("id"),
+        .free = json.boolean("free"),
+        .consentVersion = json.string("consentVersion"),
+        .files = json.objects<CollectedFile>("files"),
+        .registered = json.boolean("registered"),
+    };
+}
+
+void json::Coding<FileCollectionBatch>::write(Writer &json, const FileCollectionBatch &batch)
+{
+    json.set("owner", batch.owner);
+    json.set("id", batch.id);
+    json.set("free", batch.free);
+    json.set("consentVersion", batch.consentVersion);
+    json.set("files", batch.files);
+    json.set("registered", batch.registered);
+}
+
+FileCollectionBatch FileCollectionBatch::fromJson(const QByteArray &json)
+{
+    return json::decode<FileCollectionBatch>(json);
+}
+
+QByteArray FileCollectionBatch::toJson() const
+{
+    return json::encode(*this);
+}
+
+} // namespace vorno

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "BuildConstants.h"
+#include "CollectedFile.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+#include <vector>
+
+namespace vorno {
+
+// One collection of files; its JSON form is the outbox's "batch.json".
+struct FileCollectionBatch
+{
+    static constexpr qsizetype maximumResultSources = 100;
+
+    QString owner;
+    QString id; // lower-case UUID
+    bool free = false;
+    QString consentVersion;
+    std::vector<CollectedFile> files;
+    bool registered = false;
+
+    // Where the results are reviewed on the web, or nothing when `currentOwner`
+    // does not own the batch or there is nothing to show yet.
+    [[nodiscard]] std::optional<QUrl> resultURL(const QString &currentOwner, const std::optional<QString> &sourceID,
+                                                const QUrl &webOrigin = QUrl(QString::fromLatin1(build::webOrigin))) const;
+
+    [[nodiscard]] static FileCollectionBatch fromJson(const QByteArray &json);
+    [[nodiscard]] QByteArray toJson() const;
+
+    friend bool operator==(const FileCollectionBatch &, const FileCollectionBatch &) = default;
+};
+
+} // namespace vorno

@@ -1,0 +1,252 @@
+#include "JsonCoding.h"
+
+#include <limits>
+
+namespace vorno::json {
+
+namespace {
+
+void checkDepth(const QByteArray &bytes)
+{
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : bytes) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            if (++depth > maximumDepth)
+                throw DecodingError("nested too deeply");
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+}
+
+QString toQString(const nlohmann::json &value)
+{
+    const auto &text = value.get_ref<const std::string &>();
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+std::string toStd(const QString &text)
+{
+    return text.toStdString();
+}
+
+} // namespace
+
+nlohmann::json parse(const QByteArray &bytes)
+{
+    checkDepth(bytes);
+    try {
+        return nlohmann::json::parse(bytes.cbegin(), bytes.cend());
+    } catch (const nlohmann::json::exception &) {
+        throw DecodingError("not a JSON document");
+    }
+}
+
+Reader::Reader(const nlohmann::json &value, std::string path) : m_object(value), m_path(std::move(path))
+{
+    if (!m_object.is_object())
+        throw DecodingError((m_path.empty() ? std::string("document") : m_path) + ": not an object");
+}
+
+const nlohmann::json &Reader::required(const char *key) const
+{
+    const nlohmann::json *value = optional(key);
+    if (!value)
+        fail(key, "missing or null");
+    return *value;
+}
+
+const nlohmann::json *Reader::optional(const char *key) const
+{
+    const auto found = m_object.find(key);
+    if (found == m_object.end() || found->is_null())
+        return nullptr;
+    return &*found;
+}
+
+std::string Reader::member(const char *key) const
+{
+    return m_path.empty() ? std::string(key) : m_path + '.' + key;
+}
+
+void Reader::fail(const char *key, const char *problem) const
+{
+    throw DecodingError(member(key) + ": " + problem);
+}
+
+QString Reader::string(const char *key) const
+{
+    const nlohmann::json &value = required(key);
+    if (!value.is_string())
+        fail(key, "not a string");
+    return toQString(value);
+}
+
+std::optional<QString> Reader::optionalString(const char *key) const
+{
+    if (!optional(key))
+        return std::nullopt;
+    return string(key);
+}
+
+bool Reader::boolean(const char *key) const
+{
+    const nlohmann::json &value = required(key);
+    if (!value.is_boolean())
+        fail(key, "not a Boolean");
+    return value.get<bool>();
+}
+
+std::optional<bool> Reader::optionalBoolean(const char *key) const
+{
+    if (!optional(key))
+        return std::nullopt;
+    return boolean(key);
+}
+
+qint64 Reader::integer(const char *key) const
+{
+    const nlohmann::json &value = required(key);
+    if (value.is_number_unsigned()) {
+        const auto number = value.get<std::uint64_t>();
+        if (number > std::uint64_t(std::numeric_limits<qint64>::max()))
+            fail(key, "integer out of range");
+        return qint64(number);
+    }
+    if (!value.is_number_integer())
+        fail(key, "not an integer");
+    return value.get<std::int64_t>();
+}
+
+std::optional<qint64> Reader::optionalInteger(const char *key) const
+{
+    if (!optional(key))
+        return std::nullopt;
+    return integer(key);
+}
+
+double Reader::number(const char *key) const
+{
+    const nlohmann::json &value = required(key);
+    if (!value.is_number())
+        fail(key, "not a number");
+    return value.get<double>();
+}
+
+std::optional<double> Reader::optionalNumber(const char *key) const
+{
+    if (!optional(key))
+        return std::nullopt;
+    return number(key);
+}
+
+QUrl Reader::url(const char *key) const
+{
+    const QUrl url(string(key), QUrl::StrictMode);
+    if (!url.isValid() || url.isEmpty())
+        fail(key, "not a URL");
+    return url;
+}
+
+std::optional<QUrl> Reader::optionalUrl(const char *key) const
+{
+    if (!optional(key))
+        return std::nullopt;
+    return url(key);
+}
+
+QStringList Reader::strings(const char *key) const
+{
+    const nlohmann::json &array = required(key);
+    if (!array.is_array())
+        fail(key, "not an array");
+    QStringList result;
+    result.reserve(qsizetype(array.size()));
+    for (const nlohmann::json &item : array) {
+        if (!item.is_string())
+            fail(key, "holds a value that is not a string");
+        result.append(toQString(item));
+    }
+    return result;
+}
+
+QMap<QString, QString> Reader::stringMap(const char *key) const
+{
+    const nlohmann::json &object = required(key);
+    if (!object.is_object())
+        fail(key, "not an object");
+    QMap<QString, QString> result;
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!it.value().is_string())
+            fail(key, "holds a value that is not a string");
+        result.insert(QString::fromStdString(it.key()), toQString(it.value()));
+    }
+    return result;
+}
+
+void Writer::set(const char *key, const QString &value)
+{
+    m_object[key] = toStd(value);
+}
+
+void Writer::set(const char *key, bool value)
+{
+    m_object[key] = value;
+}
+
+void Writer::set(const char *key, qint64 value)
+{
+    m_object[key] = std::int64_t(value);
+}
+
+void Writer::set(const char *key, double value)
+{
+    m_object[key] = value;
+}
+
+void Writer::set(const char *key, const QUrl &value)
+{
+    m_object[key] = toStd(value.toString(QUrl::FullyEncoded));
+}
+
+void Writer::set(const char *key, const QStringList &value)
+{
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    for (const QString &item : value)
+        array.push_back(toStd(item));
+    m_object[key] = std::move(array);
+}
+
+void Writer::set(const char *key, const QMap<QString, QString> &value)
+{
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (auto it = value.cbegin(); it != value.cend(); ++it)
+        object[toStd(it.key())] = toStd(it.value());
+    m_object[key] = std::move(object);
+}
+
+void Writer::setNull(const char *key)
+{
+    m_object[key] = nullptr;
+}
+
+QByteArray Writer::bytes() const
+{
+    const std::string text = m_object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+} // namespace vorno::json

@@ -1,0 +1,164 @@
+#include "PrivateFiles.h"
+
+#include "FileError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vorno {
+
+namespace {
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) { }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    [[nodiscard]] int get() const { return m_fd; }
+    [[nodiscard]] bool valid() const { return m_fd >= 0; }
+
+    // close() can report a deferred write error, so the writer checks it.
+    [[nodiscard]] int release()
+    {
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result;
+    }
+
+private:
+    int m_fd;
+};
+
+[[noreturn]] void failWithErrno()
+{
+    throw FileError(FileError::Code::io, errno);
+}
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+void writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, std::size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            failWithErrno();
+        }
+        data += written;
+        left -= written;
+    }
+}
+
+} // namespace
+
+void PrivateFiles::ensureDirectory(const QString &path)
+{
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    const QStringList parts = clean.split(u'/', Qt::SkipEmptyParts);
+    QString current;
+    for (const QString &part : parts) {
+        current += u'/' + part;
+        if (::mkdir(native(current).constData(), directoryMode) != 0 && errno != EEXIST)
+            failWithErrno();
+    }
+    const Descriptor directory(::open(native(clean).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!directory.valid())
+        failWithErrno();
+    if (::fchmod(directory.get(), directoryMode) != 0)
+        failWithErrno();
+}
+
+void PrivateFiles::replace(const QString &directory, const QString &fileName, const QByteArray &bytes,
+                           const QString &temporaryName)
+{
+    const Descriptor dir(::open(native(directory).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir.valid())
+        failWithErrno();
+
+    const QByteArray temporary = native(temporaryName);
+    Descriptor file(::openat(dir.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                             fileMode));
+    if (!file.valid())
+        failWithErrno();
+
+    try {
+        // The umask may have narrowed the mode, never widened it; set it exactly
+        // before any byte is written.
+        if (::fchmod(file.get(), fileMode) != 0)
+            failWithErrno();
+        writeAll(file.get(), bytes);
+        if (::fsync(file.get()) != 0)
+            failWithErrno();
+        if (file.release() != 0)
+            failWithErrno();
+        if (::renameat(dir.get(), temporary.constData(), dir.get(), native(fileName).constData()) != 0)
+            throw FileError(FileError::Code::writeUnknown, errno);
+    } catch (...) {
+        ::unlinkat(dir.get(), temporary.constData(), 0);
+        throw;
+    }
+    // Makes the rename itself survive a power loss.
+    if (::fsync(dir.get()) != 0)
+        failWithErrno();
+}
+
+std::optional<QByteArray> PrivateFiles::read(const QString &path, qint64 limit)
+{
+    const QByteArray name = native(path);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) != 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        failWithErrno();
+    }
+    // Non-blocking so that a FIFO swapped in after the check cannot hang us.
+    const Descriptor file(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file.valid())
+        failWithErrno();
+    if (::fstat(file.get(), &status) != 0)
+        failWithErrno();
+    if (!S_ISREG(status.st_mode))
+        throw FileError(FileError::Code::noPermission);
+    if (status.st_size > limit)
+        throw FileError(FileError::Code::tooLarge);
+
+    QByteArray bytes;
+    bytes.resize(qsizetype(status.st_size) + 1);
+    qsizetype filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got = ::read(file.get(), bytes.data() + filled, std::size_t(bytes.size() - filled));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            failWithErrno();
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    // A file that grew while we read it is not the file we measured.
+    if (filled > status.st_size)
+        throw FileError(FileError::Code::corruptFile);
+    bytes.truncate(filled);
+    return bytes;
+}
+
+} // namespace vorno

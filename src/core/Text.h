@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+namespace vorno {
+
+// Text rules shared by the records: what counts as a character, as blank, and
+// how texts are ordered.
+class Text
+{
+public:
+    Text() = delete;
+
+    // User-perceived characters (extended grapheme clusters).
+    [[nodiscard]] static qsizetype characterCount(const QString &text);
+
+    // True when nothing but Unicode white space and line breaks is left.
+    [[nodiscard]] static bool isBlank(QStringView text);
+
+    // Lexicographic by Unicode scalar values of the NFC forms; <0, 0 or >0.
+    [[nodiscard]] static int compareScalars(const QString &a, const QString &b);
+
+    // Lower-case hexadecimal SHA-256.
+    [[nodiscard]] static QString sha256Hex(const QByteArray &bytes);
+
+    // Unpadded URL-safe Base64 (RFC 4648 section 5).
+    [[nodiscard]] static QString base64Url(const QByteArray &bytes);
+
+    // Canonical 8-4-4-4-12 hexadecimal UUID text, in either case.
+    [[nodiscard]] static bool isUuid(QStringView text);
+
+    // A new random UUID in canonical text, upper or lower case.
+    [[nodiscard]] static QString newUuid(bool upperCase);
+};
+
+} // namespace vorno
