@@ -1,0 +1,166 @@
+#include "NotchLayout.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <cmath>
+
+using namespace vorno;
+
+Q_DECLARE_METATYPE(vorno::Rect)
+Q_DECLARE_METATYPE(std::optional<vorno::Rect>)
+
+namespace {
+
+const Rect macScreen {0, 0, 1512, 982};
+const Rect macVisible {0, 0, 1512, 945};
+
+} // namespace
+
+namespace vorno {
+// Lets QCOMPARE print rectangles.
+char *toString(const Rect &r)
+{
+    return QTest::toString(QStringLiteral("(%1, %2, %3 x %4)").arg(r.x).arg(r.y).arg(r.width).arg(r.height));
+}
+} // namespace vorno
+
+class TestNotchLayout : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void workedExample();
+    void withoutCamera_data();
+    void withoutCamera();
+    void sizes_data();
+    void sizes();
+    void cameraNearLeftEdge();
+    void equalityCoversEveryNumber();
+    void framesHangFromTheTopEdge();
+};
+
+void TestNotchLayout::workedExample()
+{
+    const NotchLayout layout = NotchLayout::resolve(macScreen, macVisible, Rect {663, 950, 186, 32});
+    QCOMPARE(layout.compact.frame, (Rect {663, 898, 186, 84}));
+    QCOMPARE(layout.expanded.frame, (Rect {536, 450, 440, 532}));
+    QCOMPARE(layout.hidden.frame, (Rect {663, 950, 186, 32}));
+    QCOMPARE(layout.activation, (Rect {643, 884, 226, 98}));
+    QCOMPARE(layout.canvas, (Rect {512, 426, 488, 556}));
+    for (const PanelGeometry &panel : {layout.compact, layout.expanded, layout.hidden}) {
+        QCOMPARE(panel.cameraWidth, 186.0);
+        QCOMPARE(panel.cameraHeight, 32.0);
+        QVERIFY(panel.hasNotch());
+    }
+    QCOMPARE(NotchLayout::resolve(macScreen, macVisible, Rect {663, 950, 186, 32}), layout);
+}
+
+void TestNotchLayout::withoutCamera_data()
+{
+    QTest::addColumn<std::optional<Rect>>("camera");
+
+    QTest::newRow("none")             << std::optional<Rect>();
+    QTest::newRow("outside screen")   << std::optional(Rect {2000, 950, 186, 32});
+    QTest::newRow("zero width")       << std::optional(Rect {663, 950, 0, 32});
+    QTest::newRow("zero height")      << std::optional(Rect {663, 950, 186, 0});
+    QTest::newRow("touching the top") << std::optional(Rect {663, 982, 186, 32});
+    QTest::newRow("NaN")              << std::optional(Rect {NAN, 950, 186, 32});
+}
+
+void TestNotchLayout::withoutCamera()
+{
+    QFETCH(std::optional<Rect>, camera);
+
+    const NotchLayout layout = NotchLayout::resolve(macScreen, macVisible, camera);
+    QCOMPARE(layout.compact.frame, (Rect {658, 930, 196, 52}));
+    QCOMPARE(layout.expanded.frame, (Rect {536, 482, 440, 500}));
+    QCOMPARE(layout.hidden.frame, (Rect {661, 982, 190, 0}));
+    for (const PanelGeometry &panel : {layout.compact, layout.expanded, layout.hidden})
+        QVERIFY(!panel.hasNotch());
+}
+
+void TestNotchLayout::sizes_data()
+{
+    QTest::addColumn<Rect>("visible");
+    QTest::addColumn<bool>("expanded");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+
+    QTest::newRow("60 high, compact")     << Rect {0, 0, 1512, 60}  << false << 186.0 << 52.0;
+    QTest::newRow("60 high, expanded")    << Rect {0, 0, 1512, 60}  << true  << 440.0 << 52.0;
+    QTest::newRow("471 wide, expanded")   << Rect {0, 0, 471, 945}  << true  << 439.0 << 532.0;
+    QTest::newRow("472 wide, expanded")   << Rect {0, 0, 472, 945}  << true  << 440.0 << 532.0;
+    QTest::newRow("32 wide")              << Rect {0, 0, 32, 945}   << true  << 1.0   << 532.0;
+    QTest::newRow("33 wide")              << Rect {0, 0, 33, 945}   << true  << 1.0   << 532.0;
+    QTest::newRow("34 wide")              << Rect {0, 0, 34, 945}   << true  << 2.0   << 532.0;
+    QTest::newRow("NaN height")           << Rect {0, 0, 1512, NAN} << false << 186.0 << 52.0;
+}
+
+void TestNotchLayout::sizes()
+{
+    QFETCH(Rect, visible);
+    QFETCH(bool, expanded);
+    QFETCH(double, width);
+    QFETCH(double, height);
+
+    const PanelGeometry panel = PanelGeometry::resolve(macScreen, visible, Rect {663, 950, 186, 32}, expanded);
+    QCOMPARE(panel.frame.width, width);
+    QCOMPARE(panel.frame.height, height);
+    QCOMPARE(panel.frame.maxY(), macScreen.maxY());
+}
+
+void TestNotchLayout::cameraNearLeftEdge()
+{
+    const NotchLayout layout = NotchLayout::resolve(macScreen, macVisible, Rect {0, 950, 100, 32});
+    QCOMPARE(layout.compact.frame.x, 16.0);
+    QCOMPARE(layout.expanded.frame.x, 16.0);
+    QCOMPARE(layout.canvas.x, 0.0);
+    // The hidden panel follows the compact one, not the camera.
+    QCOMPARE(layout.hidden.frame.midX(), layout.compact.frame.midX());
+}
+
+void TestNotchLayout::equalityCoversEveryNumber()
+{
+    const NotchLayout base = NotchLayout::resolve(macScreen, macVisible, Rect {663, 950, 186, 32});
+    const auto nudged = [&base](auto member) {
+        NotchLayout copy = base;
+        member(copy) += 0.5;
+        return copy;
+    };
+    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.compact.frame.x; }) != base);
+    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.expanded.cameraHeight; }) != base);
+    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.hidden.frame.height; }) != base);
+    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.activation.width; }) != base);
+    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.canvas.y; }) != base);
+}
+
+void TestNotchLayout::framesHangFromTheTopEdge()
+{
+    // Whatever the screen, every frame hangs from its top edge and the canvas stays on it.
+    QRandomGenerator random(20261206);
+    for (int i = 0; i < 2000; ++i) {
+        const double width = random.bounded(4000.0) + 1;
+        const double height = random.bounded(3000.0) + 1;
+        const Rect screen {random.bounded(8000.0) - 4000, random.bounded(4000.0) - 2000, width, height};
+        const double inset = random.bounded(height);
+        const Rect visible {screen.x + random.bounded(width / 4), screen.y, width - random.bounded(width / 4), height - inset};
+        std::optional<Rect> camera;
+        if (random.bounded(2))
+            camera = Rect {screen.midX() - 90 + random.bounded(200.0) - 100, screen.maxY() - 32, 180, 32 + random.bounded(20.0)};
+
+        const NotchLayout layout = NotchLayout::resolve(screen, visible, camera);
+        for (const PanelGeometry &panel : {layout.compact, layout.expanded, layout.hidden})
+            QCOMPARE(panel.frame.maxY(), screen.maxY());
+        QCOMPARE(layout.canvas.maxY(), screen.maxY());
+        QVERIFY(layout.canvas.minX() >= screen.minX() - 1e-9 || layout.canvas.width >= screen.width);
+        QVERIFY(layout.canvas.maxX() <= screen.maxX() + 1e-9);
+        QVERIFY(layout.canvas.height <= screen.height);
+        QVERIFY(layout.activation.maxY() <= screen.maxY() + 1e-9);
+        QVERIFY(layout.compact.frame.height >= PanelGeometry::headerHeight || visible.height - 32 < PanelGeometry::headerHeight);
+        QCOMPARE(NotchLayout::resolve(screen, visible, camera), layout);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestNotchLayout)
+#include "TestNotchLayout.moc"
