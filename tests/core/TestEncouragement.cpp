@@ -1,0 +1,203 @@
+#include "DecodingError.h"
+#include "EncouragementClaim.h"
+#include "EncouragementState.h"
+#include "InternetDateTime.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+using namespace vorno;
+
+namespace {
+
+const QDateTime now(QDate(2026, 1, 15), QTime(12, 0), QTimeZone::utc());
+
+QDateTime utc(int year, int month, int day, int hour, int minute, int second = 0, int ms = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second, ms), QTimeZone::utc());
+}
+
+} // namespace
+
+class TestEncouragement : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dateTimes_data();
+    void dateTimes();
+    void stateDecoding_data();
+    void stateDecoding();
+    void claimDecoding();
+    void valid_data();
+    void valid();
+    void paused_data();
+    void paused();
+    void quiet_data();
+    void quiet();
+};
+
+void TestEncouragement::dateTimes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDateTime>("instant"); // invalid: refused
+
+    QTest::newRow("Z")                 << u"2026-01-15T12:00:00Z"_qs            << utc(2026, 1, 15, 12, 0);
+    QTest::newRow("milliseconds")      << u"2026-01-15T12:00:00.250Z"_qs        << utc(2026, 1, 15, 12, 0, 0, 250);
+    QTest::newRow("one digit")         << u"2026-01-15T12:00:00.5Z"_qs          << utc(2026, 1, 15, 12, 0, 0, 500);
+    QTest::newRow("microseconds")      << u"2026-01-15T12:00:00.123456Z"_qs     << utc(2026, 1, 15, 12, 0, 0, 123);
+    QTest::newRow("positive offset")   << u"2026-01-15T13:30:00+01:30"_qs       << utc(2026, 1, 15, 12, 0);
+    QTest::newRow("negative offset")   << u"2026-01-15T07:00:00-05:00"_qs       << utc(2026, 1, 15, 12, 0);
+    QTest::newRow("leap day")          << u"2024-02-29T00:00:00Z"_qs            << utc(2024, 2, 29, 0, 0);
+    QTest::newRow("no zone")           << u"2026-01-15T12:00:00"_qs             << QDateTime();
+    QTest::newRow("no seconds")        << u"2026-01-15T12:00Z"_qs               << QDateTime();
+    QTest::newRow("space separator")   << u"2026-01-15 12:00:00Z"_qs            << QDateTime();
+    QTest::newRow("date only")         << u"2026-01-15"_qs                      << QDateTime();
+    QTest::newRow("empty fraction")    << u"2026-01-15T12:00:00.Z"_qs           << QDateTime();
+    QTest::newRow("month 13")          << u"2026-13-15T12:00:00Z"_qs            << QDateTime();
+    QTest::newRow("February 30")       << u"2026-02-30T12:00:00Z"_qs            << QDateTime();
+    QTest::newRow("hour 24")           << u"2026-01-15T24:00:00Z"_qs            << QDateTime();
+    QTest::newRow("offset 24 hours")   << u"2026-01-15T12:00:00+24:00"_qs       << QDateTime();
+    QTest::newRow("offset sans colon") << u"2026-01-15T12:00:00+0100"_qs        << QDateTime();
+    QTest::newRow("trailing junk")     << u"2026-01-15T12:00:00Zx"_qs           << QDateTime();
+    QTest::newRow("Arabic digits")     << u"٢٠٢٦-01-15T12:00:00Z"_qs            << QDateTime();
+    QTest::newRow("empty")             << QString()                             << QDateTime();
+}
+
+void TestEncouragement::dateTimes()
+{
+    QFETCH(QString, text);
+    QFETCH(QDateTime, instant);
+
+    const std::optional<QDateTime> parsed = InternetDateTime::parse(text);
+    QCOMPARE(parsed.has_value(), instant.isValid());
+    if (parsed)
+        QCOMPARE(*parsed, instant);
+    else
+        QVERIFY(InternetDateTime::parseOrDistantPast(text) < utc(1970, 1, 1, 0, 0));
+}
+
+void TestEncouragement::stateDecoding_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("decodes");
+
+    QTest::newRow("complete")         << QByteArray(R"({"ownerId":"o","available":true,"pro":true,"preferences":{"enabled":true,"mac":false,"timezone":"Europe/Berlin","snoozed_until":"2026-01-01T00:00:00Z"}})") << true;
+    QTest::newRow("optional null")    << QByteArray(R"({"ownerId":"o","available":true,"pro":true,"preferences":{"enabled":true,"mac":false,"timezone":null}})") << true;
+    QTest::newRow("no preferences")   << QByteArray(R"({"ownerId":"o","available":true,"pro":true})") << false;
+    QTest::newRow("no mac")           << QByteArray(R"({"ownerId":"o","available":true,"pro":true,"preferences":{"enabled":true}})") << false;
+    QTest::newRow("pro as string")    << QByteArray(R"({"ownerId":"o","available":true,"pro":"yes","preferences":{"enabled":true,"mac":true}})") << false;
+    QTest::newRow("timezone number")  << QByteArray(R"({"ownerId":"o","available":true,"pro":true,"preferences":{"enabled":true,"mac":true,"timezone":1}})") << false;
+}
+
+void TestEncouragement::stateDecoding()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, decodes);
+
+    bool decoded = false;
+    try {
+        const EncouragementState state = EncouragementState::fromJson(json);
+        decoded = true;
+        QCOMPARE(state.ownerId, u"o"_qs);
+    } catch (const DecodingError &) {
+    }
+    QCOMPARE(decoded, decodes);
+}
+
+void TestEncouragement::claimDecoding()
+{
+    QCOMPARE(EncouragementClaim::fromJson("{}"), EncouragementClaim {});
+    QCOMPARE(EncouragementClaim::fromJson(R"({"ownerId":null,"message":null})"), EncouragementClaim {});
+    const EncouragementClaim claim = EncouragementClaim::fromJson(
+        R"({"ownerId":"o","message":{"id":"m","message":"Well done","expiresAt":"2026-01-16T00:00:00Z"}})");
+    QCOMPARE(claim.ownerId, std::optional(u"o"_qs));
+    QVERIFY(claim.message);
+    QCOMPARE(claim.message->message, u"Well done"_qs);
+    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)EncouragementClaim::fromJson(R"({"message":{"id":"m","message":"x"}})"));
+    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)EncouragementClaim::fromJson(R"({"message":"x"})"));
+}
+
+void TestEncouragement::valid_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("expiresAt");
+    QTest::addColumn<bool>("valid");
+
+    const QString later = u"2026-01-15T12:00:01Z"_qs;
+    QTest::newRow("plain")                 << u"Nice work"_qs                   << later                          << true;
+    QTest::newRow("fractional expiry")     << u"Nice work"_qs                   << u"2026-01-15T12:00:00.001Z"_qs << true;
+    QTest::newRow("expires exactly now")   << u"Nice work"_qs                   << u"2026-01-15T12:00:00Z"_qs     << false;
+    QTest::newRow("expired")               << u"Nice work"_qs                   << u"2026-01-15T11:59:59Z"_qs     << false;
+    QTest::newRow("unparsable expiry")     << u"Nice work"_qs                   << u"tomorrow"_qs                 << false;
+    QTest::newRow("empty message")         << QString()                         << later                          << false;
+    QTest::newRow("180 characters")        << QString(180, u'a')                << later                          << true;
+    QTest::newRow("181 characters")        << QString(181, u'a')                << later                          << false;
+    QTest::newRow("180 emoji")             << u"\U0001F44D"_qs.repeated(180)    << later                          << true;
+    QTest::newRow("180 flags")             << u"\U0001F1E9\U0001F1EA"_qs.repeated(180) << later                   << true;
+    QTest::newRow("181 combined")          << u"e\u0301"_qs.repeated(181)       << later                          << false;
+}
+
+void TestEncouragement::valid()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, expiresAt);
+    QFETCH(bool, valid);
+
+    QCOMPARE((EncouragementNote {u"id"_qs, message, expiresAt}.valid(now)), valid);
+}
+
+void TestEncouragement::paused_data()
+{
+    QTest::addColumn<QString>("snoozedUntil"); // null: absent
+    QTest::addColumn<bool>("paused");
+
+    QTest::newRow("absent")       << QString()                        << false;
+    QTest::newRow("past")         << u"2026-01-15T11:00:00Z"_qs       << false;
+    QTest::newRow("future")       << u"2026-01-15T13:00:00Z"_qs       << true;
+    QTest::newRow("future, ms")   << u"2026-01-15T12:00:00.500Z"_qs   << true;
+    QTest::newRow("unparsable")   << u"2999-99-99"_qs                 << false;
+}
+
+void TestEncouragement::paused()
+{
+    QFETCH(QString, snoozedUntil);
+    QFETCH(bool, paused);
+
+    EncouragementState::Preferences preferences;
+    if (!snoozedUntil.isNull())
+        preferences.snoozed_until = snoozedUntil;
+    QCOMPARE(preferences.paused(now), paused);
+}
+
+void TestEncouragement::quiet_data()
+{
+    QTest::addColumn<QString>("zone"); // null: absent
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<bool>("quiet");
+
+    QTest::newRow("Berlin 22:59 in winter") << u"Europe/Berlin"_qs << utc(2026, 1, 15, 21, 59) << true;
+    QTest::newRow("Berlin 21:59 in winter") << u"Europe/Berlin"_qs << utc(2026, 1, 15, 20, 59) << false;
+    QTest::newRow("Berlin 09:00")           << u"Europe/Berlin"_qs << utc(2026, 1, 15, 8, 0)   << false;
+    QTest::newRow("Berlin 08:59")           << u"Europe/Berlin"_qs << utc(2026, 1, 15, 7, 59)  << true;
+    QTest::newRow("Berlin 22:00 in summer") << u"Europe/Berlin"_qs << utc(2026, 7, 15, 20, 0)  << true;
+    QTest::newRow("Tokyo 03:00")            << u"Asia/Tokyo"_qs    << utc(2026, 1, 15, 18, 0)  << true;
+    QTest::newRow("absent")                 << QString()           << utc(2026, 1, 15, 23, 0)  << false;
+    QTest::newRow("unknown zone")           << u"Mars/Olympus"_qs  << utc(2026, 1, 15, 23, 0)  << false;
+    QTest::newRow("empty zone")             << QString(u""_qs)     << utc(2026, 1, 15, 23, 0)  << false;
+}
+
+void TestEncouragement::quiet()
+{
+    QFETCH(QString, zone);
+    QFETCH(QDateTime, at);
+    QFETCH(bool, quiet);
+
+    EncouragementState::Preferences preferences;
+    if (!zone.isNull())
+        preferences.timezone = zone;
+    QCOMPARE(preferences.quiet(at), quiet);
+}
+
+QTEST_GUILESS_MAIN(TestEncouragement)
+#include "TestEncouragement.moc"

@@ -1,0 +1,295 @@
+#include "CloudError.h"
+#include "DecodingError.h"
+#include "FileCollectionBatch.h"
+#include "FileCollectionError.h"
+#include "FileCollectionPolicy.h"
+#include "FileError.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vorno;
+
+namespace {
+
+const QByteArray policyJson = R"({
+    "ownerId": "owner-1", "pro": false, "firstFree": true,
+    "extensions": ["pdf", "txt", "md"],
+    "contentTypes": {"pdf": "application/pdf", "txt": "text/plain"},
+    "maxBytes": 10, "consentVersion": "2026-01",
+    "copy": {"checks": ["I own these files"], "responsibility": "r", "processing": "p", "retention": "k"}
+})";
+
+CollectedFile file(QString id, std::optional<QString> objectPath)
+{
+    CollectedFile record;
+    record.id = std::move(id);
+    record.name = u"a.pdf"_qs;
+    record.size = 1;
+    record.sha256 = QString(64, u'0');
+    record.contentType = u"application/pdf"_qs;
+    record.status = CollectedFile::uploaded;
+    record.objectPath = std::move(objectPath);
+    return record;
+}
+
+QString uuid(int n)
+{
+    return QStringLiteral("00000000-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0'));
+}
+
+QJsonObject removing(QJsonObject object, const QString &path)
+{
+    const qsizetype dot = path.indexOf(u'.');
+    if (dot < 0) {
+        object.remove(path);
+        return object;
+    }
+    const QString head = path.left(dot);
+    object[head] = removing(object.value(head).toObject(), path.mid(dot + 1));
+    return object;
+}
+
+} // namespace
+
+class TestFileCollection : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void policyDecodes();
+    void policyRequiresEveryKey_data();
+    void policyRequiresEveryKey();
+    void fileOptionalMembers();
+    void batchRoundTrip();
+    void statusGroups_data();
+    void statusGroups();
+    void candidate_data();
+    void candidate();
+    void candidateRefusesWhatItCannotRead();
+    void resultURL_data();
+    void resultURL();
+};
+
+void TestFileCollection::policyDecodes()
+{
+    const FileCollectionPolicy policy = FileCollectionPolicy::fromJson(policyJson);
+    QCOMPARE(policy.ownerId, u"owner-1"_qs);
+    QVERIFY(!policy.pro && policy.firstFree);
+    QCOMPARE(policy.extensions, (QStringList {u"pdf"_qs, u"txt"_qs, u"md"_qs}));
+    QCOMPARE(policy.contentTypes.value(u"txt"_qs), u"text/plain"_qs);
+    QCOMPARE(policy.maxBytes, 10);
+    QCOMPARE(policy.copy.checks, QStringList {u"I own these files"_qs});
+    QCOMPARE(FileCollectionPolicy::fromJson(policy.toJson()), policy);
+}
+
+void TestFileCollection::policyRequiresEveryKey_data()
+{
+    QTest::addColumn<QString>("missing");
+    for (const char *key : {"ownerId", "pro", "firstFree", "extensions", "contentTypes", "maxBytes", "consentVersion",
+                            "copy", "copy.checks", "copy.responsibility", "copy.processing", "copy.retention"})
+        QTest::newRow(key) << QString::fromLatin1(key);
+}
+
+void TestFileCollection::policyRequiresEveryKey()
+{
+    QFETCH(QString, missing);
+    const QJsonObject complete = QJsonDocument::fromJson(policyJson).object();
+    QVERIFY(!complete.isEmpty());
+    const QByteArray json = QJsonDocument(removing(complete, missing)).toJson();
+    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)FileCollectionPolicy::fromJson(json));
+}
+
+void TestFileCollection::fileOptionalMembers()
+{
+    const CollectedFile bare = file(uuid(1), std::nullopt);
+    const QJsonObject json = QJsonDocument::fromJson(bare.toJson()).object();
+    for (const char *absent : {"objectPath", "tus", "preflight", "uploadId", "failure", "completed", "total", "candidateCount"})
+        QVERIFY2(!json.contains(QLatin1StringView(absent)), absent);
+    QCOMPARE(CollectedFile::fromJson(bare.toJson()), bare);
+
+    CollectedFile full = bare;
+    full.objectPath = u"owner-1/x.pdf"_qs;
+    full.tus = QUrl(u"https://p.storage.supabase.co/storage/v1/upload/resumable/abc"_qs);
+    full.completed = 2;
+    full.total = 5;
+    full.partial = true;
+    QCOMPARE(CollectedFile::fromJson(full.toJson()), full);
+
+    QJsonObject badTus = json;
+    badTus[u"tus"] = u"http://[broken"_qs;
+    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)CollectedFile::fromJson(QJsonDocument(badTus).toJson()));
+    QJsonObject noPartial = json;
+    noPartial.remove(u"partial");
+    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)CollectedFile::fromJson(QJsonDocument(noPartial).toJson()));
+}
+
+void TestFileCollection::batchRoundTrip()
+{
+    FileCollectionBatch batch {u"owner-1"_qs, uuid(9), true, u"2026-01"_qs, {file(uuid(1), std::nullopt), file(uuid(2), u"p"_qs)}, false};
+    QCOMPARE(FileCollectionBatch::fromJson(batch.toJson()), batch);
+    const QByteArray json = batch.toJson();
+    QVERIFY(json.indexOf(uuid(1).toLatin1()) < json.indexOf(uuid(2).toLatin1()));
+
+    QByteArray broken = json;
+    broken.replace("\"registered\":false", "\"registered\":0");
+    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)FileCollectionBatch::fromJson(broken));
+}
+
+void TestFileCollection::statusGroups_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("finished");
+    QTest::addColumn<bool>("neverPolled");
+    QTest::addColumn<bool>("dropCopy");
+
+    QTest::newRow("local")            << u"local"_qs            << false << true  << false;
+    QTest::newRow("uploaded")         << u"uploaded"_qs         << false << false << true;
+    QTest::newRow("queued")           << u"queued"_qs           << false << false << true;
+    QTest::newRow("parsing")          << u"parsing"_qs          << false << false << true;
+    QTest::newRow("extracting")       << u"extracting"_qs       << false << false << true;
+    QTest::newRow("ready_for_review") << u"ready_for_review"_qs << true  << true  << true;
+    QTest::newRow("failed")           << u"failed"_qs           << true  << true  << true;
+    QTest::newRow("deleted")          << u"deleted"_qs          << true  << true  << false;
+    QTest::newRow("unknown")          << u"archived"_qs         << false << false << false;
+}
+
+void TestFileCollection::statusGroups()
+{
+    QFETCH(QString, status);
+    QFETCH(bool, finished);
+    QFETCH(bool, neverPolled);
+    QFETCH(bool, dropCopy);
+
+    CollectedFile record = file(uuid(1), std::nullopt);
+    record.status = status;
+    QCOMPARE(record.isFinished(), finished);
+    QCOMPARE(record.isNeverPolled(), neverPolled);
+    QCOMPARE(record.mayDropLocalCopy(), dropCopy);
+}
+
+void TestFileCollection::candidate_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("outcome"); // a content type, or the failure
+
+    QTest::newRow("one byte")           << u"a.txt"_qs      << QByteArray("x")          << u"text/plain"_qs;
+    QTest::newRow("exactly maxBytes")   << u"a.pdf"_qs      << QByteArray(10, 'x')      << u"application/pdf"_qs;
+    QTest::newRow("upper-case suffix")  << u"A.PDF"_qs      << QByteArray("%PDF")       << u"application/pdf"_qs;
+    QTest::newRow("empty")              << u"a.txt"_qs      << QByteArray("")           << u"invalid_file"_qs;
+    QTest::newRow("maxBytes + 1")       << u"a.txt"_qs      << QByteArray(11, 'x')      << u"invalid_file"_qs;
+    QTest::newRow("unlisted extension") << u"a.exe"_qs      << QByteArray("x")          << u"invalid_file"_qs;
+    QTest::newRow("no extension")       << u"README"_qs     << QByteArray("x")          << u"invalid_file"_qs;
+    QTest::newRow("dot only")           << u"a."_qs         << QByteArray("x")          << u"invalid_file"_qs;
+    QTest::newRow("no content type")    << u"notes.md"_qs   << QByteArray("# x")        << u"invalid"_qs;
+}
+
+void TestFileCollection::candidate()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, outcome);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
+    out.close();
+
+    const FileCollectionPolicy policy = FileCollectionPolicy::fromJson(policyJson);
+    try {
+        const FileCandidate candidate = policy.candidate(path);
+        QCOMPARE(candidate.file.contentType, outcome);
+        QCOMPARE(candidate.bytes, content);
+        QCOMPARE(candidate.file.name, name);
+        QCOMPARE(candidate.file.size, content.size());
+        QCOMPARE(candidate.file.sha256,
+                 QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex()));
+        QCOMPARE(candidate.file.status, u"local"_qs);
+        QVERIFY(!candidate.file.partial && !candidate.file.objectPath && !candidate.file.tus);
+        QCOMPARE(candidate.file.id, candidate.file.id.toLower());
+        QCOMPARE(candidate.file.id.size(), 36);
+    } catch (const FileCollectionError &error) {
+        QCOMPARE(error.failure(), FileCollectionFailure::server(outcome));
+    } catch (const CloudError &error) {
+        QCOMPARE(u"invalid"_qs, outcome);
+        QCOMPARE(error.failure(), CloudFailure::invalid);
+    }
+}
+
+void TestFileCollection::candidateRefusesWhatItCannotRead()
+{
+    const FileCollectionPolicy policy = FileCollectionPolicy::fromJson(policyJson);
+    QTemporaryDir dir;
+    // A file that vanished after staging has no size.
+    try {
+        (void)policy.candidate(dir.filePath(u"gone.txt"_qs));
+        QFAIL("accepted a missing file");
+    } catch (const FileCollectionError &error) {
+        QCOMPARE(error.failure(), FileCollectionFailure::server(u"invalid_file"_qs));
+    }
+    // A link swapped in after staging is not followed.
+    QFile target(dir.filePath(u"target.txt"_qs));
+    QVERIFY(target.open(QIODevice::WriteOnly) && target.write("abc") == 3);
+    target.close();
+    QVERIFY(QFile::link(target.fileName(), dir.filePath(u"link.txt"_qs)));
+    QVERIFY_THROWS_EXCEPTION(FileError, (void)policy.candidate(dir.filePath(u"link.txt"_qs)));
+}
+
+void TestFileCollection::resultURL_data()
+{
+    QTest::addColumn<bool>("free");
+    QTest::addColumn<bool>("registered");
+    QTest::addColumn<int>("uploadedFiles");
+    QTest::addColumn<QString>("owner");
+    QTest::addColumn<QString>("source");   // null: none
+    QTest::addColumn<QString>("expected"); // null: no address
+
+    const QString origin = u"https://vorno.example/journey"_qs;
+    QTest::newRow("paid, one file")           << false << false << 1   << u"owner-1"_qs << QString() << origin + u"?source="_qs + uuid(0);
+    QTest::newRow("paid, two files")          << false << false << 2   << u"owner-1"_qs << QString() << origin + u"?source="_qs + uuid(0) + u"%2C"_qs + uuid(1);
+    QTest::newRow("paid, 100 files")          << false << false << 100 << u"owner-1"_qs << QString() << u"100"_qs;
+    QTest::newRow("paid, 101 files")          << false << false << 101 << u"owner-1"_qs << QString() << QString();
+    QTest::newRow("paid, 101 files, one")     << false << false << 101 << u"owner-1"_qs << uuid(50)  << origin + u"?source="_qs + uuid(50);
+    QTest::newRow("paid, unknown source")     << false << false << 3   << u"owner-1"_qs << uuid(77)  << QString();
+    QTest::newRow("paid, nothing uploaded")   << false << false << 0   << u"owner-1"_qs << QString() << QString();
+    QTest::newRow("other owner")              << false << true  << 3   << u"owner-2"_qs << QString() << QString();
+    QTest::newRow("free, registered")         << true  << true  << 0   << u"owner-1"_qs << QString() << origin + u"?batch="_qs + uuid(999);
+    QTest::newRow("free, not registered")     << true  << false << 3   << u"owner-1"_qs << QString() << QString();
+    QTest::newRow("free, other owner")        << true  << true  << 3   << u"owner-2"_qs << QString() << QString();
+}
+
+void TestFileCollection::resultURL()
+{
+    QFETCH(bool, free);
+    QFETCH(bool, registered);
+    QFETCH(int, uploadedFiles);
+    QFETCH(QString, owner);
+    QFETCH(QString, source);
+    QFETCH(QString, expected);
+
+    FileCollectionBatch batch {u"owner-1"_qs, uuid(999), free, u"v"_qs, {}, registered};
+    batch.files.push_back(file(uuid(500), std::nullopt)); // not uploaded: never listed
+    for (int i = 0; i < uploadedFiles; ++i)
+        batch.files.push_back(file(uuid(i), u"owner-1/"_qs + uuid(i)));
+    const std::optional<QString> sourceID = source.isNull() ? std::nullopt : std::optional(source);
+
+    const std::optional<QUrl> url = batch.resultURL(owner, sourceID, QUrl(u"https://vorno.example"_qs));
+    if (expected.isNull()) {
+        QCOMPARE(url, std::nullopt);
+    } else if (expected == u"100"_qs) {
+        QVERIFY(url);
+        QCOMPARE(url->query(QUrl::FullyDecoded).split(u',').size(), 100);
+    } else {
+        QVERIFY(url);
+        QCOMPARE(url->toString(QUrl::FullyEncoded), expected);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestFileCollection)
+#include "TestFileCollection.moc"
