@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <array>
 
 namespace vorno {
@@ -31,30 +32,48 @@ QString NativeLogin::challenge() const
     return Text::base64Url(QCryptographicHash::hash(m_verifier.toUtf8(), QCryptographicHash::Sha256));
 }
 
-QString NativeLogin::code(QStringView url, const QString &scheme) const
+namespace {
+
+// The query items of a callback for `state`, or nothing when the URL is not one.
+std::optional<QList<RawUrl::QueryItem>> callbackItems(QStringView url, const QString &state, const QString &scheme)
 {
     const std::optional<RawUrl> parsed = RawUrl::parse(url);
     if (!parsed || parsed->scheme != scheme || parsed->host != QStringView(u"auth") || parsed->path != u"/callback")
+        return std::nullopt;
+    QList<RawUrl::QueryItem> items = parsed->queryItems();
+    const auto states = std::count_if(items.cbegin(), items.cend(), [](const auto &item) { return item.name == u"state"; });
+    const auto match = std::find_if(items.cbegin(), items.cend(), [](const auto &item) { return item.name == u"state"; });
+    if (states != 1 || match->value != state)
+        return std::nullopt;
+    return items;
+}
+
+} // namespace
+
+bool NativeLogin::isCallback(QStringView url, const QString &state, const QString &scheme)
+{
+    return callbackItems(url, state, scheme).has_value();
+}
+
+QString NativeLogin::code(QStringView url, const QString &scheme) const
+{
+    const std::optional<QList<RawUrl::QueryItem>> items = callbackItems(url, m_state, scheme);
+    if (!items)
         throw CloudError(CloudFailure::authentication);
 
-    const QList<RawUrl::QueryItem> items = parsed->queryItems();
-    const auto named = [&items](QStringView name) {
-        QList<RawUrl::QueryItem> found;
-        for (const RawUrl::QueryItem &item : items) {
-            if (item.name == name)
-                found.append(item);
+    std::optional<QString> code;
+    int codes = 0;
+    for (const RawUrl::QueryItem &item : *items) {
+        if (item.name == u"error")
+            throw CloudError(CloudFailure::authentication);
+        if (item.name == u"code") {
+            ++codes;
+            code = item.value;
         }
-        return found;
-    };
-
-    const QList<RawUrl::QueryItem> states = named(u"state");
-    const QList<RawUrl::QueryItem> codes = named(u"code");
-    const bool stateMatches = states.size() == 1 && states.first().value == m_state;
-    const bool codeAcceptable = codes.size() == 1 && codes.first().value && !codes.first().value->isEmpty()
-        && Text::characterCount(*codes.first().value) <= maximumCodeLength;
-    if (!stateMatches || !codeAcceptable || !named(u"error").isEmpty())
+    }
+    if (codes != 1 || !code || code->isEmpty() || Text::characterCount(*code) > maximumCodeLength)
         throw CloudError(CloudFailure::authentication);
-    return *codes.first().value;
+    return *code;
 }
 
 } // namespace vorno

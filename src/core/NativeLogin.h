@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 namespace vorno {
 
 // The one-time secrets of a browser sign-in: a PKCE (S256) verifier and an
@@ -26,6 +28,10 @@ public:
     // The authorization code of a callback made for this pair, given as the raw
     // URL text. Throws CloudError(authentication) for any other URL.
     [[nodiscard]] QString code(QStringView url, const QString &scheme = QString::fromLatin1(build::appIdentifier)) const;
+
+    // Whether `url` is "<scheme>://auth/callback?…" with exactly one "state"
+    // item equal to `state`, compared character by character.
+    [[nodiscard]] static bool isCallback(QStringView url, const QString &state, const QString &scheme);
 
     friend bool operator==(const NativeLogin &, const NativeLogin &) = default;
 

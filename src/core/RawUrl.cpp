@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace vorno {
 
 namespace {
@@ -56,20 +58,36 @@ std::optional<QString> percentDecoded(QStringView text)
 
 std::optional<RawUrl> RawUrl::parse(QStringView text)
 {
+    std::optional<RawUrl> url = parseReference(text);
+    if (url && url->scheme.isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+std::optional<RawUrl> RawUrl::parseReference(QStringView text)
+{
     if (!hasValidEscapes(text))
         return std::nullopt;
 
-    const qsizetype colon = text.indexOf(u':');
-    if (colon <= 0 || !isAlpha(text[0]))
-        return std::nullopt;
-    for (const QChar c : text.first(colon)) {
-        if (!isAlpha(c) && !isDigit(c) && c != u'+' && c != u'-' && c != u'.')
-            return std::nullopt;
-    }
-
     RawUrl url;
-    url.scheme = text.first(colon).toString();
-    QStringView rest = text.sliced(colon + 1);
+    QStringView rest = text;
+    // A scheme is letters, digits, "+", "-" and "." before the first ":", and
+    // only counts when that ":" comes before any "/", "?" or "#".
+    const qsizetype colon = text.indexOf(u':');
+    const auto firstDelimiter = std::find_if(text.begin(), text.end(), [](QChar c) {
+        return c == u'/' || c == u'?' || c == u'#';
+    });
+    const qsizetype delimiter = firstDelimiter == text.end() ? -1 : firstDelimiter - text.begin();
+    if (colon >= 0 && (delimiter < 0 || colon < delimiter)) {
+        if (colon == 0 || !isAlpha(text[0]))
+            return std::nullopt;
+        for (const QChar c : text.first(colon)) {
+            if (!isAlpha(c) && !isDigit(c) && c != u'+' && c != u'-' && c != u'.')
+                return std::nullopt;
+        }
+        url.scheme = text.first(colon).toString();
+        rest = text.sliced(colon + 1);
+    }
 
     const qsizetype hash = rest.indexOf(u'#');
     if (hash >= 0) {
@@ -87,8 +105,10 @@ std::optional<RawUrl> RawUrl::parse(QStringView text)
         QStringView authority = slash >= 0 ? rest.first(slash) : rest;
         rest = slash >= 0 ? rest.sliced(slash) : QStringView();
         const qsizetype at = authority.lastIndexOf(u'@');
-        if (at >= 0)
+        if (at >= 0) {
+            url.userInfo = authority.first(at).toString();
             authority = authority.sliced(at + 1);
+        }
         if (!authority.startsWith(u'[')) {
             const qsizetype portColon = authority.lastIndexOf(u':');
             if (portColon >= 0) {

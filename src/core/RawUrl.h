@@ -21,13 +21,16 @@ struct RawUrl
         friend bool operator==(const QueryItem &, const QueryItem &) = default;
     };
 
-    QString scheme;
-    std::optional<QString> host; // present when the URL has an authority
+    QString scheme;                  // empty for a relative reference
+    std::optional<QString> userInfo; // the part before "@" in the authority
+    std::optional<QString> host;     // present when the reference has an authority
     QString path;                // still percent-encoded
     std::optional<QString> query;
     std::optional<QString> fragment;
 
     [[nodiscard]] static std::optional<RawUrl> parse(QStringView text);
+    // Like parse(), but also accepts relative references such as "/a/b?c".
+    [[nodiscard]] static std::optional<RawUrl> parseReference(QStringView text);
 
     // The query as name/value items in order; none without a query.
     [[nodiscard]] QList<QueryItem> queryItems() const;
