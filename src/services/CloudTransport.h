@@ -1,0 +1,36 @@
+#pragma once
+
+#include "CloudSession.h"
+#include "EncouragementClaim.h"
+#include "EncouragementState.h"
+#include "PendingWork.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <QCoro/QCoroTask>
+
+#include <optional>
+
+namespace vorno {
+
+// The cloud operations the stores call. Failures are CloudError; transport and
+// decoding errors pass through as their own types.
+class CloudTransport
+{
+public:
+    virtual ~CloudTransport() = default;
+
+    [[nodiscard]] virtual QCoro::Task<CloudSession> exchange(QString code, QString verifier) = 0;
+    [[nodiscard]] virtual QCoro::Task<CloudSession> refresh(CloudSession session) = 0;
+    [[nodiscard]] virtual QCoro::Task<QString> owner(CloudSession session) = 0;
+    [[nodiscard]] virtual QCoro::Task<> save(PendingWork pending, CloudSession session) = 0;
+    [[nodiscard]] virtual QCoro::Task<> revoke(CloudSession session) = 0;
+    [[nodiscard]] virtual QCoro::Task<EncouragementState> encouragement(CloudSession session) = 0;
+    [[nodiscard]] virtual QCoro::Task<EncouragementClaim> claimEncouragement(CloudSession session) = 0;
+    // Throws FileCollectionError for answers outside 200-299 (but 401).
+    [[nodiscard]] virtual QCoro::Task<QByteArray> fileRequest(QString path, QString method, std::optional<QByteArray> body,
+                                                              CloudSession session) = 0;
+};
+
+} // namespace vorno

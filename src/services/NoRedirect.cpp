@@ -1,0 +1,112 @@
+#include "NoRedirect.h"
+
+#include "TransportError.h"
+
+#include <QCoro/QCoroSignal>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QSslConfiguration>
+
+namespace vorno {
+
+namespace {
+
+// Refuses every cookie in both directions.
+class NoCookies : public QNetworkCookieJar
+{
+public:
+    using QNetworkCookieJar::QNetworkCookieJar;
+
+    QList<QNetworkCookie> cookiesForUrl(const QUrl &) const override { return {}; }
+    bool setCookiesFromUrl(const QList<QNetworkCookie> &, const QUrl &) override { return false; }
+};
+
+} // namespace
+
+QByteArray NoRedirect::Answer::header(const QByteArray &name) const
+{
+    for (const auto &[key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+NoRedirect::NoRedirect(QList<QSslCertificate> extraAuthorities, QObject *parent)
+    : QNetworkAccessManager(parent), m_authorities(std::move(extraAuthorities))
+{
+    setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    setCookieJar(new NoCookies(this));
+    setCache(nullptr);
+}
+
+QNetworkReply *NoRedirect::createRequest(Operation operation, const QNetworkRequest &original, QIODevice *outgoingData)
+{
+    // Enforced here, for every request, so no caller can forget one.
+    QNetworkRequest request = original;
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
+    if (!m_authorities.isEmpty()) {
+        QSslConfiguration tls = request.sslConfiguration();
+        tls.addCaCertificates(m_authorities);
+        request.setSslConfiguration(tls);
+    }
+    return QNetworkAccessManager::createRequest(operation, request, outgoingData);
+}
+
+QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteArray method,
+                                                 std::optional<QByteArray> body, std::chrono::milliseconds timeout,
+                                                 qint64 answerLimit)
+{
+    request.setTransferTimeout(int(timeout.count()));
+    QNetworkReply *const started = body ? sendCustomRequest(request, method, *body) : sendCustomRequest(request, method);
+    const QPointer<QNetworkReply> reply(started);
+
+    static constexpr char overLimit[] = "vorno_overLimit";
+    QObject::connect(started, &QNetworkReply::downloadProgress, started, [started, answerLimit](qint64 received, qint64 total) {
+        if (received > answerLimit || total > answerLimit) {
+            started->setProperty(overLimit, true);
+            started->abort();
+        }
+    });
+
+    if (!started->isFinished())
+        co_await qCoro(started, &QNetworkReply::finished);
+    if (!reply)
+        throw TransportError(TransportError::Kind::cancelled);
+    reply->deleteLater();
+
+    if (reply->property(overLimit).toBool())
+        throw TransportError(TransportError::Kind::tooLarge);
+
+    // Errors below 200 are the connection's own (refused, reset, time-out, TLS,
+    // proxy): whatever status arrived before, the answer is not whole.
+    const QNetworkReply::NetworkError error = reply->error();
+    if (error == QNetworkReply::TimeoutError || error == QNetworkReply::OperationCanceledError) {
+        // The transfer time-out aborts the reply itself; the only abort of ours
+        // is for the size limit, handled above.
+        throw TransportError(TransportError::Kind::timeout, error);
+    }
+    if (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
+        throw TransportError(TransportError::Kind::network, error);
+
+    Answer answer;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        co_return answer; // finished, but not over HTTP
+    answer.status = status.toInt();
+    answer.headers = reply->rawHeaderPairs();
+    answer.body = reply->readAll();
+    if (answer.body.size() > answerLimit)
+        throw TransportError(TransportError::Kind::tooLarge);
+    co_return answer;
+}
+
+} // namespace vorno

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QSslCertificate>
+
+#include <QCoro/QCoroTask>
+
+#include <chrono>
+#include <optional>
+
+class QNetworkRequest;
+
+namespace vorno {
+
+// The one way this application speaks HTTP: an ephemeral session that never
+// follows a redirect (a 3xx is the answer), never stores or sends a cookie and
+// never caches, with a per-request time-out that is told apart from a
+// cancellation.
+class NoRedirect : public QNetworkAccessManager
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 defaultAnswerLimit = 8 * 1024 * 1024;
+
+    struct Answer
+    {
+        int status = 0; // 0: not an HTTP answer
+        QByteArray body;
+        QList<std::pair<QByteArray, QByteArray>> headers;
+
+        [[nodiscard]] QByteArray header(const QByteArray &name) const; // case-insensitive
+    };
+
+    // `extraAuthorities` are trusted in addition to the system's CA store; only
+    // tests pass any.
+    explicit NoRedirect(QList<QSslCertificate> extraAuthorities = {}, QObject *parent = nullptr);
+
+    // Sends one request and waits for the whole answer. Throws TransportError
+    // when no HTTP answer arrives (including a time-out) or when the body grows
+    // past `answerLimit`.
+    [[nodiscard]] QCoro::Task<Answer> send(QNetworkRequest request, QByteArray method, std::optional<QByteArray> body,
+                                           std::chrono::milliseconds timeout, qint64 answerLimit = defaultAnswerLimit);
+
+protected:
+    QNetworkReply *createRequest(Operation operation, const QNetworkRequest &request, QIODevice *outgoingData) override;
+
+private:
+    QList<QSslCertificate> m_authorities;
+};
+
+} // namespace vorno
