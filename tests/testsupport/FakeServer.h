@@ -68,3 +68,4 @@ private:
     Handler m_handler;
     QList<Request> m_requests;
 };
+Q_DECLARE_METATYPE(FakeServer::Reply)
