@@ -183,6 +183,18 @@ QStringList Reader::strings(const char *key) const
     return result;
 }
 
+QByteArray Reader::base64(const char *key) const
+{
+    const QByteArray text = string(key).toLatin1();
+    if (text.size() % 4 != 0)
+        fail(key, "not padded Base64");
+    const QByteArray::FromBase64Result decoded =
+        QByteArray::fromBase64Encoding(text, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        fail(key, "not Base64");
+    return decoded.decoded;
+}
+
 QMap<QString, QString> Reader::stringMap(const char *key) const
 {
     const nlohmann::json &object = required(key);
@@ -241,6 +253,11 @@ void Writer::set(const char *key, const QMap<QString, QString> &value)
 void Writer::setNull(const char *key)
 {
     m_object[key] = nullptr;
+}
+
+void Writer::setBase64(const char *key, const QByteArray &bytes)
+{
+    m_object[key] = bytes.toBase64().toStdString();
 }
 
 QByteArray Writer::bytes() const

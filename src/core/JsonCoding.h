@@ -52,6 +52,8 @@ public:
     [[nodiscard]] QUrl url(const char *key) const;
     [[nodiscard]] std::optional<QUrl> optionalUrl(const char *key) const;
     [[nodiscard]] QStringList strings(const char *key) const;
+    // Bytes carried as standard Base64 with padding.
+    [[nodiscard]] QByteArray base64(const char *key) const;
     [[nodiscard]] QMap<QString, QString> stringMap(const char *key) const;
 
     template<class T>
@@ -105,6 +107,7 @@ public:
     void set(const char *key, const QStringList &value);
     void set(const char *key, const QMap<QString, QString> &value);
     void setNull(const char *key);
+    void setBase64(const char *key, const QByteArray &bytes);
 
     template<class T>
     void set(const char *key, const std::optional<T> &value)

@@ -1,0 +1,266 @@
+#include "TpmKeyStore.h"
+
+#include "TpmError.h"
+
+#include <QLoggingCategory>
+#include <QtGlobal>
+
+#include <tss2/tss2_esys.h>
+#include <tss2/tss2_mu.h>
+#include <tss2/tss2_tctildr.h>
+
+#include <cstring>
+#include <memory>
+
+Q_LOGGING_CATEGORY(lcTpm, "vorno.platform.tpm")
+
+namespace vorno {
+
+namespace {
+
+constexpr std::size_t coordinateLength = 32;
+
+void check(TSS2_RC rc, const char *step)
+{
+    if (rc != TSS2_RC_SUCCESS)
+        throw TpmError(step, rc);
+}
+
+// One connection to the TPM, closed on every path.
+class Connection
+{
+public:
+    explicit Connection(const QByteArray &tcti)
+    {
+        check(Tss2_TctiLdr_Initialize(tcti.constData(), &m_tcti), "open TCTI");
+        const TSS2_RC rc = Esys_Initialize(&m_context, m_tcti, nullptr);
+        if (rc != TSS2_RC_SUCCESS) {
+            Tss2_TctiLdr_Finalize(&m_tcti);
+            throw TpmError("initialise ESAPI", rc);
+        }
+    }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+    ~Connection()
+    {
+        Esys_Finalize(&m_context);
+        Tss2_TctiLdr_Finalize(&m_tcti);
+    }
+
+    [[nodiscard]] ESYS_CONTEXT *get() const { return m_context; }
+
+private:
+    TSS2_TCTI_CONTEXT *m_tcti = nullptr;
+    ESYS_CONTEXT *m_context = nullptr;
+};
+
+// A transient object, flushed when it goes out of scope.
+class Transient
+{
+public:
+    Transient(ESYS_CONTEXT *context, ESYS_TR handle) : m_context(context), m_handle(handle) { }
+    Transient(const Transient &) = delete;
+    Transient &operator=(const Transient &) = delete;
+    ~Transient()
+    {
+        if (m_handle != ESYS_TR_NONE)
+            Esys_FlushContext(m_context, m_handle);
+    }
+
+    [[nodiscard]] ESYS_TR get() const { return m_handle; }
+
+private:
+    ESYS_CONTEXT *m_context;
+    ESYS_TR m_handle;
+};
+
+template<class T>
+struct EsysFree
+{
+    void operator()(T *pointer) const { Esys_Free(pointer); }
+};
+template<class T>
+using Owned = std::unique_ptr<T, EsysFree<T>>;
+
+TPMT_PUBLIC eccTemplate(TPMA_OBJECT attributes)
+{
+    TPMT_PUBLIC area {};
+    area.type = TPM2_ALG_ECC;
+    area.nameAlg = TPM2_ALG_SHA256;
+    area.objectAttributes = attributes;
+    area.parameters.eccDetail.curveID = TPM2_ECC_NIST_P256;
+    area.parameters.eccDetail.kdf.scheme = TPM2_ALG_NULL;
+    area.parameters.eccDetail.scheme.scheme = TPM2_ALG_NULL;
+    area.parameters.eccDetail.symmetric.algorithm = TPM2_ALG_NULL;
+    return area;
+}
+
+// The standard storage root key template (TCG EK/SRK profile): the same
+// template in the same hierarchy always yields the same key.
+TPM2B_PUBLIC storageTemplate()
+{
+    TPM2B_PUBLIC result {};
+    result.publicArea = eccTemplate(TPMA_OBJECT_FIXEDTPM | TPMA_OBJECT_FIXEDPARENT | TPMA_OBJECT_SENSITIVEDATAORIGIN
+                                    | TPMA_OBJECT_USERWITHAUTH | TPMA_OBJECT_NODA | TPMA_OBJECT_RESTRICTED
+                                    | TPMA_OBJECT_DECRYPT);
+    result.publicArea.parameters.eccDetail.symmetric.algorithm = TPM2_ALG_AES;
+    result.publicArea.parameters.eccDetail.symmetric.keyBits.aes = 128;
+    result.publicArea.parameters.eccDetail.symmetric.mode.aes = TPM2_ALG_CFB;
+    result.publicArea.unique.ecc.x.size = coordinateLength;
+    result.publicArea.unique.ecc.y.size = coordinateLength;
+    return result;
+}
+
+TPM2B_PUBLIC agreementTemplate()
+{
+    TPM2B_PUBLIC result {};
+    result.publicArea = eccTemplate(TPMA_OBJECT_FIXEDTPM | TPMA_OBJECT_FIXEDPARENT | TPMA_OBJECT_SENSITIVEDATAORIGIN
+                                    | TPMA_OBJECT_USERWITHAUTH | TPMA_OBJECT_NODA | TPMA_OBJECT_DECRYPT);
+    return result;
+}
+
+Transient storagePrimary(ESYS_CONTEXT *context)
+{
+    const TPM2B_SENSITIVE_CREATE sensitive {};
+    const TPM2B_PUBLIC publicTemplate = storageTemplate();
+    const TPM2B_DATA outsideInfo {};
+    const TPML_PCR_SELECTION pcrs {};
+    ESYS_TR handle = ESYS_TR_NONE;
+    TPM2B_PUBLIC *outPublic = nullptr;
+    TPM2B_CREATION_DATA *creationData = nullptr;
+    TPM2B_DIGEST *creationHash = nullptr;
+    TPMT_TK_CREATION *ticket = nullptr;
+    const TSS2_RC rc = Esys_CreatePrimary(context, ESYS_TR_RH_OWNER, ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE,
+                                          &sensitive, &publicTemplate, &outsideInfo, &pcrs, &handle, &outPublic,
+                                          &creationData, &creationHash, &ticket);
+    Esys_Free(outPublic);
+    Esys_Free(creationData);
+    Esys_Free(creationHash);
+    Esys_Free(ticket);
+    check(rc, "create storage primary");
+    return Transient(context, handle);
+}
+
+QByteArray coordinate(const TPM2B_ECC_PARAMETER &value)
+{
+    if (value.size > coordinateLength)
+        throw TpmError("coordinate too long", 0);
+    // Leading zero bytes may be left out; restore the fixed width.
+    QByteArray result(qsizetype(coordinateLength - value.size), '\0');
+    result.append(reinterpret_cast<const char *>(value.buffer), value.size);
+    return result;
+}
+
+TPM2B_ECC_POINT pointFrom(const QByteArray &point)
+{
+    if (point.size() != 1 + 2 * qsizetype(coordinateLength) || point.at(0) != 0x04)
+        throw TpmError("peer point form", 0);
+    TPM2B_ECC_POINT result {};
+    result.point.x.size = coordinateLength;
+    result.point.y.size = coordinateLength;
+    std::memcpy(result.point.x.buffer, point.constData() + 1, coordinateLength);
+    std::memcpy(result.point.y.buffer, point.constData() + 1 + coordinateLength, coordinateLength);
+    return result;
+}
+
+QByteArray marshal(const TPM2B_PUBLIC &publicPart, const TPM2B_PRIVATE &privatePart)
+{
+    QByteArray blob(qsizetype(sizeof(TPM2B_PUBLIC) + sizeof(TPM2B_PRIVATE)), '\0');
+    std::size_t offset = 0;
+    auto *buffer = reinterpret_cast<uint8_t *>(blob.data());
+    check(Tss2_MU_TPM2B_PUBLIC_Marshal(&publicPart, buffer, std::size_t(blob.size()), &offset), "marshal public");
+    check(Tss2_MU_TPM2B_PRIVATE_Marshal(&privatePart, buffer, std::size_t(blob.size()), &offset), "marshal private");
+    blob.truncate(qsizetype(offset));
+    return blob;
+}
+
+void unmarshal(const QByteArray &blob, TPM2B_PUBLIC &publicPart, TPM2B_PRIVATE &privatePart)
+{
+    std::size_t offset = 0;
+    const auto *buffer = reinterpret_cast<const uint8_t *>(blob.constData());
+    check(Tss2_MU_TPM2B_PUBLIC_Unmarshal(buffer, std::size_t(blob.size()), &offset, &publicPart), "unmarshal public");
+    check(Tss2_MU_TPM2B_PRIVATE_Unmarshal(buffer, std::size_t(blob.size()), &offset, &privatePart), "unmarshal private");
+    if (offset != std::size_t(blob.size()))
+        throw TpmError("trailing bytes after key blob", 0);
+}
+
+} // namespace
+
+TpmKeyStore::TpmKeyStore(QByteArray tcti) : m_tcti(std::move(tcti)) { }
+
+QByteArray TpmKeyStore::defaultTcti()
+{
+    const QByteArray configured = qgetenv("VORNO_TPM_TCTI");
+    return configured.isEmpty() ? QByteArrayLiteral("device:/dev/tpmrm0") : configured;
+}
+
+bool TpmKeyStore::isAvailable()
+{
+    try {
+        // Cheap on purpose: a TPM we reach but may not use fails the next step
+        // with its own error.
+        const Connection connection(m_tcti);
+        return true;
+    } catch (const TpmError &error) {
+        qCDebug(lcTpm) << "TPM not available at step" << error.what() << Qt::hex << error.code();
+        return false;
+    }
+}
+
+HardwareKeyStore::CreatedKey TpmKeyStore::createKey()
+{
+    const Connection connection(m_tcti);
+    ESYS_CONTEXT *context = connection.get();
+    const Transient primary = storagePrimary(context);
+
+    const TPM2B_SENSITIVE_CREATE sensitive {};
+    const TPM2B_PUBLIC publicTemplate = agreementTemplate();
+    const TPM2B_DATA outsideInfo {};
+    const TPML_PCR_SELECTION pcrs {};
+    TPM2B_PRIVATE *outPrivate = nullptr;
+    TPM2B_PUBLIC *outPublic = nullptr;
+    TPM2B_CREATION_DATA *creationData = nullptr;
+    TPM2B_DIGEST *creationHash = nullptr;
+    TPMT_TK_CREATION *ticket = nullptr;
+    const TSS2_RC rc = Esys_Create(context, primary.get(), ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE, &sensitive,
+                                   &publicTemplate, &outsideInfo, &pcrs, &outPrivate, &outPublic, &creationData,
+                                   &creationHash, &ticket);
+    const Owned<TPM2B_PRIVATE> privatePart(outPrivate);
+    const Owned<TPM2B_PUBLIC> publicPart(outPublic);
+    Esys_Free(creationData);
+    Esys_Free(creationHash);
+    Esys_Free(ticket);
+    check(rc, "create agreement key");
+
+    CreatedKey key;
+    key.blob = marshal(*publicPart, *privatePart);
+    key.publicPoint = QByteArray(1, 0x04) + coordinate(publicPart->publicArea.unique.ecc.x)
+        + coordinate(publicPart->publicArea.unique.ecc.y);
+    return key;
+}
+
+QByteArray TpmKeyStore::agree(const QByteArray &blob, const QByteArray &peerPoint)
+{
+    TPM2B_PUBLIC publicPart {};
+    TPM2B_PRIVATE privatePart {};
+    unmarshal(blob, publicPart, privatePart);
+    const TPM2B_ECC_POINT peer = pointFrom(peerPoint);
+
+    const Connection connection(m_tcti);
+    ESYS_CONTEXT *context = connection.get();
+    const Transient primary = storagePrimary(context);
+    ESYS_TR keyHandle = ESYS_TR_NONE;
+    // Fails the integrity check unless this TPM's storage key wrapped the blob.
+    check(Esys_Load(context, primary.get(), ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE, &privatePart, &publicPart,
+                    &keyHandle),
+          "load agreement key");
+    const Transient key(context, keyHandle);
+
+    TPM2B_ECC_POINT *outPoint = nullptr;
+    const TSS2_RC rc = Esys_ECDH_ZGen(context, key.get(), ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE, &peer, &outPoint);
+    const Owned<TPM2B_ECC_POINT> shared(outPoint);
+    check(rc, "ECDH");
+    return coordinate(shared->point.x);
+}
+
+} // namespace vorno

@@ -1,0 +1,152 @@
+#include "P256PrivateKey.h"
+#include "SoftwareTpm.h"
+#include "TpmError.h"
+#include "TpmKeyStore.h"
+
+#include <QTest>
+
+using namespace vorno;
+
+class TestTpmKeyStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void agreementMatchesSoftwareEcdh();
+    void everyObjectIsFlushed();
+    void blobLoadsOnlyInItsOwnTpm();
+    void unusableBlobsAndPoints_data();
+    void unusableBlobsAndPoints();
+    void unreachableTpmIsNotAvailable_data();
+    void unreachableTpmIsNotAvailable();
+    void defaultTcti();
+
+private:
+    std::unique_ptr<SoftwareTpm> m_tpm;
+};
+
+void TestTpmKeyStore::initTestCase()
+{
+    m_tpm = std::make_unique<SoftwareTpm>();
+    QVERIFY2(!m_tpm->tcti().isEmpty(), qPrintable(m_tpm->error()));
+}
+
+void TestTpmKeyStore::cleanupTestCase()
+{
+    m_tpm.reset();
+}
+
+void TestTpmKeyStore::agreementMatchesSoftwareEcdh()
+{
+    TpmKeyStore store(m_tpm->tcti());
+    QVERIFY(store.isAvailable());
+    const HardwareKeyStore::CreatedKey key = store.createKey();
+    QCOMPARE(key.publicPoint.size(), 65);
+    QCOMPARE(key.publicPoint.at(0), '\x04');
+    P256PrivateKey::checkPoint(key.publicPoint);
+
+    const P256PrivateKey software;
+    const QByteArray fromTpm = store.agree(key.blob, software.publicPoint());
+    QCOMPARE(fromTpm.size(), 32);
+    QCOMPARE(fromTpm.toHex(), software.agree(key.publicPoint).toHex());
+
+    const HardwareKeyStore::CreatedKey other = store.createKey();
+    QVERIFY(other.blob != key.blob);
+    QVERIFY(other.publicPoint != key.publicPoint);
+}
+
+void TestTpmKeyStore::everyObjectIsFlushed()
+{
+    // A TPM holds only a handful of transient objects; a leak would exhaust
+    // them within a few rounds.
+    TpmKeyStore store(m_tpm->tcti());
+    const P256PrivateKey software;
+    for (int round = 0; round < 12; ++round) {
+        const HardwareKeyStore::CreatedKey key = store.createKey();
+        QCOMPARE(store.agree(key.blob, software.publicPoint()), software.agree(key.publicPoint));
+    }
+}
+
+void TestTpmKeyStore::blobLoadsOnlyInItsOwnTpm()
+{
+    TpmKeyStore here(m_tpm->tcti());
+    const HardwareKeyStore::CreatedKey key = here.createKey();
+    const P256PrivateKey software;
+
+    const SoftwareTpm elsewhere;
+    QVERIFY2(!elsewhere.tcti().isEmpty(), qPrintable(elsewhere.error()));
+    TpmKeyStore there(elsewhere.tcti());
+    QVERIFY(there.isAvailable());
+    QVERIFY_THROWS_EXCEPTION(TpmError, (void)there.agree(key.blob, software.publicPoint()));
+    QCOMPARE(here.agree(key.blob, software.publicPoint()), software.agree(key.publicPoint));
+}
+
+void TestTpmKeyStore::unusableBlobsAndPoints_data()
+{
+    QTest::addColumn<int>("damage"); // 0: empty blob, 1: truncated, 2: trailing byte, 3: flipped private byte, 4: bad point
+
+    QTest::newRow("empty blob")       << 0;
+    QTest::newRow("truncated blob")   << 1;
+    QTest::newRow("trailing byte")    << 2;
+    QTest::newRow("changed private")  << 3;
+    QTest::newRow("point off curve")  << 4;
+}
+
+void TestTpmKeyStore::unusableBlobsAndPoints()
+{
+    QFETCH(int, damage);
+
+    TpmKeyStore store(m_tpm->tcti());
+    const HardwareKeyStore::CreatedKey key = store.createKey();
+    QByteArray blob = key.blob;
+    QByteArray point = P256PrivateKey().publicPoint();
+    switch (damage) {
+    case 0:
+        blob.clear();
+        break;
+    case 1:
+        blob.chop(10);
+        break;
+    case 2:
+        blob.append('\0');
+        break;
+    case 3:
+        blob[blob.size() - 5] = char(blob[blob.size() - 5] ^ 0x40);
+        break;
+    default:
+        point[64] = char(point[64] ^ 0x01);
+    }
+    QVERIFY_THROWS_EXCEPTION(TpmError, (void)store.agree(blob, point));
+}
+
+void TestTpmKeyStore::unreachableTpmIsNotAvailable_data()
+{
+    QTest::addColumn<QByteArray>("tcti");
+    QTest::newRow("nobody listening") << QByteArray("swtpm:host=127.0.0.1,port=1");
+    QTest::newRow("no such device")   << QByteArray("device:/nonexistent/tpmrm0");
+    QTest::newRow("unknown TCTI")     << QByteArray("nonsense-tcti:foo");
+}
+
+void TestTpmKeyStore::unreachableTpmIsNotAvailable()
+{
+    QFETCH(QByteArray, tcti);
+    TpmKeyStore store(tcti);
+    QVERIFY(!store.isAvailable());
+    QVERIFY_THROWS_EXCEPTION(TpmError, (void)store.createKey());
+}
+
+void TestTpmKeyStore::defaultTcti()
+{
+    const QByteArray previous = qgetenv("VORNO_TPM_TCTI");
+    qunsetenv("VORNO_TPM_TCTI");
+    QCOMPARE(TpmKeyStore::defaultTcti(), QByteArray("device:/dev/tpmrm0"));
+    qputenv("VORNO_TPM_TCTI", "swtpm:host=127.0.0.1,port=9");
+    QCOMPARE(TpmKeyStore::defaultTcti(), QByteArray("swtpm:host=127.0.0.1,port=9"));
+    qputenv("VORNO_TPM_TCTI", previous);
+}
+
+QTEST_GUILESS_MAIN(TestTpmKeyStore)
+#include "TestTpmKeyStore.moc"
