@@ -64,6 +64,7 @@ bool PrivateSessionBus::startKeyring()
     }
     // --unlock reads the new login keyring's password from standard input.
     m_keyring.write("test-password");
+    m_keyring.waitForBytesWritten(5000); // no event loop runs here to do it for us
     m_keyring.closeWriteChannel();
 
     QElapsedTimer waited;

@@ -1,0 +1,233 @@
+#include "CloudError.h"
+#include "CryptoError.h"
+#include "DecodingError.h"
+#include "EnclaveSessionCipher.h"
+#include "SoftwareKeyStore.h"
+#include "SoftwareTpm.h"
+#include "TpmKeyStore.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace vorno;
+
+namespace {
+
+const QUrl origin(u"https://vorno.example"_qs);
+const QByteArray sessionBytes = R"({"access_token":"a","refresh_token":"r","user":{"id":"u"}})";
+
+QJsonObject envelopeOf(const QByteArray &sealed)
+{
+    return QJsonDocument::fromJson(sealed).object();
+}
+
+QByteArray rebuilt(const QJsonObject &envelope)
+{
+    return QJsonDocument(envelope).toJson(QJsonDocument::Compact);
+}
+
+// How opening ended: "ok", "storage", "decoding" or "refused" (crypto or key store).
+QString openOutcome(const EnclaveSessionCipher &cipher, const QByteArray &sealed, const QUrl &at = origin)
+{
+    try {
+        return cipher.open(sealed, at) == sessionBytes ? u"ok"_qs : u"wrong plaintext"_qs;
+    } catch (const CloudError &error) {
+        return error.failure() == CloudFailure::storage ? u"storage"_qs : u"other cloud failure"_qs;
+    } catch (const DecodingError &) {
+        return u"decoding"_qs;
+    } catch (const std::exception &) {
+        return u"refused"_qs;
+    }
+}
+
+} // namespace
+
+class TestEnclaveSessionCipher : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void envelopeShape();
+    void sealTwiceOpensBoth();
+    void boundToTheOrigin();
+    void tamperedEnvelopes_data();
+    void tamperedEnvelopes();
+    void refusedBeforeAnyKeyWork_data();
+    void refusedBeforeAnyKeyWork();
+    void plaintextLimit();
+    void unavailableHardware();
+    void withASoftwareTpm();
+};
+
+void TestEnclaveSessionCipher::envelopeShape()
+{
+    EnclaveSessionCipher cipher(std::make_shared<SoftwareKeyStore>(), u"app.vorno.desktop"_qs);
+    const QJsonObject envelope = envelopeOf(cipher.seal(sessionBytes, origin));
+    QCOMPARE(envelope.keys(), (QStringList {u"ciphertext"_qs, u"peer"_qs, u"salt"_qs, u"version"_qs, u"wrappedKey"_qs}));
+    QCOMPARE(envelope.value(u"version").toInt(), 1);
+    QCOMPARE(QByteArray::fromBase64(envelope.value(u"peer").toString().toLatin1()).size(), 65);
+    QCOMPARE(QByteArray::fromBase64(envelope.value(u"salt").toString().toLatin1()).size(), 32);
+    QCOMPARE(QByteArray::fromBase64(envelope.value(u"ciphertext").toString().toLatin1()).size(), 12 + sessionBytes.size() + 16);
+    QVERIFY(envelope.value(u"salt").toString().endsWith(u'=')); // padded Base64
+    QCOMPARE(cipher.info(origin), QByteArray("app.vorno.desktop/session/v1\nhttps://vorno.example"));
+}
+
+void TestEnclaveSessionCipher::sealTwiceOpensBoth()
+{
+    EnclaveSessionCipher cipher(std::make_shared<SoftwareKeyStore>());
+    const QByteArray first = cipher.seal(sessionBytes, origin);
+    const QByteArray second = cipher.seal(sessionBytes, origin);
+    QVERIFY(first != second);
+    for (const char *member : {"wrappedKey", "peer", "salt", "ciphertext"})
+        QVERIFY2(envelopeOf(first).value(QLatin1StringView(member)) != envelopeOf(second).value(QLatin1StringView(member)), member);
+    QCOMPARE(openOutcome(cipher, first), u"ok"_qs);
+    QCOMPARE(openOutcome(cipher, second), u"ok"_qs);
+}
+
+void TestEnclaveSessionCipher::boundToTheOrigin()
+{
+    EnclaveSessionCipher cipher(std::make_shared<SoftwareKeyStore>());
+    const QByteArray sealed = cipher.seal(sessionBytes, origin);
+    QCOMPARE(openOutcome(cipher, sealed, QUrl(u"https://other.example"_qs)), u"refused"_qs);
+    QCOMPARE(openOutcome(cipher, sealed, QUrl(u"https://vorno.example/"_qs)), u"refused"_qs);
+    // The app identifier is bound in as well.
+    EnclaveSessionCipher otherApp(std::make_shared<SoftwareKeyStore>(), u"other.app"_qs);
+    QCOMPARE(openOutcome(otherApp, sealed), u"refused"_qs);
+}
+
+void TestEnclaveSessionCipher::tamperedEnvelopes_data()
+{
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<int>("byte");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("ciphertext, first")  << u"ciphertext"_qs << 12 << u"refused"_qs;
+    QTest::newRow("ciphertext, nonce")  << u"ciphertext"_qs << 0  << u"refused"_qs;
+    QTest::newRow("ciphertext, tag")    << u"ciphertext"_qs << -1 << u"refused"_qs;
+    QTest::newRow("salt")               << u"salt"_qs       << 5  << u"refused"_qs;
+    QTest::newRow("peer")               << u"peer"_qs       << 64 << u"refused"_qs;
+    QTest::newRow("wrappedKey")         << u"wrappedKey"_qs << 3  << u"refused"_qs;
+}
+
+void TestEnclaveSessionCipher::tamperedEnvelopes()
+{
+    QFETCH(QString, member);
+    QFETCH(int, byte);
+    QFETCH(QString, expected);
+
+    EnclaveSessionCipher cipher(std::make_shared<SoftwareKeyStore>());
+    QJsonObject envelope = envelopeOf(cipher.seal(sessionBytes, origin));
+    QByteArray bytes = QByteArray::fromBase64(envelope.value(member).toString().toLatin1());
+    const qsizetype at = byte < 0 ? bytes.size() - 1 : byte;
+    bytes[at] = char(bytes[at] ^ 0x01);
+    envelope[member] = QString::fromLatin1(bytes.toBase64());
+    QCOMPARE(openOutcome(cipher, rebuilt(envelope)), expected);
+}
+
+void TestEnclaveSessionCipher::refusedBeforeAnyKeyWork_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("salt of 31 bytes")     << u"salt31"_qs      << u"storage"_qs;
+    QTest::newRow("salt of 33 bytes")     << u"salt33"_qs      << u"storage"_qs;
+    QTest::newRow("version 2")            << u"version2"_qs    << u"storage"_qs;
+    QTest::newRow("version as string")    << u"versionText"_qs << u"decoding"_qs;
+    QTest::newRow("no peer")              << u"noPeer"_qs      << u"decoding"_qs;
+    QTest::newRow("salt not Base64")      << u"saltJunk"_qs    << u"decoding"_qs;
+    QTest::newRow("65,537 bytes")         << u"oversize"_qs    << u"storage"_qs;
+    QTest::newRow("truncated JSON")       << u"truncated"_qs   << u"decoding"_qs;
+}
+
+void TestEnclaveSessionCipher::refusedBeforeAnyKeyWork()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, expected);
+
+    auto keys = std::make_shared<SoftwareKeyStore>();
+    EnclaveSessionCipher cipher(keys);
+    const QByteArray sealed = cipher.seal(sessionBytes, origin);
+    QJsonObject envelope = envelopeOf(sealed);
+    QByteArray input;
+    if (change == u"salt31" || change == u"salt33") {
+        envelope[u"salt"] = QString::fromLatin1(QByteArray(change == u"salt31" ? 31 : 33, 'x').toBase64());
+    } else if (change == u"version2") {
+        envelope[u"version"] = 2;
+    } else if (change == u"versionText") {
+        envelope[u"version"] = u"1"_qs;
+    } else if (change == u"noPeer") {
+        envelope.remove(u"peer");
+    } else if (change == u"saltJunk") {
+        envelope[u"salt"] = u"@@@@"_qs;
+    }
+    if (change == u"oversize") {
+        input = sealed;
+        input.insert(1, QByteArray(65537 - sealed.size(), ' ')); // still valid JSON
+        QCOMPARE(input.size(), 65537);
+    } else if (change == u"truncated") {
+        input = sealed.left(sealed.size() / 2);
+    } else {
+        input = rebuilt(envelope);
+    }
+
+    keys->availabilityChecks = 0;
+    keys->agreements = 0;
+    QCOMPARE(openOutcome(cipher, input), expected);
+    QCOMPARE(keys->availabilityChecks, 0);
+    QCOMPARE(keys->agreements, 0);
+}
+
+void TestEnclaveSessionCipher::plaintextLimit()
+{
+    EnclaveSessionCipher cipher(std::make_shared<SoftwareKeyStore>());
+    const QByteArray atLimit(16384, 'x');
+    QCOMPARE(cipher.open(cipher.seal(atLimit, origin), origin), atLimit);
+    try {
+        (void)cipher.seal(QByteArray(16385, 'x'), origin);
+        QFAIL("sealed more than the limit");
+    } catch (const CloudError &error) {
+        QCOMPARE(error.failure(), CloudFailure::storage);
+    }
+    // The largest session still fits a file the vault accepts.
+    QVERIFY(cipher.seal(atLimit, origin).size() <= EnclaveSessionCipher::maximumEnvelope);
+}
+
+void TestEnclaveSessionCipher::unavailableHardware()
+{
+    auto keys = std::make_shared<SoftwareKeyStore>();
+    EnclaveSessionCipher cipher(keys);
+    const QByteArray sealed = cipher.seal(sessionBytes, origin);
+    keys->available = false;
+    QCOMPARE(openOutcome(cipher, sealed), u"storage"_qs);
+    QVERIFY_THROWS_EXCEPTION(CloudError, (void)cipher.seal(sessionBytes, origin));
+}
+
+void TestEnclaveSessionCipher::withASoftwareTpm()
+{
+    const SoftwareTpm tpm;
+    QVERIFY2(!tpm.tcti().isEmpty(), qPrintable(tpm.error()));
+    EnclaveSessionCipher cipher(std::make_shared<TpmKeyStore>(tpm.tcti()));
+    const QByteArray sealed = cipher.seal(sessionBytes, origin);
+    QCOMPARE(openOutcome(cipher, sealed), u"ok"_qs);
+    QCOMPARE(openOutcome(cipher, sealed, QUrl(u"https://other.example"_qs)), u"refused"_qs);
+
+    // Another machine's TPM cannot open it.
+    const SoftwareTpm other;
+    QVERIFY2(!other.tcti().isEmpty(), qPrintable(other.error()));
+    EnclaveSessionCipher elsewhere(std::make_shared<TpmKeyStore>(other.tcti()));
+    QCOMPARE(openOutcome(elsewhere, sealed), u"refused"_qs);
+
+    // With the TPM unreachable both directions fail with storage.
+    EnclaveSessionCipher unreachable(std::make_shared<TpmKeyStore>("swtpm:host=127.0.0.1,port=1"));
+    QCOMPARE(openOutcome(unreachable, sealed), u"storage"_qs);
+    try {
+        (void)unreachable.seal(sessionBytes, origin);
+        QFAIL("sealed without a TPM");
+    } catch (const CloudError &error) {
+        QCOMPARE(error.failure(), CloudFailure::storage);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestEnclaveSessionCipher)
+#include "TestEnclaveSessionCipher.moc"

@@ -1,0 +1,281 @@
+#include "CloudError.h"
+#include "FileSizeLimit.h"
+#include "PersistentCredentials.h"
+#include "SoftwareKeyStore.h"
+#include "SoftwareTpm.h"
+#include "TemporaryHome.h"
+#include "TpmKeyStore.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vorno;
+
+namespace {
+
+const QUrl origin(u"https://vorno.example"_qs);
+const QByteArray session = R"({"access_token":"a","refresh_token":"r","user":{"id":"u"}})";
+
+QString hashOf(const QString &text)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+bool refusedAsStorage(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const CloudError &error) {
+        return error.failure() == CloudFailure::storage;
+    }
+    return false;
+}
+
+QStringList entriesOf(const QString &directory)
+{
+    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestPersistentCredentials : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void layoutAndRoundTrip();
+    void otherKeysGoToDrafts();
+    void absentDirectory();
+    void unsoundSessionFile_data();
+    void unsoundSessionFile();
+    void linksOnThePath_data();
+    void linksOnThePath();
+    void unreadableEnvelope();
+    void failedWriteKeepsPreviousSession();
+    void restartWithTheSameTpm();
+
+private:
+    [[nodiscard]] std::unique_ptr<PersistentCredentials> vault();
+    [[nodiscard]] QString sessionFile() const;
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::shared_ptr<SoftwareKeyStore> m_keys;
+};
+
+void TestPersistentCredentials::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    QVERIFY(m_home->isValid());
+    m_keys = std::make_shared<SoftwareKeyStore>();
+}
+
+void TestPersistentCredentials::cleanup()
+{
+    m_home.reset();
+}
+
+std::unique_ptr<PersistentCredentials> TestPersistentCredentials::vault()
+{
+    return std::make_unique<PersistentCredentials>(origin, std::nullopt, nullptr,
+                                                   std::make_unique<EnclaveSessionCipher>(m_keys));
+}
+
+QString TestPersistentCredentials::sessionFile() const
+{
+    return m_home->dataHome() + u"/app.vorno.desktop/enclave-sessions/"_qs + hashOf(u"https://vorno.example"_qs)
+        + u"/session.v1"_qs;
+}
+
+void TestPersistentCredentials::layoutAndRoundTrip()
+{
+    const auto store = vault();
+    store->write(session, u"session"_qs);
+    QCOMPARE(store->read(u"session"_qs), std::optional(session));
+    QVERIFY(QFile::exists(sessionFile()));
+    QVERIFY(!bytesOf(sessionFile()).contains("access_token")); // sealed, not plain
+
+    struct stat status {};
+    QCOMPARE(::lstat(QFile::encodeName(sessionFile()).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, 0600u);
+    QCOMPARE(::lstat(QFile::encodeName(store->directory()).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, 0700u);
+
+    const QByteArray first = bytesOf(sessionFile());
+    store->write(QByteArray(R"({"second":true})"), u"session"_qs);
+    QVERIFY(bytesOf(sessionFile()) != first);
+    QCOMPARE(store->read(u"session"_qs), std::optional(QByteArray(R"({"second":true})")));
+    QCOMPARE(entriesOf(store->directory()), QStringList {u"session.v1"_qs});
+
+    store->write(std::nullopt, u"session"_qs);
+    QVERIFY(!QFile::exists(sessionFile()));
+    QCOMPARE(store->read(u"session"_qs), std::nullopt);
+}
+
+void TestPersistentCredentials::otherKeysGoToDrafts()
+{
+    const auto store = vault();
+    store->write(QByteArray("draft"), u"draft:u"_qs);
+    QCOMPARE(store->read(u"draft:u"_qs), std::optional(QByteArray("draft")));
+    QVERIFY(!QFile::exists(store->directory()));
+    QCOMPARE(SessionCredentials(origin).read(u"draft:u"_qs), std::optional(QByteArray("draft")));
+    QVERIFY(refusedAsStorage([&] { store->write(QByteArray("x"), u"other:u"_qs); }));
+}
+
+void TestPersistentCredentials::absentDirectory()
+{
+    const auto store = vault();
+    QCOMPARE(store->read(u"session"_qs), std::nullopt);
+    store->write(std::nullopt, u"session"_qs);
+    QVERIFY(!QFile::exists(store->directory()));
+    QCOMPARE(m_keys->agreements, 0);
+}
+
+void TestPersistentCredentials::unsoundSessionFile_data()
+{
+    QTest::addColumn<QString>("defect");
+
+    QTest::newRow("mode 0644")         << u"mode"_qs;
+    QTest::newRow("second hard link")  << u"link"_qs;
+    QTest::newRow("64 KiB + 1")        << u"size"_qs;
+    QTest::newRow("a directory")       << u"directory"_qs;
+    QTest::newRow("a symbolic link")   << u"symlink"_qs;
+}
+
+void TestPersistentCredentials::unsoundSessionFile()
+{
+    QFETCH(QString, defect);
+
+    const auto store = vault();
+    store->write(session, u"session"_qs);
+    const QByteArray path = QFile::encodeName(sessionFile());
+    if (defect == u"mode") {
+        QCOMPARE(::chmod(path.constData(), 0644), 0);
+    } else if (defect == u"link") {
+        QCOMPARE(::link(path.constData(), QFile::encodeName(m_home->path() + u"/second"_qs).constData()), 0);
+    } else if (defect == u"size") {
+        QFile file(sessionFile());
+        QVERIFY(file.open(QIODevice::Append));
+        QVERIFY(file.resize(65537));
+    } else if (defect == u"directory") {
+        QVERIFY(QFile::remove(sessionFile()));
+        QVERIFY(QDir().mkdir(sessionFile()));
+    } else {
+        QVERIFY(QFile::rename(sessionFile(), m_home->path() + u"/real"_qs));
+        QVERIFY(QFile::link(m_home->path() + u"/real"_qs, sessionFile()));
+    }
+
+    QVERIFY(refusedAsStorage([&] { (void)store->read(u"session"_qs); }));
+    // Signing out must not remove what it could not vouch for.
+    QVERIFY(refusedAsStorage([&] { store->write(std::nullopt, u"session"_qs); }));
+    QVERIFY(QFileInfo(sessionFile()).exists() || QFileInfo(sessionFile()).isSymLink());
+    QVERIFY(refusedAsStorage([&] { store->write(session, u"session"_qs); }));
+}
+
+void TestPersistentCredentials::linksOnThePath_data()
+{
+    QTest::addColumn<QString>("component"); // relative to the data home
+    QTest::addColumn<bool>("asFile");
+
+    QTest::newRow("app identifier is a link")   << u"app.vorno.desktop"_qs                  << false;
+    QTest::newRow("enclave-sessions is a link") << u"app.vorno.desktop/enclave-sessions"_qs << false;
+    QTest::newRow("origin directory is a link") << u"app.vorno.desktop/enclave-sessions/"_qs + hashOf(u"https://vorno.example"_qs) << false;
+    QTest::newRow("app identifier is a file")   << u"app.vorno.desktop"_qs                  << true;
+}
+
+void TestPersistentCredentials::linksOnThePath()
+{
+    QFETCH(QString, component);
+    QFETCH(bool, asFile);
+
+    const QString path = m_home->dataHome() + u'/' + component;
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    const QString target = m_home->path() + u"/target"_qs;
+    QVERIFY(QDir().mkpath(target));
+    if (asFile) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(QFile::link(target, path));
+    }
+
+    const auto store = vault();
+    QVERIFY(refusedAsStorage([&] { (void)store->read(u"session"_qs); }));
+    QVERIFY(refusedAsStorage([&] { store->write(session, u"session"_qs); }));
+    QVERIFY(refusedAsStorage([&] { store->write(std::nullopt, u"session"_qs); }));
+    QVERIFY(entriesOf(target).isEmpty());
+}
+
+void TestPersistentCredentials::unreadableEnvelope()
+{
+    const auto store = vault();
+    store->write(session, u"session"_qs);
+    const QByteArray sealed = bytesOf(sessionFile());
+
+    // Damaged on disk.
+    QFile file(sessionFile());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(sealed.left(sealed.size() / 2));
+    file.close();
+    QVERIFY(refusedAsStorage([&] { (void)store->read(u"session"_qs); }));
+    QVERIFY(QFile::exists(sessionFile())); // never deleted by a read
+
+    // Sealed by another machine's key store.
+    PersistentCredentials other(origin, std::nullopt, nullptr,
+                                std::make_unique<EnclaveSessionCipher>(std::make_shared<SoftwareKeyStore>()));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(sealed);
+    file.close();
+    QVERIFY(refusedAsStorage([&] { (void)other.read(u"session"_qs); }));
+
+    // No hardware at all.
+    m_keys->available = false;
+    QVERIFY(refusedAsStorage([&] { (void)store->read(u"session"_qs); }));
+    QVERIFY(refusedAsStorage([&] { store->write(session, u"session"_qs); }));
+    QCOMPARE(bytesOf(sessionFile()), sealed);
+}
+
+void TestPersistentCredentials::failedWriteKeepsPreviousSession()
+{
+    const auto store = vault();
+    store->write(session, u"session"_qs);
+    const QByteArray before = bytesOf(sessionFile());
+    {
+        const FileSizeLimit limit {16};
+        QVERIFY(refusedAsStorage([&] { store->write(QByteArray("replacement"), u"session"_qs); }));
+    }
+    QCOMPARE(bytesOf(sessionFile()), before);
+    QCOMPARE(store->read(u"session"_qs), std::optional(session));
+    QCOMPARE(entriesOf(store->directory()), QStringList {u"session.v1"_qs});
+}
+
+void TestPersistentCredentials::restartWithTheSameTpm()
+{
+    const SoftwareTpm tpm;
+    QVERIFY2(!tpm.tcti().isEmpty(), qPrintable(tpm.error()));
+    const QByteArray previous = qgetenv("VORNO_TPM_TCTI");
+    qputenv("VORNO_TPM_TCTI", tpm.tcti());
+    {
+        PersistentCredentials first(origin);
+        first.write(session, u"session"_qs);
+    }
+    PersistentCredentials second(origin);
+    QCOMPARE(second.read(u"session"_qs), std::optional(session));
+    qputenv("VORNO_TPM_TCTI", previous);
+}
+
+QTEST_GUILESS_MAIN(TestPersistentCredentials)
+#include "TestPersistentCredentials.moc"

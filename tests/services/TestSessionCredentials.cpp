@@ -1,0 +1,191 @@
+#include "CloudError.h"
+#include "FileSizeLimit.h"
+#include "SessionCredentials.h"
+#include "TemporaryHome.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace vorno;
+
+namespace {
+
+const QUrl origin(u"https://vorno.example"_qs);
+
+unsigned modeOf(const QString &path)
+{
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+QString hashOf(const QString &text)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+bool refusedAsStorage(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const CloudError &error) {
+        return error.failure() == CloudFailure::storage;
+    }
+    return false;
+}
+
+QStringList entriesOf(const QString &directory)
+{
+    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class TestSessionCredentials : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void defaultLayout();
+    void roundTrip();
+    void missingEntries();
+    void keys_data();
+    void keys();
+    void sessionStaysInMemory();
+    void linksAreRefused();
+    void failedWriteKeepsPreviousEntry();
+
+private:
+    std::unique_ptr<TemporaryHome> m_home;
+};
+
+void TestSessionCredentials::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    QVERIFY(m_home->isValid());
+}
+
+void TestSessionCredentials::cleanup()
+{
+    m_home.reset();
+}
+
+void TestSessionCredentials::defaultLayout()
+{
+    SessionCredentials store(origin);
+    QCOMPARE(store.directory(),
+             m_home->dataHome() + u"/app.vorno.desktop/session-drafts/"_qs + hashOf(u"https://vorno.example"_qs));
+    // Every origin has its own directory, even one that differs only by a slash.
+    QVERIFY(SessionCredentials(QUrl(u"https://vorno.example/"_qs)).directory() != store.directory());
+}
+
+void TestSessionCredentials::roundTrip()
+{
+    SessionCredentials store(origin);
+    const QByteArray bytes("draft text \xe2\x9c\x93 \0 with a NUL", 25);
+    store.write(bytes, u"draft:user-1"_qs);
+    QCOMPARE(store.read(u"draft:user-1"_qs), std::optional(bytes));
+
+    const QString file = store.directory() + u'/' + hashOf(u"draft:user-1"_qs);
+    QVERIFY(QFile::exists(file));
+    QCOMPARE(modeOf(file), 0600u);
+    QCOMPARE(modeOf(store.directory()), 0700u);
+    QCOMPARE(entriesOf(store.directory()), QStringList {hashOf(u"draft:user-1"_qs)});
+
+    store.write(QByteArray("second"), u"draft:user-1"_qs);
+    QCOMPARE(store.read(u"draft:user-1"_qs), std::optional(QByteArray("second")));
+    QCOMPARE(entriesOf(store.directory()).size(), 1);
+
+    store.write(std::nullopt, u"draft:user-1"_qs);
+    QCOMPARE(store.read(u"draft:user-1"_qs), std::nullopt);
+    QVERIFY(entriesOf(store.directory()).isEmpty());
+}
+
+void TestSessionCredentials::missingEntries()
+{
+    SessionCredentials store(origin);
+    QCOMPARE(store.read(u"pending:user-1"_qs), std::nullopt);
+    QVERIFY(!QFile::exists(store.directory()));
+    store.write(std::nullopt, u"pending:user-1"_qs);
+    QCOMPARE(store.read(u"pending:user-1"_qs), std::nullopt);
+}
+
+void TestSessionCredentials::keys_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("draft")                 << u"draft:u"_qs                          << true;
+    QTest::newRow("pending")               << u"pending:u"_qs                        << true;
+    QTest::newRow("200 characters")        << u"draft:"_qs + QString(194, u'x')      << true;
+    QTest::newRow("201 characters")        << u"draft:"_qs + QString(195, u'x')      << false;
+    QTest::newRow("other prefix")          << u"note:u"_qs                           << false;
+    QTest::newRow("prefix case")           << u"Draft:u"_qs                          << false;
+    QTest::newRow("empty")                 << QString()                              << false;
+    QTest::newRow("path in key")           << u"../draft:u"_qs                       << false;
+}
+
+void TestSessionCredentials::keys()
+{
+    QFETCH(QString, key);
+    QFETCH(bool, accepted);
+
+    SessionCredentials store(origin);
+    if (accepted) {
+        store.write(QByteArray("x"), key);
+        QCOMPARE(store.read(key), std::optional(QByteArray("x")));
+    } else {
+        QVERIFY(refusedAsStorage([&] { store.write(QByteArray("x"), key); }));
+        QVERIFY(refusedAsStorage([&] { (void)store.read(key); }));
+        QVERIFY(!QFile::exists(store.directory()));
+    }
+}
+
+void TestSessionCredentials::sessionStaysInMemory()
+{
+    SessionCredentials store(origin);
+    store.write(QByteArray("session bytes"), u"session"_qs);
+    QCOMPARE(store.read(u"session"_qs), std::optional(QByteArray("session bytes")));
+    QVERIFY(!QFile::exists(store.directory()));
+    QCOMPARE(SessionCredentials(origin).read(u"session"_qs), std::nullopt);
+}
+
+void TestSessionCredentials::linksAreRefused()
+{
+    SessionCredentials store(origin);
+    // A link at the entry itself.
+    store.write(QByteArray("real"), u"draft:a"_qs);
+    const QString elsewhere = m_home->path() + u"/elsewhere"_qs;
+    QVERIFY(QFile::rename(store.directory() + u'/' + hashOf(u"draft:a"_qs), elsewhere));
+    QVERIFY(QFile::link(elsewhere, store.directory() + u'/' + hashOf(u"draft:a"_qs)));
+    QVERIFY(refusedAsStorage([&] { (void)store.read(u"draft:a"_qs); }));
+
+    // A link at the drafts directory: nothing is written through it.
+    const QString target = m_home->path() + u"/target"_qs;
+    QVERIFY(QDir().mkpath(target));
+    QVERIFY(QDir(store.directory()).removeRecursively());
+    QVERIFY(QFile::link(target, store.directory()));
+    QVERIFY(refusedAsStorage([&] { store.write(QByteArray("x"), u"draft:b"_qs); }));
+    QVERIFY(entriesOf(target).isEmpty());
+}
+
+void TestSessionCredentials::failedWriteKeepsPreviousEntry()
+{
+    SessionCredentials store(origin);
+    store.write(QByteArray("previous"), u"pending:u"_qs);
+    {
+        const FileSizeLimit limit {4};
+        QVERIFY(refusedAsStorage([&] { store.write(QByteArray("a longer replacement"), u"pending:u"_qs); }));
+    }
+    QCOMPARE(store.read(u"pending:u"_qs), std::optional(QByteArray("previous")));
+    QCOMPARE(entriesOf(store.directory()).size(), 1); // no temporary file left behind
+}
+
+QTEST_GUILESS_MAIN(TestSessionCredentials)
+#include "TestSessionCredentials.moc"
