@@ -194,8 +194,10 @@ QList<std::pair<QString, QString>> refreshBody(const CloudSession &session)
 
 QCoro::Task<CloudConfig> CloudClient::config()
 {
+    // An explicit copy: QCoro 0.8 moves from a non-const lvalue given to co_return,
+    // which would empty the cache.
     if (m_cachedConfig)
-        co_return *m_cachedConfig;
+        co_return CloudConfig(*m_cachedConfig);
     const QPointer guard(this);
     const QByteArray body = co_await call(get(WebUrl::appending(m_origin, configPath)));
     CloudConfig config = CloudConfig::fromJson(body);

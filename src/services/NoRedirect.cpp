@@ -66,7 +66,15 @@ QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteA
                                                  qint64 answerLimit)
 {
     request.setTransferTimeout(int(timeout.count()));
-    QNetworkReply *const started = body ? sendCustomRequest(request, method, *body) : sendCustomRequest(request, method);
+    // HEAD and plain GET go through their own operations so that Qt knows what
+    // kind of answer to expect (a HEAD answer has no body, whatever it says).
+    QNetworkReply *started = nullptr;
+    if (method == "HEAD" && !body)
+        started = head(request);
+    else if (method == "GET" && !body)
+        started = get(request);
+    else
+        started = body ? sendCustomRequest(request, method, *body) : sendCustomRequest(request, method);
     const QPointer<QNetworkReply> reply(started);
 
     static constexpr char overLimit[] = "vorno_overLimit";

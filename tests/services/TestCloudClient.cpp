@@ -270,6 +270,11 @@ void TestCloudClient::configIsCachedOnlyWhenValid()
     QCOMPARE(outcome(m_client->config()), expected);
     QCOMPARE(outcome(m_client->config()), expected);
     QCOMPARE(m_server->requests().size(), expected == u"ok" ? 1 : 2);
+    if (expected == u"ok") {
+        // The cached value is handed out intact, as often as asked.
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(awaitTask(m_client->config()).url, QUrl(QString::fromUtf8(url)));
+    }
 }
 
 void TestCloudClient::identityChecks()

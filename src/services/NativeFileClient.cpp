@@ -1,0 +1,186 @@
+#include "NativeFileClient.h"
+
+#include "CloudClient.h"
+#include "CloudError.h"
+#include "FileCollectionError.h"
+#include "NoRedirect.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QNetworkRequest>
+
+namespace vorno {
+
+namespace {
+
+const QByteArray tusVersion = QByteArrayLiteral("1.0.0");
+
+[[noreturn]] void unavailable()
+{
+    throw FileCollectionError(FileCollectionFailure::unavailable());
+}
+
+QNetworkRequest uploadRequest(const QUrl &url, const CloudSession &session)
+{
+    QNetworkRequest request(url);
+    request.setRawHeader(QByteArrayLiteral("authorization"), "Bearer " + session.access_token.toUtf8());
+    request.setRawHeader(QByteArrayLiteral("Tus-Resumable"), tusVersion);
+    return request;
+}
+
+// A non-negative decimal integer with nothing else around it.
+std::optional<qint64> decimal(const QByteArray &text)
+{
+    if (text.isEmpty() || text.size() > 18)
+        return std::nullopt;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    }
+    return text.toLongLong();
+}
+
+} // namespace
+
+NativeFileClient::NativeFileClient(CloudClient *api, NativeFileClientOptions options, QObject *parent)
+    : QObject(parent), m_api(api), m_options(std::move(options)),
+      m_transport(new NoRedirect(m_options.extraAuthorities, this))
+{
+}
+
+NativeFileClient::~NativeFileClient() = default;
+
+QCoro::Task<QJsonObject> NativeFileClient::json(QString path, QString method, std::optional<QJsonObject> value,
+                                                CloudSession session)
+{
+    if (!m_api)
+        throw CloudError(CloudFailure::unavailable);
+    std::optional<QByteArray> body;
+    if (value)
+        body = QJsonDocument(*value).toJson(QJsonDocument::Compact);
+    const QByteArray answer = co_await m_api->fileRequest(std::move(path), std::move(method), std::move(body),
+                                                          std::move(session));
+    QJsonParseError error {};
+    const QJsonDocument document = QJsonDocument::fromJson(answer, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        throw CloudError(CloudFailure::invalid);
+    co_return document.object();
+}
+
+QUrl NativeFileClient::endpoint(const CloudConfig &config) const
+{
+    const QUrl &project = config.url;
+    const QString host = project.host();
+    if (project.scheme() != u"https" || m_options.projectHostSuffix.isEmpty() || !host.endsWith(m_options.projectHostSuffix)
+        || host.size() == m_options.projectHostSuffix.size())
+        throw CloudError(CloudFailure::invalid);
+    QUrl endpoint = project;
+    endpoint.setHost(host.chopped(m_options.projectHostSuffix.size()) + m_options.directHostSuffix);
+    endpoint.setPath(uploadPath);
+    endpoint.setQuery(QString()); // a null string removes the query, not just empties it
+    endpoint.setFragment(QString());
+    if (!endpoint.isValid() || endpoint.host().isEmpty())
+        throw CloudError(CloudFailure::invalid);
+    return endpoint;
+}
+
+bool NativeFileClient::validUpload(const QUrl &url, const QUrl &endpoint)
+{
+    const QString path = url.path(QUrl::FullyDecoded);
+    return url.isValid() && url.scheme() == endpoint.scheme() && url.host() == endpoint.host()
+        && url.port() == endpoint.port() && url.userInfo().isEmpty() && !url.hasQuery() && !url.hasFragment()
+        && path.startsWith(endpoint.path(QUrl::FullyDecoded) + u'/') && !path.contains(u"..")
+        && !url.path(QUrl::FullyEncoded).contains(u"..");
+}
+
+QByteArray NativeFileClient::metadata(const QString &bucket, const QString &path, const QString &contentType)
+{
+    // Already in ascending key order.
+    return "bucketName " + bucket.toUtf8().toBase64() + ",cacheControl " + QByteArray("0").toBase64() + ",contentType "
+        + contentType.toUtf8().toBase64() + ",objectName " + path.toUtf8().toBase64();
+}
+
+QCoro::Task<> NativeFileClient::upload(QByteArray bytes, QString bucket, QString path, QString contentType,
+                                       std::optional<QUrl> previous, CloudSession session, Checkpoint checkpoint,
+                                       Progress progress, StillOwner stillOwner, std::stop_token stop)
+{
+    Upload job {std::move(bytes), std::move(bucket), std::move(path), std::move(contentType), std::move(session),
+                std::move(checkpoint), std::move(progress), std::move(stillOwner), std::move(stop)};
+    const QPointer guard(this);
+    const bool expired = co_await attempt(job, previous);
+    // The server dropped the saved upload: start once more with a new one.
+    if (expired && guard)
+        co_await attempt(job, std::nullopt);
+}
+
+QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> previous)
+{
+    const QPointer guard(this);
+    if (!m_api)
+        throw CloudError(CloudFailure::unavailable);
+    const CloudConfig config = co_await m_api->config();
+    if (!guard)
+        throw CloudError(CloudFailure::unavailable);
+    const QUrl target = endpoint(config);
+
+    if (!job.path.startsWith(job.session.user.id + u'/') || job.path.contains(u"..")
+        || (job.bucket != paidBucket && job.bucket != freeBucket) || !job.stillOwner())
+        throw CloudError(CloudFailure::invalid);
+
+    QUrl address;
+    if (previous) {
+        if (!validUpload(*previous, target))
+            throw CloudError(CloudFailure::invalid);
+        address = *previous;
+    } else {
+        QNetworkRequest create = uploadRequest(target, job.session);
+        create.setRawHeader(QByteArrayLiteral("Upload-Length"), QByteArray::number(job.bytes.size()));
+        create.setRawHeader(QByteArrayLiteral("Upload-Metadata"), metadata(job.bucket, job.path, job.contentType));
+        const NoRedirect::Answer created =
+            co_await m_transport->send(create, QByteArrayLiteral("POST"), std::nullopt, m_options.timeout);
+        if (!guard)
+            throw CloudError(CloudFailure::unavailable);
+        const QByteArray location = created.header(QByteArrayLiteral("Location"));
+        if (!job.stillOwner() || created.status != 201 || location.isEmpty() || location.contains(".."))
+            unavailable();
+        address = target.resolved(QUrl(QString::fromUtf8(location), QUrl::StrictMode));
+        if (!validUpload(address, target))
+            unavailable();
+        job.checkpoint(address);
+    }
+
+    const NoRedirect::Answer head = co_await m_transport->send(uploadRequest(address, job.session),
+                                                               QByteArrayLiteral("HEAD"), std::nullopt, m_options.timeout);
+    if (!guard)
+        throw CloudError(CloudFailure::unavailable);
+    if ((head.status == 404 || head.status == 410) && previous)
+        co_return true;
+    const qint64 total = job.bytes.size();
+    const std::optional<qint64> reported = decimal(head.header(QByteArrayLiteral("Upload-Offset")));
+    if (!job.stillOwner() || (head.status != 200 && head.status != 204) || !reported || *reported > total)
+        unavailable();
+
+    qint64 offset = *reported;
+    while (offset < total) {
+        if (!job.stillOwner() || job.stop.stop_requested())
+            throw CloudError(CloudFailure::authentication);
+        const qint64 end = std::min(offset + chunkSize, total);
+        // A view into the caller's bytes: no chunk is copied.
+        const QByteArray chunk = QByteArray::fromRawData(job.bytes.constData() + offset, qsizetype(end - offset));
+        QNetworkRequest patch = uploadRequest(address, job.session);
+        patch.setRawHeader(QByteArrayLiteral("content-type"), QByteArrayLiteral("application/offset+octet-stream"));
+        patch.setRawHeader(QByteArrayLiteral("Upload-Offset"), QByteArray::number(offset));
+        const NoRedirect::Answer sent =
+            co_await m_transport->send(patch, QByteArrayLiteral("PATCH"), chunk, m_options.timeout);
+        if (!guard)
+            throw CloudError(CloudFailure::unavailable);
+        if (!job.stillOwner() || sent.status != 204
+            || sent.header(QByteArrayLiteral("Upload-Offset")) != QByteArray::number(end))
+            unavailable();
+        offset = end;
+        job.progress(offset);
+    }
+    co_return false;
+}
+
+} // namespace vorno

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QString>
+#include <QUrl>
+
+// The stand-in web service (standin/server.mjs) on loopback, for one test:
+// started with random ports, stopped when the object goes.
+class StandIn
+{
+public:
+    StandIn();
+    ~StandIn();
+    StandIn(const StandIn &) = delete;
+    StandIn &operator=(const StandIn &) = delete;
+
+    [[nodiscard]] bool isRunning() const { return m_process.state() == QProcess::Running && m_origin.isValid(); }
+    [[nodiscard]] QString error() const { return m_error; }
+
+    [[nodiscard]] QUrl origin() const { return m_origin; }   // web origin and storage project, 127.0.0.1
+    [[nodiscard]] QUrl storage() const { return m_storage; } // direct storage host, 127.0.0.2
+    [[nodiscard]] QSslCertificate authority() const { return m_authority; }
+    [[nodiscard]] QString authorityPath() const { return m_authorityPath; }
+
+    // POSTs `body` to the control interface ("accounts", "sessions", …) and
+    // returns the answer; throws when the stand-in refuses.
+    QJsonObject control(const QString &command, const QJsonObject &body = {});
+    // What the stand-in stored and saw.
+    [[nodiscard]] QJsonObject state();
+
+private:
+    QJsonObject request(const QByteArray &method, const QString &path, const QJsonObject &body);
+
+    QProcess m_process;
+    QUrl m_origin;
+    QUrl m_storage;
+    QSslCertificate m_authority;
+    QString m_authorityPath;
+    QString m_error;
+};
