@@ -500,7 +500,9 @@ const certificates = makeCertificates(workDirectory);
 async function dispatch(request, response) {
     const host = request.socket.localAddress;
     const url = new URL(request.url, `https://${host}`);
-    state.log.push({ method: request.method, host, path: url.pathname });
+    const entry = { method: request.method, host, path: url.pathname };
+    if (request.headers['upload-offset'] !== undefined) entry.offset = Number(request.headers['upload-offset']);
+    state.log.push(entry);
     try {
         if (host === '127.0.0.2' || host === '::ffff:127.0.0.2') {
             if (url.pathname === uploadPath || url.pathname.startsWith(uploadPath + '/')) return uploads(request, response, url);
