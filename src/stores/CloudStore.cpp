@@ -1,0 +1,657 @@
+#include "CloudStore.h"
+
+#include "CancelledError.h"
+#include "CloudError.h"
+#include "CloudTransport.h"
+#include "ContinuousClock.h"
+#include "CredentialStore.h"
+#include "NativeLogin.h"
+#include "Text.h"
+
+#include <QPointer>
+#include <QStringDecoder>
+
+namespace vorno {
+
+namespace {
+
+const QString sessionKey = QStringLiteral("session");
+
+QString draftKey(const QString &userId)
+{
+    return QStringLiteral("draft:") + userId;
+}
+
+QString pendingKey(const QString &userId)
+{
+    return QStringLiteral("pending:") + userId;
+}
+
+std::optional<QString> utf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+CloudStore::CloudStore(std::unique_ptr<CloudTransport> api, std::unique_ptr<CredentialStore> vault,
+                       CloudStoreOptions options, QObject *parent)
+    : QObject(parent), m_api(std::move(api)), m_vault(std::move(vault)), m_options(std::move(options)),
+      m_browser(new BrowserLogin(m_options.loginTimeout, m_options.openBrowser, m_options.callbackScheme, this))
+{
+}
+
+CloudStore::~CloudStore() = default;
+
+// ----------------------------------------------------------------- state --
+
+bool CloudStore::isDirty() const
+{
+    return m_session && m_text != m_savedText;
+}
+
+bool CloudStore::canSend() const
+{
+    return m_session && !m_busy && !m_acknowledged && m_draftReadable && !Text::isBlank(m_text)
+        && m_text.size() <= maximumNoteLength && (!m_pending || m_pending->text == m_text);
+}
+
+void CloudStore::updateDerived()
+{
+    const bool dirty = isDirty();
+    if (dirty != m_lastDirty) {
+        m_lastDirty = dirty;
+        Q_EMIT dirtyChanged();
+    }
+    const bool sendable = canSend();
+    if (sendable != m_lastCanSend) {
+        m_lastCanSend = sendable;
+        Q_EMIT canSendChanged();
+    }
+}
+
+void CloudStore::setSession(std::optional<CloudSession> session)
+{
+    if (session == m_session)
+        return;
+    m_session = std::move(session);
+    Q_EMIT sessionChanged();
+    updateDerived();
+}
+
+void CloudStore::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    Q_EMIT busyChanged();
+    updateDerived();
+}
+
+void CloudStore::setNotice(std::optional<Words> notice)
+{
+    if (notice == m_notice)
+        return;
+    m_notice = notice;
+    Q_EMIT noticeChanged();
+}
+
+void CloudStore::setPending(std::optional<PendingWork> pending)
+{
+    if (pending == m_pending)
+        return;
+    m_pending = std::move(pending);
+    Q_EMIT pendingChanged();
+    updateDerived();
+}
+
+void CloudStore::setAcknowledged(bool acknowledged)
+{
+    if (acknowledged == m_acknowledged)
+        return;
+    m_acknowledged = acknowledged;
+    Q_EMIT acknowledgedChanged();
+    updateDerived();
+}
+
+void CloudStore::setText(QString text)
+{
+    if (text == m_text)
+        return;
+    m_text = std::move(text);
+    Q_EMIT textChanged();
+    updateDerived();
+}
+
+void CloudStore::setSavedText(QString savedText)
+{
+    if (savedText == m_savedText)
+        return;
+    m_savedText = std::move(savedText);
+    Q_EMIT savedTextChanged();
+    updateDerived();
+}
+
+void CloudStore::setEncouragementNote(std::optional<EncouragementNote> note)
+{
+    if (note == m_encouragementNote)
+        return;
+    m_encouragementNote = std::move(note);
+    Q_EMIT encouragementNoteChanged();
+}
+
+void CloudStore::setEncouragementAvailable(bool available)
+{
+    if (available == m_encouragementAvailable)
+        return;
+    m_encouragementAvailable = available;
+    Q_EMIT encouragementAvailableChanged();
+}
+
+void CloudStore::setEncouragementReadFailed(bool failed)
+{
+    if (failed == m_encouragementReadFailed)
+        return;
+    m_encouragementReadFailed = failed;
+    Q_EMIT encouragementReadFailedChanged();
+}
+
+void CloudStore::setEncouragementReading(bool reading)
+{
+    if (reading == m_encouragementReading)
+        return;
+    m_encouragementReading = reading;
+    Q_EMIT encouragementReadingChanged();
+}
+
+void CloudStore::setEncouragementSettings(std::optional<EncouragementState> settings)
+{
+    if (settings == m_encouragementSettings)
+        return;
+    m_encouragementSettings = std::move(settings);
+    Q_EMIT encouragementSettingsChanged();
+}
+
+void CloudStore::setDraftReadable(bool readable)
+{
+    m_draftReadable = readable;
+    updateDerived();
+}
+
+void CloudStore::finallyStep(const QUuid &epoch)
+{
+    if (isCurrent(epoch))
+        setBusy(false);
+}
+
+void CloudStore::handleFailure(const std::exception_ptr &error, Words storageNotice, bool conflict)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const CloudError &failure) {
+        switch (failure.failure()) {
+        case CloudFailure::storage:
+            setNotice(storageNotice);
+            return;
+        case CloudFailure::authentication:
+            lock();
+            setNotice(Words::cloudRetry);
+            return;
+        case CloudFailure::changed:
+            setNotice(conflict ? Words::cloudConflict : Words::cloudRetry);
+            return;
+        case CloudFailure::unavailable:
+        case CloudFailure::invalid:
+            break;
+        }
+        setNotice(Words::cloudRetry);
+    } catch (...) {
+        setNotice(Words::cloudRetry);
+    }
+}
+
+void CloudStore::clearEncouragement()
+{
+    setEncouragementNote(std::nullopt);
+    setEncouragementAvailable(false);
+    setEncouragementSettings(std::nullopt);
+    setEncouragementReadFailed(false);
+    setEncouragementReading(false);
+}
+
+void CloudStore::cancelLogin()
+{
+    m_browser->finish(std::make_exception_ptr(CancelledError()));
+}
+
+// --------------------------------------------------------------- session --
+
+QCoro::Task<> CloudStore::restore()
+{
+    if (m_restored || m_busy || m_session)
+        co_return;
+    m_restored = true;
+    setBusy(true);
+    const QUuid epoch = m_generation;
+    const QPointer guard(this);
+    std::exception_ptr failure;
+    try {
+        co_await restoreSteps(epoch);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!guard)
+        co_return;
+    if (failure && isCurrent(epoch)) {
+        handleFailure(failure, Words::cloudLoginStorage, false);
+        m_restored = false; // a later restore may try again
+    }
+    finallyStep(epoch);
+}
+
+QCoro::Task<> CloudStore::restoreSteps(QUuid epoch)
+{
+    const std::optional<QByteArray> stored = m_vault->read(sessionKey);
+    if (!stored)
+        co_return;
+    const CloudSession previous = CloudSession::fromJson(*stored);
+    const QPointer guard(this);
+    CloudSession refreshed = co_await m_api->refresh(previous);
+    if (!guard || !isCurrent(epoch))
+        co_return;
+    if (refreshed.user.id != previous.user.id)
+        throw CloudError(CloudFailure::authentication);
+    m_vault->write(refreshed.toJson(), sessionKey);
+    co_await accept(std::move(refreshed), epoch);
+}
+
+QCoro::Task<> CloudStore::login(QUrl origin)
+{
+    if (m_busy || m_session)
+        co_return;
+    setBusy(true);
+    setNotice(std::nullopt);
+    const QUuid epoch = m_generation;
+    const QPointer guard(this);
+    std::exception_ptr failure;
+    try {
+        co_await loginSteps(std::move(origin), epoch);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!guard)
+        co_return;
+    if (failure && isCurrent(epoch))
+        handleFailure(failure, Words::cloudLoginStorage, false);
+    finallyStep(epoch);
+}
+
+QCoro::Task<> CloudStore::loginSteps(QUrl origin, QUuid epoch)
+{
+    const NativeLogin intent;
+    const QPointer guard(this);
+    const QString callback = co_await m_browser->start(std::move(origin), intent);
+    if (!guard || !isCurrent(epoch))
+        co_return;
+    const QString code = intent.code(callback, m_options.callbackScheme);
+    CloudSession session = co_await m_api->exchange(code, intent.verifier());
+    if (!guard || !isCurrent(epoch))
+        co_return;
+    co_await accept(std::move(session), epoch);
+}
+
+QCoro::Task<> CloudStore::accept(CloudSession session, QUuid epoch)
+{
+    const QPointer guard(this);
+    const QString owner = co_await m_api->owner(session);
+    if (owner != session.user.id)
+        throw CloudError(CloudFailure::authentication);
+    if (!guard || !isCurrent(epoch))
+        co_return;
+
+    const QString userId = session.user.id;
+    m_vault->write(session.toJson(), sessionKey);
+    QString draft;
+    if (const std::optional<QByteArray> bytes = m_vault->read(draftKey(userId))) {
+        const std::optional<QString> text = utf8(*bytes);
+        if (!text)
+            throw CloudError(CloudFailure::storage);
+        draft = *text;
+    }
+    std::optional<PendingWork> pending;
+    if (const std::optional<QByteArray> bytes = m_vault->read(pendingKey(userId))) {
+        pending = PendingWork::fromJson(*bytes);
+        if (pending->ownerId != userId)
+            throw CloudError(CloudFailure::storage);
+    }
+
+    setSession(std::move(session));
+    setText(draft);
+    setSavedText(draft);
+    setPending(pending);
+    setAcknowledged(false);
+    if (pending) {
+        // An unconfirmed note takes the place of the draft.
+        setText(pending->text);
+        setSavedText(pending->text);
+    }
+    if (const auto rescued = m_rescuedDrafts.constFind(userId); rescued != m_rescuedDrafts.cend()) {
+        const QString text = *rescued;
+        m_rescuedDrafts.remove(userId);
+        setText(text); // shows as unsaved
+    }
+    setDraftReadable(true);
+    setNotice(std::nullopt);
+}
+
+QCoro::Task<CloudSession> CloudStore::validated(CloudSession session, QUuid epoch)
+{
+    const QPointer guard(this);
+    try {
+        const QString owner = co_await m_api->owner(session);
+        if (owner == session.user.id)
+            co_return session;
+    } catch (const CloudError &error) {
+        if (error.failure() != CloudFailure::authentication)
+            throw;
+    }
+    // The service no longer takes the token: refresh it once.
+    CloudSession refreshed = co_await m_api->refresh(session);
+    if (!guard || !isCurrent(epoch) || refreshed.user.id != session.user.id)
+        throw CloudError(CloudFailure::authentication);
+    m_vault->write(refreshed.toJson(), sessionKey);
+    const QString owner = co_await m_api->owner(refreshed);
+    if (!guard || owner != refreshed.user.id || !isCurrent(epoch))
+        throw CloudError(CloudFailure::authentication);
+    setSession(refreshed);
+    co_return refreshed;
+}
+
+QCoro::Task<> CloudStore::refreshSession()
+{
+    if (m_busy || !m_session)
+        co_return;
+    setBusy(true);
+    const QUuid epoch = m_generation;
+    const QPointer guard(this);
+    std::exception_ptr failure;
+    try {
+        co_await validated(*m_session, epoch);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!guard)
+        co_return;
+    if (failure && isCurrent(epoch))
+        handleFailure(failure, Words::cloudStorage, false);
+    finallyStep(epoch);
+}
+
+bool CloudStore::saveLocal()
+{
+    if (!m_session || !m_draftReadable)
+        return false;
+    try {
+        m_vault->write(m_text.isEmpty() ? std::nullopt : std::optional(m_text.toUtf8()), draftKey(m_session->user.id));
+    } catch (const std::exception &) {
+        setNotice(Words::cloudStorage);
+        return false;
+    }
+    setSavedText(m_text);
+    setNotice(Words::saved);
+    return true;
+}
+
+void CloudStore::lock()
+{
+    clearEncouragement();
+    if (isDirty() && !saveLocal())
+        m_rescuedDrafts.insert(m_session->user.id, m_text);
+    try {
+        m_vault->write(std::nullopt, sessionKey);
+    } catch (const std::exception &) {
+        // The session is over either way; a stale entry fails its next refresh.
+    }
+    m_generation = QUuid::createUuid();
+    setSession(std::nullopt);
+    setPending(std::nullopt);
+    setBusy(false);
+    setDraftReadable(false);
+}
+
+QCoro::Task<> CloudStore::logout()
+{
+    clearEncouragement();
+    if (!m_session) {
+        cancelLogin();
+        m_generation = QUuid::createUuid();
+        setBusy(false);
+        co_return;
+    }
+    if (isDirty() && !saveLocal())
+        co_return; // the notice of saveLocal() says why the session stays
+    try {
+        m_vault->write(std::nullopt, sessionKey);
+    } catch (const std::exception &) {
+        setNotice(Words::cloudStorage);
+        co_return;
+    }
+    m_generation = QUuid::createUuid();
+    cancelLogin();
+    const CloudSession old = *m_session;
+    setSession(std::nullopt);
+    setPending(std::nullopt);
+    setText(QString());
+    setSavedText(QString());
+    setDraftReadable(false);
+    setBusy(false);
+
+    const QUuid epoch = m_generation;
+    const QPointer guard(this);
+    bool confirmed = true;
+    try {
+        co_await m_api->revoke(old);
+    } catch (...) {
+        confirmed = false;
+    }
+    if (guard && isCurrent(epoch) && !m_session)
+        setNotice(confirmed ? std::nullopt : std::optional(Words::cloudSignedOutOffline));
+}
+
+QCoro::Task<CloudSession> CloudStore::fileSession(QString owner, std::stop_token stop)
+{
+    if (!m_session || m_session->user.id != owner)
+        throw CloudError(CloudFailure::authentication);
+    const QUuid epoch = m_generation;
+    const auto deadline = ContinuousClock::now() + m_options.fileSessionWait;
+    const QPointer guard(this);
+    // The one deliberate poll: wait for a sign-in or refresh to finish.
+    while (true) {
+        if (stop.stop_requested())
+            throw CancelledError();
+        if (!guard || !isCurrent(epoch) || !m_session || m_session->user.id != owner)
+            throw CloudError(CloudFailure::authentication);
+        if (!m_busy)
+            break;
+        if (ContinuousClock::now() >= deadline)
+            throw CloudError(CloudFailure::unavailable);
+        co_await ContinuousClock::sleep(m_options.fileSessionPoll, stop);
+    }
+
+    setBusy(true);
+    std::exception_ptr failure;
+    std::optional<CloudSession> result;
+    try {
+        result = co_await validated(*m_session, epoch);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!guard)
+        throw CloudError(CloudFailure::authentication);
+    finallyStep(epoch);
+    if (failure)
+        std::rethrow_exception(failure);
+    if (!isCurrent(epoch) || !m_session || m_session->user.id != owner)
+        throw CloudError(CloudFailure::authentication);
+    co_return *result;
+}
+
+bool CloudStore::prepareToQuit()
+{
+    if (isDirty() && !saveLocal())
+        return false;
+    cancelLogin();
+    m_generation = QUuid::createUuid();
+    setBusy(false);
+    return true;
+}
+
+// ----------------------------------------------------------------- notes --
+
+QCoro::Task<> CloudStore::send()
+{
+    if (!canSend())
+        co_return;
+    const CloudSession session = *m_session;
+    setBusy(true);
+    setNotice(std::nullopt);
+    const QUuid epoch = m_generation;
+    const QPointer guard(this);
+    std::exception_ptr failure;
+    try {
+        co_await sendSteps(session, epoch);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!guard)
+        co_return;
+    if (failure && isCurrent(epoch))
+        handleFailure(failure, Words::cloudStorage, true);
+    finallyStep(epoch);
+}
+
+QCoro::Task<> CloudStore::sendSteps(CloudSession session, QUuid epoch)
+{
+    // A retry sends the very same record: same id, same day.
+    const PendingWork record = m_pending ? *m_pending
+                                         : PendingWork::make(session.user.id, m_text, m_options.now(), m_options.timeZone);
+    m_vault->write(record.toJson(), pendingKey(session.user.id));
+    setPending(record);
+    if (!saveLocal())
+        co_return;
+    const QPointer guard(this);
+    const CloudSession valid = co_await validated(session, epoch);
+    if (!guard || !isCurrent(epoch))
+        co_return;
+    co_await m_api->save(record, valid);
+    if (!guard || !isCurrent(epoch))
+        co_return;
+    setAcknowledged(true);
+    setNotice(Words::cloudSaved);
+}
+
+void CloudStore::newNote()
+{
+    if (m_busy || (m_pending && !m_acknowledged) || !m_session)
+        return;
+    if (!saveLocal())
+        return;
+    try {
+        m_vault->write(std::nullopt, draftKey(m_session->user.id));
+        m_vault->write(std::nullopt, pendingKey(m_session->user.id));
+    } catch (const std::exception &) {
+        setNotice(Words::cloudStorage);
+        return;
+    }
+    setPending(std::nullopt);
+    setAcknowledged(false);
+    setText(QString());
+    setSavedText(QString());
+    setNotice(Words::saved);
+}
+
+// --------------------------------------------------------- encouragement --
+
+QCoro::Task<> CloudStore::refreshEncouragementAvailability()
+{
+    if (m_busy || !m_session)
+        co_return;
+    setBusy(true);
+    setEncouragementReading(true);
+    setEncouragementReadFailed(false);
+    const QUuid epoch = m_generation;
+    const QString userId = m_session->user.id;
+    const QPointer guard(this);
+    bool failed = false;
+    try {
+        const CloudSession valid = co_await validated(*m_session, epoch);
+        const EncouragementState state = co_await m_api->encouragement(valid);
+        if (guard && isCurrent(epoch)) {
+            if (state.ownerId != userId)
+                throw CloudError(CloudFailure::invalid);
+            setEncouragementAvailable(state.available);
+            setEncouragementSettings(state);
+        }
+    } catch (...) {
+        // Reads never end the session and never show a notice.
+        failed = true;
+    }
+    if (!guard || !isCurrent(epoch))
+        co_return;
+    if (failed)
+        setEncouragementReadFailed(true);
+    setBusy(false);
+    setEncouragementReading(false);
+}
+
+QCoro::Task<std::optional<EncouragementNote>> CloudStore::nextEncouragement()
+{
+    if (m_busy || !m_session)
+        co_return std::nullopt;
+    setBusy(true);
+    const QUuid epoch = m_generation;
+    const QPointer guard(this);
+    std::optional<EncouragementNote> note;
+    try {
+        note = co_await claimSteps(*m_session, epoch);
+    } catch (...) {
+        note.reset();
+    }
+    if (guard)
+        finallyStep(epoch);
+    co_return note;
+}
+
+QCoro::Task<std::optional<EncouragementNote>> CloudStore::claimSteps(CloudSession session, QUuid epoch)
+{
+    const QString userId = session.user.id;
+    const QPointer guard(this);
+    const CloudSession valid = co_await validated(std::move(session), epoch);
+    if (!guard || !isCurrent(epoch))
+        co_return std::nullopt;
+    const EncouragementState state = co_await m_api->encouragement(valid);
+    if (!guard || !isCurrent(epoch) || state.ownerId != userId)
+        co_return std::nullopt;
+    setEncouragementAvailable(state.available);
+    if (!state.available || !state.pro || !state.preferences.enabled || !state.preferences.mac) {
+        setEncouragementNote(std::nullopt);
+        co_return std::nullopt;
+    }
+    const EncouragementClaim claim = co_await m_api->claimEncouragement(valid);
+    if (!guard || !isCurrent(epoch) || claim.ownerId != userId || !claim.message
+        || !claim.message->valid(m_options.now()))
+        co_return std::nullopt;
+    co_return claim.message;
+}
+
+void CloudStore::presentEncouragement(const EncouragementNote &note)
+{
+    if (m_session && note.valid(m_options.now()))
+        setEncouragementNote(note);
+}
+
+} // namespace vorno
