@@ -1,0 +1,822 @@
+#include "AwaitTask.h"
+#include "CancelledError.h"
+#include "CloudError.h"
+#include "CloudStore.h"
+#include "ScriptedTransport.h"
+#include "ScriptedVault.h"
+#include "TransportError.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrlQuery>
+
+using namespace vorno;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(ScriptedTransport::Step)
+
+namespace {
+
+const QString user = u"user-1"_qs;
+const QString scheme = u"app.vorno.desktop"_qs;
+const QUrl origin(u"https://vorno.example"_qs);
+
+ScriptedTransport::Step answer(ScriptedTransport::Value value)
+{
+    return {std::move(value), {}, {}};
+}
+
+ScriptedTransport::Step gated(const ScriptedTransport::Gate &gate)
+{
+    return {{}, {}, gate};
+}
+
+ScriptedTransport::Step failing(CloudFailure failure)
+{
+    return ScriptedTransport::failing(CloudError(failure));
+}
+
+QString noticeName(const std::optional<Words> &notice)
+{
+    return notice ? notice->rawValue() : QString();
+}
+
+} // namespace
+
+class TestCloudStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void restoreOutcomes_data();
+    void restoreOutcomes();
+    void restoreRunsOnce();
+    void acceptRefusesForeignOrBrokenEntries_data();
+    void acceptRefusesForeignOrBrokenEntries();
+    void unconfirmedNoteReplacesTheDraft();
+    void signInThroughTheBrowser();
+    void signInFailures_data();
+    void signInFailures();
+    void signOutDuringSuspendedOperations_data();
+    void signOutDuringSuspendedOperations();
+    void refreshSession_data();
+    void refreshSession();
+    void canSend_data();
+    void canSend();
+    void sendOutcomes_data();
+    void sendOutcomes();
+    void retrySendsTheSameRecord();
+    void confirmedNoteComesBackAfterRestart();
+    void newNote();
+    void lockKeepsTheComposerText();
+    void signOut_data();
+    void signOut();
+    void fileSession();
+    void fileSessionWaitsAndGivesUp();
+    void prepareToQuit();
+    void encouragementRead_data();
+    void encouragementRead();
+    void nextEncouragement_data();
+    void nextEncouragement();
+    void signalsOnlyOnChange();
+
+private:
+    // A store over a fresh script and vault (or, for a restart, a copy of the
+    // current vault); the raw pointers stay valid while it lives.
+    void makeStore(CloudStoreOptions options = CloudStoreOptions(), bool restart = false);
+    // Signs in through restore() with a stored session for `id`.
+    void signIn(const QString &id = user);
+
+    std::unique_ptr<CloudStore> m_store;
+    bool m_browserAnswers = true;
+    ScriptedTransport *m_api = nullptr;
+    ScriptedVault *m_vault = nullptr;
+};
+
+void TestCloudStore::init()
+{
+    m_browserAnswers = true;
+    m_store.reset();
+    m_vault = nullptr;
+    makeStore();
+}
+
+void TestCloudStore::makeStore(CloudStoreOptions options, bool restart)
+{
+    auto api = std::make_unique<ScriptedTransport>();
+    auto vault = std::make_unique<ScriptedVault>();
+    if (restart)
+        vault->entries = m_vault->entries; // a restart keeps what was stored
+    m_api = api.get();
+    m_vault = vault.get();
+    // The browser calls back at once with the state it was given, unless a test
+    // wants the sign-in left waiting.
+    options.openBrowser = [this](const QUrl &url) {
+        if (!m_browserAnswers)
+            return true;
+        const QString state = QUrlQuery(url).queryItemValue(u"state"_qs, QUrl::FullyDecoded);
+        return m_store->browser()->receive(scheme + u"://auth/callback?state="_qs + state + u"&code=vm1_abc"_qs);
+    };
+    options.callbackScheme = scheme;
+    m_store = std::make_unique<CloudStore>(std::move(api), std::move(vault), std::move(options));
+}
+
+void TestCloudStore::signIn(const QString &id)
+{
+    m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(id).toJson());
+    awaitTask(m_store->restore());
+    QVERIFY(m_store->isSignedIn());
+}
+
+void TestCloudStore::restoreOutcomes_data()
+{
+    QTest::addColumn<QByteArray>("stored");     // null: nothing stored
+    QTest::addColumn<ScriptedTransport::Step>("refresh");
+    QTest::addColumn<bool>("signedIn");
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<bool>("sessionKept");      // the vault still holds a session afterwards
+    QTest::addColumn<bool>("retryAllowed");
+
+    const QByteArray stored = ScriptedTransport::sessionFor(user).toJson();
+    QTest::newRow("nothing stored")      << QByteArray() << ScriptedTransport::Step {} << false << QString() << false << false;
+    QTest::newRow("refreshed")           << stored << ScriptedTransport::Step {} << true << QString() << true << false;
+    QTest::newRow("other user")          << stored << answer(ScriptedTransport::sessionFor(u"user-2"_qs)) << false << u"Could not connect. Your draft is still here. Try again."_qs << false << true;
+    QTest::newRow("rejected")            << stored << failing(CloudFailure::authentication) << false << u"Could not connect. Your draft is still here. Try again."_qs << false << true;
+    QTest::newRow("offline")             << stored << ScriptedTransport::failing(TransportError(TransportError::Kind::network)) << false << u"Could not connect. Your draft is still here. Try again."_qs << true << true;
+    QTest::newRow("service unavailable") << stored << failing(CloudFailure::unavailable) << false << u"Could not connect. Your draft is still here. Try again."_qs << true << true;
+    QTest::newRow("not JSON")            << QByteArray("{broken") << ScriptedTransport::Step {} << false << u"Could not connect. Your draft is still here. Try again."_qs << true << true;
+}
+
+void TestCloudStore::restoreOutcomes()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(ScriptedTransport::Step, refresh);
+    QFETCH(bool, signedIn);
+    QFETCH(QString, notice);
+    QFETCH(bool, sessionKept);
+    QFETCH(bool, retryAllowed);
+
+    if (!stored.isNull())
+        m_vault->entries.insert(u"session"_qs, stored);
+    m_api->script(u"refresh"_qs, refresh);
+    awaitTask(m_store->restore());
+    QCOMPARE(m_store->isSignedIn(), signedIn);
+    QCOMPARE(noticeName(m_store->notice()), notice);
+    QCOMPARE(m_vault->entries.contains(u"session"_qs), sessionKept);
+    QVERIFY(!m_store->isBusy());
+    if (signedIn)
+        QCOMPARE(m_store->session()->access_token, ScriptedTransport::sessionFor(user, 2).access_token);
+
+    const qsizetype refreshes = m_api->count(u"refresh"_qs);
+    m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
+    awaitTask(m_store->restore());
+    QCOMPARE(m_api->count(u"refresh"_qs) > refreshes, retryAllowed);
+}
+
+void TestCloudStore::restoreRunsOnce()
+{
+    m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
+    const auto gate = ScriptedTransport::gate();
+    m_api->script(u"refresh"_qs, gated(gate));
+    auto first = m_store->restore();
+    QVERIFY(m_store->isBusy());
+    awaitTask(m_store->restore()); // refused while busy
+    QCOMPARE(m_api->count(u"refresh"_qs), 1);
+    gate->resolve(true);
+    awaitTask(std::move(first));
+    QVERIFY(m_store->isSignedIn());
+    awaitTask(m_store->restore()); // refused after success
+    QCOMPARE(m_api->count(u"refresh"_qs), 1);
+}
+
+void TestCloudStore::acceptRefusesForeignOrBrokenEntries_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("bytes"); // null: make the vault fail on this key
+
+    const PendingWork foreign {u"ID"_qs, u"user-2"_qs, u"note"_qs, u"2026-01-01"_qs};
+    QTest::newRow("pending of another user") << u"pending:user-1"_qs << foreign.toJson();
+    QTest::newRow("draft not UTF-8")         << u"draft:user-1"_qs   << QByteArray("\xff\xfe");
+    QTest::newRow("draft unreadable")        << u"draft:user-1"_qs   << QByteArray();
+    QTest::newRow("session not writable")    << u"session"_qs        << QByteArray();
+}
+
+void TestCloudStore::acceptRefusesForeignOrBrokenEntries()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, bytes);
+
+    m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
+    if (bytes.isNull()) {
+        m_vault->failReads.insert(key);
+        m_vault->failWrites.insert(key);
+    } else {
+        m_vault->entries.insert(key, bytes);
+    }
+    awaitTask(m_store->restore());
+    QVERIFY(!m_store->isSignedIn());
+    QCOMPARE(m_store->notice(), std::optional(Words(Words::cloudLoginStorage)));
+    if (!bytes.isNull())
+        QCOMPARE(m_vault->entries.value(key), bytes); // untouched
+}
+
+void TestCloudStore::unconfirmedNoteReplacesTheDraft()
+{
+    const PendingWork pending {u"ID"_qs, user, u"unconfirmed"_qs, u"2026-01-01"_qs};
+    m_vault->entries.insert(u"draft:user-1"_qs, "draft");
+    m_vault->entries.insert(u"pending:user-1"_qs, pending.toJson());
+    signIn();
+    QCOMPARE(m_store->pending(), std::optional(pending));
+    QVERIFY(!m_store->isAcknowledged());
+    QCOMPARE(m_store->text(), u"unconfirmed"_qs);
+    QCOMPARE(m_store->savedText(), u"unconfirmed"_qs);
+    QVERIFY(m_store->canSend());
+}
+
+void TestCloudStore::signInThroughTheBrowser()
+{
+    m_vault->entries.insert(u"draft:user-1"_qs, "kept draft");
+    awaitTask(m_store->login(origin));
+    QVERIFY(m_store->isSignedIn());
+    QCOMPARE(m_store->session()->user.id, user);
+    QCOMPARE(m_store->text(), u"kept draft"_qs);
+    QCOMPARE(m_store->notice(), std::nullopt);
+    QVERIFY(m_vault->entries.contains(u"session"_qs));
+    QCOMPARE(m_api->calls(), (QStringList {u"exchange"_qs, u"owner"_qs}));
+    awaitTask(m_store->login(origin)); // already signed in: nothing happens
+    QCOMPARE(m_api->count(u"exchange"_qs), 1);
+}
+
+void TestCloudStore::signInFailures_data()
+{
+    QTest::addColumn<QString>("callbackTail"); // appended to the matching callback
+    QTest::addColumn<ScriptedTransport::Step>("exchange");
+    QTest::addColumn<QString>("notice");
+
+    const QString retry = u"Could not connect. Your draft is still here. Try again."_qs;
+    QTest::newRow("browser reports an error") << u"&error=access_denied"_qs << ScriptedTransport::Step {} << retry;
+    QTest::newRow("exchange refused")         << QString() << failing(CloudFailure::authentication) << retry;
+    QTest::newRow("exchange offline")         << QString() << ScriptedTransport::failing(TransportError(TransportError::Kind::timeout)) << retry;
+    QTest::newRow("vault fails")              << QString() << failing(CloudFailure::storage) << u"Could not securely store or restore your login on this Mac. Your drafts have not been removed."_qs;
+}
+
+void TestCloudStore::signInFailures()
+{
+    QFETCH(QString, callbackTail);
+    QFETCH(ScriptedTransport::Step, exchange);
+    QFETCH(QString, notice);
+
+    CloudStore *store = nullptr;
+    auto api = std::make_unique<ScriptedTransport>();
+    auto vault = std::make_unique<ScriptedVault>();
+    m_api = api.get();
+    m_vault = vault.get();
+    CloudStoreOptions options;
+    options.callbackScheme = scheme;
+    options.openBrowser = [&store, callbackTail](const QUrl &url) {
+        const QString state = QUrlQuery(url).queryItemValue(u"state"_qs, QUrl::FullyDecoded);
+        return store->browser()->receive(scheme + u"://auth/callback?state="_qs + state + u"&code=vm1_abc"_qs + callbackTail);
+    };
+    m_store = std::make_unique<CloudStore>(std::move(api), std::move(vault), options);
+    store = m_store.get();
+    m_api->script(u"exchange"_qs, exchange);
+
+    awaitTask(m_store->login(origin));
+    QVERIFY(!m_store->isSignedIn());
+    QVERIFY(!m_store->isBusy());
+    QCOMPARE(noticeName(m_store->notice()), notice);
+}
+
+void TestCloudStore::signOutDuringSuspendedOperations_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("restore")        << u"restore"_qs;
+    QTest::newRow("sign-in")        << u"login"_qs;
+    QTest::newRow("send")           << u"send"_qs;
+    QTest::newRow("refresh")        << u"refresh"_qs;
+    QTest::newRow("encouragement")  << u"encouragement"_qs;
+}
+
+void TestCloudStore::signOutDuringSuspendedOperations()
+{
+    QFETCH(QString, operation);
+
+    const auto gate = ScriptedTransport::gate();
+    QCoro::Task<> running;
+    if (operation == u"restore") {
+        m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
+        m_api->script(u"refresh"_qs, gated(gate));
+        running = m_store->restore();
+    } else if (operation == u"login") {
+        m_browserAnswers = false;
+        running = m_store->login(origin); // waits for a browser that never answers
+    } else {
+        signIn();
+        m_store->setText(u"a note"_qs);
+        if (operation == u"send") {
+            m_api->script(u"save"_qs, gated(gate));
+            running = m_store->send();
+        } else if (operation == u"refresh") {
+            m_api->script(u"owner"_qs, {{}, std::make_exception_ptr(CloudError(CloudFailure::authentication)), gate});
+            running = m_store->refreshSession();
+        } else {
+            m_api->script(u"encouragement"_qs, gated(gate));
+            running = m_store->refreshEncouragementAvailability();
+        }
+    }
+    QVERIFY(m_store->isBusy());
+    awaitTask(m_store->logout());
+    QVERIFY(!m_store->isSignedIn());
+    QVERIFY(!m_store->isBusy());
+
+    QSignalSpy busy(m_store.get(), &CloudStore::busyChanged);
+    QSignalSpy notice(m_store.get(), &CloudStore::noticeChanged);
+    QSignalSpy session(m_store.get(), &CloudStore::sessionChanged);
+    QSignalSpy acknowledged(m_store.get(), &CloudStore::acknowledgedChanged);
+    gate->resolve(true);
+    awaitTask(std::move(running));
+    // The stale operation changes nothing at all.
+    QCOMPARE(busy.count(), 0);
+    QCOMPARE(notice.count(), 0);
+    QCOMPARE(session.count(), 0);
+    QCOMPARE(acknowledged.count(), 0);
+    QVERIFY(!m_store->isSignedIn());
+}
+
+void TestCloudStore::refreshSession_data()
+{
+    QTest::addColumn<ScriptedTransport::Step>("owner");
+    QTest::addColumn<ScriptedTransport::Step>("refresh");
+    QTest::addColumn<bool>("failSessionWrite");
+    QTest::addColumn<bool>("signedIn");
+    QTest::addColumn<int>("serial");   // serial of the session held afterwards
+    QTest::addColumn<QString>("notice");
+
+    const QString retry = u"Could not connect. Your draft is still here. Try again."_qs;
+    const QString storage = u"Could not keep your draft securely. Your writing is still here."_qs;
+    QTest::newRow("still valid")        << ScriptedTransport::Step {} << ScriptedTransport::Step {} << false << true << 2 << QString();
+    QTest::newRow("expired, refreshed") << failing(CloudFailure::authentication) << answer(ScriptedTransport::sessionFor(user, 3)) << false << true << 3 << QString();
+    QTest::newRow("refresh refused")    << failing(CloudFailure::authentication) << failing(CloudFailure::authentication) << false << false << 0 << retry;
+    QTest::newRow("refresh other user") << failing(CloudFailure::authentication) << answer(ScriptedTransport::sessionFor(u"user-2"_qs)) << false << false << 0 << retry;
+    QTest::newRow("vault fails")        << failing(CloudFailure::authentication) << ScriptedTransport::Step {} << true << true << 2 << storage;
+    QTest::newRow("offline")            << ScriptedTransport::failing(TransportError(TransportError::Kind::network)) << ScriptedTransport::Step {} << false << true << 2 << retry;
+}
+
+void TestCloudStore::refreshSession()
+{
+    QFETCH(ScriptedTransport::Step, owner);
+    QFETCH(ScriptedTransport::Step, refresh);
+    QFETCH(bool, failSessionWrite);
+    QFETCH(bool, signedIn);
+    QFETCH(int, serial);
+    QFETCH(QString, notice);
+
+    signIn();
+    m_api->script(u"owner"_qs, owner);
+    m_api->script(u"refresh"_qs, refresh);
+    if (failSessionWrite)
+        m_vault->failWrites.insert(u"session"_qs);
+    awaitTask(m_store->refreshSession());
+    QCOMPARE(m_store->isSignedIn(), signedIn);
+    QCOMPARE(noticeName(m_store->notice()), notice);
+    QVERIFY(!m_store->isBusy());
+    if (signedIn) {
+        QCOMPARE(m_store->session()->access_token, ScriptedTransport::sessionFor(user, serial).access_token);
+        if (!failSessionWrite)
+            QCOMPARE(CloudSession::fromJson(m_vault->entries.value(u"session"_qs)), *m_store->session());
+    } else {
+        QVERIFY(!m_vault->entries.contains(u"session"_qs));
+    }
+}
+
+void TestCloudStore::canSend_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("sendable");
+
+    const QString emoji = u"\U0001F600"_qs;
+    QTest::newRow("a note")          << u"did things"_qs        << true;
+    QTest::newRow("blanks")          << u"  \n\t "_qs           << false;
+    QTest::newRow("4000 units")      << QString(4000, u'a')     << true;
+    QTest::newRow("4001 units")      << QString(4001, u'a')     << false;
+    QTest::newRow("2000 emoji")      << emoji.repeated(2000)    << true;
+    QTest::newRow("2000 emoji + a")  << emoji.repeated(2000) + u'a' << false;
+}
+
+void TestCloudStore::canSend()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, sendable);
+
+    QVERIFY(!m_store->canSend()); // signed out
+    signIn();
+    m_store->setText(text);
+    QCOMPARE(m_store->canSend(), sendable);
+}
+
+void TestCloudStore::sendOutcomes_data()
+{
+    QTest::addColumn<ScriptedTransport::Step>("save");
+    QTest::addColumn<QString>("failWriteKey");
+    QTest::addColumn<bool>("acknowledged");
+    QTest::addColumn<bool>("signedIn");
+    QTest::addColumn<int>("saves");
+    QTest::addColumn<QString>("notice");
+
+    const QString retry = u"Could not connect. Your draft is still here. Try again."_qs;
+    const QString storage = u"Could not keep your draft securely. Your writing is still here."_qs;
+    QTest::newRow("saved")             << ScriptedTransport::Step {} << QString() << true << true << 1 << u"Saved to Vorno."_qs;
+    QTest::newRow("conflict")          << failing(CloudFailure::changed) << QString() << false << true << 0 << u"This record changed on the web. Open Vorno web to check it; your draft is still here."_qs;
+    QTest::newRow("rejected session")  << failing(CloudFailure::authentication) << QString() << false << false << 0 << retry;
+    QTest::newRow("service down")      << failing(CloudFailure::unavailable) << QString() << false << true << 0 << retry;
+    QTest::newRow("timeout")           << ScriptedTransport::failing(TransportError(TransportError::Kind::timeout)) << QString() << false << true << 0 << retry;
+    QTest::newRow("pending not kept")  << ScriptedTransport::Step {} << u"pending:user-1"_qs << false << true << 0 << storage;
+    QTest::newRow("draft not kept")    << ScriptedTransport::Step {} << u"draft:user-1"_qs << false << true << 0 << storage;
+}
+
+void TestCloudStore::sendOutcomes()
+{
+    QFETCH(ScriptedTransport::Step, save);
+    QFETCH(QString, failWriteKey);
+    QFETCH(bool, acknowledged);
+    QFETCH(bool, signedIn);
+    QFETCH(int, saves);
+    QFETCH(QString, notice);
+
+    signIn();
+    m_store->setText(u"  worked on the parser \n"_qs);
+    m_api->script(u"save"_qs, save);
+    if (!failWriteKey.isEmpty())
+        m_vault->failWrites.insert(failWriteKey);
+    awaitTask(m_store->send());
+
+    QCOMPARE(m_store->isAcknowledged(), acknowledged);
+    QCOMPARE(m_store->isSignedIn(), signedIn);
+    QCOMPARE(m_api->saved().size(), saves);
+    QCOMPARE(noticeName(m_store->notice()), notice);
+    QVERIFY(!m_store->isBusy());
+    // The text is never lost: on screen, in the draft entry or in the pending note.
+    QCOMPARE(m_store->text(), u"  worked on the parser \n"_qs);
+    if (failWriteKey != u"pending:user-1") {
+        const PendingWork stored = PendingWork::fromJson(m_vault->entries.value(u"pending:user-1"_qs));
+        QCOMPARE(stored.text, u"  worked on the parser \n"_qs);
+        QCOMPARE(stored.ownerId, user);
+        if (saves)
+            QCOMPARE(m_api->saved().first(), stored);
+    }
+    if (acknowledged) {
+        m_store->setText(u"edited afterwards"_qs);
+        QVERIFY(!m_store->canSend());
+    }
+}
+
+void TestCloudStore::retrySendsTheSameRecord()
+{
+    CloudStoreOptions options;
+    QDateTime now(QDate(2026, 3, 4), QTime(23, 30), QTimeZone::utc());
+    options.now = [&now] { return now; };
+    options.timeZone = QTimeZone::utc();
+    makeStore(options);
+    signIn();
+    m_store->setText(u"note"_qs);
+    m_api->script(u"save"_qs, failing(CloudFailure::unavailable));
+    awaitTask(m_store->send());
+    const PendingWork first = *m_store->pending();
+    QCOMPARE(first.occurredOn, u"2026-03-04"_qs);
+
+    // Editing disables the retry; going back to the sent text enables it.
+    m_store->setText(u"note!"_qs);
+    QVERIFY(!m_store->canSend());
+    m_store->setText(u"note"_qs);
+    QVERIFY(m_store->canSend());
+
+    now = now.addDays(1);
+    awaitTask(m_store->send());
+    QCOMPARE(m_api->saved().size(), 1);
+    QCOMPARE(m_api->saved().first(), first); // same id, same day
+    QVERIFY(m_store->isAcknowledged());
+}
+
+void TestCloudStore::confirmedNoteComesBackAfterRestart()
+{
+    signIn();
+    m_store->setText(u"note"_qs);
+    awaitTask(m_store->send());
+    QVERIFY(m_store->isAcknowledged());
+    const PendingWork sent = *m_store->pending();
+
+    makeStore(CloudStoreOptions(), true);
+    awaitTask(m_store->restore());
+    QVERIFY(m_store->isSignedIn());
+    QCOMPARE(m_store->pending(), std::optional(sent));
+    QVERIFY(!m_store->isAcknowledged());
+    QCOMPARE(m_store->text(), u"note"_qs);
+    awaitTask(m_store->send());
+    QCOMPARE(m_api->saved().size(), 1);
+    QCOMPARE(m_api->saved().first().id, sent.id);
+}
+
+void TestCloudStore::newNote()
+{
+    signIn();
+    m_store->setText(u"note"_qs);
+    m_api->script(u"save"_qs, failing(CloudFailure::unavailable));
+    awaitTask(m_store->send());
+    m_store->newNote(); // refused: unconfirmed
+    QCOMPARE(m_store->text(), u"note"_qs);
+    QVERIFY(m_store->pending());
+
+    awaitTask(m_store->send());
+    QVERIFY(m_store->isAcknowledged());
+    m_vault->failWrites.insert(u"pending:user-1"_qs);
+    m_store->newNote();
+    QCOMPARE(m_store->notice(), std::optional(Words(Words::cloudStorage)));
+    QVERIFY(m_store->pending());
+
+    m_vault->failWrites.clear();
+    m_store->newNote();
+    QCOMPARE(m_store->text(), QString());
+    QCOMPARE(m_store->savedText(), QString());
+    QCOMPARE(m_store->pending(), std::nullopt);
+    QVERIFY(!m_store->isAcknowledged());
+    QCOMPARE(m_store->notice(), std::optional(Words(Words::saved)));
+    QVERIFY(!m_vault->entries.contains(u"pending:user-1"_qs));
+    QVERIFY(!m_vault->entries.contains(u"draft:user-1"_qs));
+}
+
+void TestCloudStore::lockKeepsTheComposerText()
+{
+    // In the vault when it can be written ...
+    signIn();
+    m_store->setText(u"unsaved words"_qs);
+    m_api->script(u"owner"_qs, failing(CloudFailure::authentication));
+    m_api->script(u"refresh"_qs, failing(CloudFailure::authentication));
+    awaitTask(m_store->refreshSession());
+    QVERIFY(!m_store->isSignedIn());
+    QCOMPARE(m_vault->entries.value(u"draft:user-1"_qs), QByteArray("unsaved words"));
+
+    // ... else in memory, until the same account signs in again.
+    awaitTask(m_store->login(origin));
+    QVERIFY(m_store->isSignedIn());
+    m_store->setText(u"rescued words"_qs);
+    m_vault->failWrites.insert(u"draft:user-1"_qs);
+    m_api->script(u"owner"_qs, failing(CloudFailure::authentication));
+    m_api->script(u"refresh"_qs, failing(CloudFailure::authentication));
+    awaitTask(m_store->refreshSession());
+    QVERIFY(!m_store->isSignedIn());
+    QCOMPARE(m_store->rescuedDrafts().value(user), u"rescued words"_qs);
+    m_vault->failWrites.clear();
+
+    m_api->script(u"exchange"_qs, answer(ScriptedTransport::sessionFor(u"user-2"_qs)));
+    awaitTask(m_store->login(origin));
+    QCOMPARE(m_store->session()->user.id, u"user-2"_qs);
+    QCOMPARE(m_store->rescuedDrafts().value(user), u"rescued words"_qs); // another account leaves it alone
+    awaitTask(m_store->logout());
+
+    awaitTask(m_store->login(origin));
+    QCOMPARE(m_store->session()->user.id, user);
+    QCOMPARE(m_store->text(), u"rescued words"_qs);
+    QCOMPARE(m_store->savedText(), u"unsaved words"_qs);
+    QVERIFY(m_store->isDirty());
+    QVERIFY(m_store->rescuedDrafts().isEmpty());
+}
+
+void TestCloudStore::signOut_data()
+{
+    QTest::addColumn<bool>("dirty");
+    QTest::addColumn<QString>("failWriteKey");
+    QTest::addColumn<ScriptedTransport::Step>("revoke");
+    QTest::addColumn<bool>("signedIn");
+    QTest::addColumn<QString>("notice");
+
+    const QString storage = u"Could not keep your draft securely. Your writing is still here."_qs;
+    QTest::newRow("confirmed")             << false << QString() << ScriptedTransport::Step {} << false << QString();
+    QTest::newRow("offline")               << false << QString() << failing(CloudFailure::unavailable) << false << u"Signed out on this Mac. The server could not confirm session revocation."_qs;
+    QTest::newRow("unsaved text refused")  << true  << u"draft:user-1"_qs << ScriptedTransport::Step {} << true << storage;
+    QTest::newRow("session not removable") << false << u"session"_qs << ScriptedTransport::Step {} << true << storage;
+    QTest::newRow("unsaved text kept")     << true  << QString() << ScriptedTransport::Step {} << false << QString();
+}
+
+void TestCloudStore::signOut()
+{
+    QFETCH(bool, dirty);
+    QFETCH(QString, failWriteKey);
+    QFETCH(ScriptedTransport::Step, revoke);
+    QFETCH(bool, signedIn);
+    QFETCH(QString, notice);
+
+    m_vault->entries.insert(u"pending:user-1"_qs, PendingWork {u"ID"_qs, user, u"old"_qs, u"2026-01-01"_qs}.toJson());
+    signIn();
+    if (dirty)
+        m_store->setText(u"unsaved"_qs);
+    if (!failWriteKey.isEmpty())
+        m_vault->failWrites.insert(failWriteKey);
+    m_api->script(u"revoke"_qs, revoke);
+    awaitTask(m_store->logout());
+
+    QCOMPARE(m_store->isSignedIn(), signedIn);
+    QCOMPARE(noticeName(m_store->notice()), notice);
+    QCOMPARE(m_api->count(u"revoke"_qs), signedIn ? 0 : 1);
+    // Drafts and pending notes survive a sign-out.
+    QVERIFY(m_vault->entries.contains(u"pending:user-1"_qs));
+    if (dirty && !signedIn)
+        QCOMPARE(m_vault->entries.value(u"draft:user-1"_qs), QByteArray("unsaved"));
+    if (!signedIn) {
+        QCOMPARE(m_store->text(), QString());
+        QVERIFY(!m_vault->entries.contains(u"session"_qs));
+    }
+}
+
+void TestCloudStore::fileSession()
+{
+    QVERIFY_THROWS_EXCEPTION(CloudError, awaitTask(m_store->fileSession(user)));
+    signIn();
+    QVERIFY_THROWS_EXCEPTION(CloudError, awaitTask(m_store->fileSession(u"user-2"_qs)));
+
+    const CloudSession session = awaitTask(m_store->fileSession(user));
+    QCOMPARE(session.user.id, user);
+    QVERIFY(!m_store->isBusy());
+
+    // An expired token is refreshed for the caller; failures are passed on without a notice.
+    m_api->script(u"owner"_qs, failing(CloudFailure::authentication));
+    QCOMPARE(awaitTask(m_store->fileSession(user)).access_token, ScriptedTransport::sessionFor(user, 2).access_token);
+    m_api->script(u"owner"_qs, failing(CloudFailure::unavailable));
+    QVERIFY_THROWS_EXCEPTION(CloudError, awaitTask(m_store->fileSession(user)));
+    QCOMPARE(m_store->notice(), std::nullopt);
+    QVERIFY(m_store->isSignedIn());
+}
+
+void TestCloudStore::fileSessionWaitsAndGivesUp()
+{
+    CloudStoreOptions options;
+    options.fileSessionWait = 150ms;
+    options.fileSessionPoll = 5ms;
+    makeStore(options);
+    signIn();
+
+    // Waits for a running refresh, then goes on.
+    const auto gate = ScriptedTransport::gate();
+    m_api->script(u"owner"_qs, gated(gate));
+    auto refresh = m_store->refreshSession();
+    auto waiting = m_store->fileSession(user);
+    QTimer::singleShot(20, this, [gate] { gate->resolve(true); });
+    QCOMPARE(awaitTask(std::move(waiting)).user.id, user);
+    awaitTask(std::move(refresh));
+
+    // Gives up when the store stays busy past the deadline.
+    const auto stuck = ScriptedTransport::gate();
+    m_api->script(u"owner"_qs, gated(stuck));
+    auto blocked = m_store->refreshSession();
+    try {
+        awaitTask(m_store->fileSession(user));
+        QFAIL("waited for ever");
+    } catch (const CloudError &error) {
+        QCOMPARE(error.failure(), CloudFailure::unavailable);
+    }
+
+    // Honours cancellation while it waits.
+    std::stop_source stop;
+    auto cancelled = m_store->fileSession(user, stop.get_token());
+    stop.request_stop();
+    QVERIFY_THROWS_EXCEPTION(CancelledError, awaitTask(std::move(cancelled)));
+
+    // A sign-out while it waits ends it with authentication.
+    auto overtaken = m_store->fileSession(user);
+    awaitTask(m_store->logout());
+    try {
+        awaitTask(std::move(overtaken));
+        QFAIL("a session was handed out after sign-out");
+    } catch (const CloudError &error) {
+        QCOMPARE(error.failure(), CloudFailure::authentication);
+    }
+    stuck->resolve(true);
+    awaitTask(std::move(blocked));
+}
+
+void TestCloudStore::prepareToQuit()
+{
+    signIn();
+    m_store->setText(u"unsaved"_qs);
+    m_vault->failWrites.insert(u"draft:user-1"_qs);
+    QVERIFY(!m_store->prepareToQuit());
+    QCOMPARE(m_store->notice(), std::optional(Words(Words::cloudStorage)));
+
+    m_vault->failWrites.clear();
+    const auto gate = ScriptedTransport::gate();
+    m_api->script(u"owner"_qs, gated(gate));
+    auto refresh = m_store->refreshSession();
+    QVERIFY(m_store->prepareToQuit());
+    QCOMPARE(m_vault->entries.value(u"draft:user-1"_qs), QByteArray("unsaved"));
+    QVERIFY(!m_store->isBusy());
+    gate->resolve(true);
+    awaitTask(std::move(refresh));
+    QVERIFY(!m_store->isBusy());
+}
+
+void TestCloudStore::encouragementRead_data()
+{
+    QTest::addColumn<ScriptedTransport::Step>("state");
+    QTest::addColumn<bool>("available");
+    QTest::addColumn<bool>("readFailed");
+    QTest::addColumn<bool>("hasSettings");
+
+    EncouragementState other;
+    other.ownerId = u"user-2"_qs;
+    other.available = true;
+    QTest::newRow("read")          << ScriptedTransport::Step {}                 << true  << false << true;
+    QTest::newRow("other account") << answer(other)                              << false << true  << false;
+    QTest::newRow("rejected")      << failing(CloudFailure::authentication)      << false << true  << false;
+    QTest::newRow("offline")       << ScriptedTransport::failing(TransportError(TransportError::Kind::network)) << false << true << false;
+}
+
+void TestCloudStore::encouragementRead()
+{
+    QFETCH(ScriptedTransport::Step, state);
+    QFETCH(bool, available);
+    QFETCH(bool, readFailed);
+    QFETCH(bool, hasSettings);
+
+    signIn();
+    m_api->script(u"encouragement"_qs, state);
+    QSignalSpy reading(m_store.get(), &CloudStore::encouragementReadingChanged);
+    awaitTask(m_store->refreshEncouragementAvailability());
+    QCOMPARE(reading.count(), 2); // on, then off
+    QVERIFY(!m_store->isEncouragementReading());
+    QCOMPARE(m_store->isEncouragementAvailable(), available);
+    QCOMPARE(m_store->encouragementReadFailed(), readFailed);
+    QCOMPARE(m_store->encouragementSettings().has_value(), hasSettings);
+    QCOMPARE(m_store->notice(), std::nullopt);
+    QVERIFY(m_store->isSignedIn()); // reads never end the session
+    QVERIFY(!m_store->isBusy());
+}
+
+void TestCloudStore::nextEncouragement_data()
+{
+    QTest::addColumn<bool>("mac");
+    QTest::addColumn<ScriptedTransport::Step>("claim");
+    QTest::addColumn<bool>("delivered");
+    QTest::addColumn<int>("claims");
+
+    const EncouragementNote note {u"n1"_qs, u"Nice work on the parser."_qs, u"2999-01-01T00:00:00Z"_qs};
+    const EncouragementNote expired {u"n2"_qs, u"Old news."_qs, u"2000-01-01T00:00:00Z"_qs};
+    QTest::newRow("delivered")         << true  << answer(EncouragementClaim {user, note})                << true  << 1;
+    QTest::newRow("no owner")          << true  << answer(EncouragementClaim {std::nullopt, note})        << false << 1;
+    QTest::newRow("other owner")       << true  << answer(EncouragementClaim {u"user-2"_qs, note})        << false << 1;
+    QTest::newRow("expired")           << true  << answer(EncouragementClaim {user, expired})             << false << 1;
+    QTest::newRow("nothing due")       << true  << ScriptedTransport::Step {}                             << false << 1;
+    QTest::newRow("claim fails")       << true  << failing(CloudFailure::unavailable)                     << false << 1;
+    QTest::newRow("mac channel off")   << false << answer(EncouragementClaim {user, note})                << false << 0;
+}
+
+void TestCloudStore::nextEncouragement()
+{
+    QFETCH(bool, mac);
+    QFETCH(ScriptedTransport::Step, claim);
+    QFETCH(bool, delivered);
+    QFETCH(int, claims);
+
+    signIn();
+    m_store->presentEncouragement({u"shown"_qs, u"Shown before."_qs, u"2999-01-01T00:00:00Z"_qs});
+    QVERIFY(m_store->encouragementNote());
+    EncouragementState state;
+    state.ownerId = user;
+    state.available = true;
+    state.pro = true;
+    state.preferences.enabled = true;
+    state.preferences.mac = mac;
+    m_api->script(u"encouragement"_qs, answer(state));
+    m_api->script(u"claim"_qs, claim);
+
+    const std::optional<EncouragementNote> note = awaitTask(m_store->nextEncouragement());
+    QCOMPARE(note.has_value(), delivered);
+    QCOMPARE(m_api->count(u"claim"_qs), claims);
+    QCOMPARE(m_store->encouragementNote().has_value(), mac); // the channel switched off clears what is shown
+    QVERIFY(!m_store->isBusy());
+    QCOMPARE(m_store->notice(), std::nullopt);
+}
+
+void TestCloudStore::signalsOnlyOnChange()
+{
+    signIn();
+    QSignalSpy text(m_store.get(), &CloudStore::textChanged);
+    QSignalSpy dirty(m_store.get(), &CloudStore::dirtyChanged);
+    QSignalSpy sendable(m_store.get(), &CloudStore::canSendChanged);
+    m_store->setText(u"a"_qs);
+    m_store->setText(u"a"_qs);
+    m_store->setText(u"ab"_qs);
+    QCOMPARE(text.count(), 2);
+    QCOMPARE(dirty.count(), 1);
+    QCOMPARE(sendable.count(), 1);
+    QSignalSpy note(m_store.get(), &CloudStore::encouragementNoteChanged);
+    m_store->setEncouragementNote(std::nullopt);
+    QCOMPARE(note.count(), 0);
+    // A note that is not valid is never presented.
+    m_store->presentEncouragement({u"x"_qs, QString(), u"2999-01-01T00:00:00Z"_qs});
+    QCOMPARE(note.count(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestCloudStore)
+#include "TestCloudStore.moc"
