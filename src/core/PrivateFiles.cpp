@@ -120,6 +120,39 @@ void PrivateFiles::replace(const QString &directory, const QString &fileName, co
         failWithErrno();
 }
 
+void PrivateFiles::create(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    const Descriptor dir(::open(native(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir.valid())
+        failWithErrno();
+    const QByteArray name = native(info.fileName());
+    Descriptor file(::openat(dir.get(), name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode));
+    if (!file.valid())
+        failWithErrno();
+    try {
+        if (::fchmod(file.get(), fileMode) != 0)
+            failWithErrno();
+        writeAll(file.get(), bytes);
+        if (::fsync(file.get()) != 0)
+            failWithErrno();
+        if (file.release() != 0)
+            failWithErrno();
+        if (::fsync(dir.get()) != 0)
+            failWithErrno();
+    } catch (...) {
+        // Ours alone: we just created it exclusively.
+        ::unlinkat(dir.get(), name.constData(), 0);
+        throw;
+    }
+}
+
+void PrivateFiles::remove(const QString &path)
+{
+    if (::unlink(native(path).constData()) != 0 && errno != ENOENT)
+        failWithErrno();
+}
+
 std::optional<QByteArray> PrivateFiles::read(const QString &path, qint64 limit)
 {
     const QByteArray name = native(path);

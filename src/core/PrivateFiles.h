@@ -29,6 +29,14 @@ public:
     static void replace(const QString &directory, const QString &fileName, const QByteArray &bytes,
                         const QString &temporaryName);
 
+    // Creates `path` exclusively (never replacing anything) with mode 0600, writes
+    // `bytes` and flushes them and the directory. A partly written file is
+    // removed again.
+    static void create(const QString &path, const QByteArray &bytes);
+
+    // Removes `path`; no entry there is not an error.
+    static void remove(const QString &path);
+
     // The whole file, or nothing when no entry exists at `path`. A symbolic link,
     // something other than a regular file, or a file larger than `limit` fails.
     [[nodiscard]] static std::optional<QByteArray> read(const QString &path, qint64 limit);

@@ -1,0 +1,124 @@
+#include "FileCollectionOutbox.h"
+
+#include "CloudError.h"
+#include "FileCollectionError.h"
+#include "FileError.h"
+#include "PrivateFiles.h"
+#include "Text.h"
+
+#include <QFile>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace vorno {
+
+namespace {
+
+// The batch record is a few hundred bytes a file; this is far above any batch.
+constexpr qint64 batchReadLimit = 64 * 1024 * 1024;
+
+[[noreturn]] void changed()
+{
+    throw FileCollectionError(FileCollectionFailure::changed());
+}
+
+} // namespace
+
+FileCollectionOutbox::FileCollectionOutbox(const QString &owner, const QUrl &origin, std::optional<QString> root)
+{
+    if (!Text::isUuid(owner))
+        throw CloudError(CloudFailure::invalid);
+    m_directory = (root ? *root : defaultRoot()) + u'/' + hash(origin.toString(QUrl::FullyEncoded).toUtf8()) + u'/' + owner;
+}
+
+QString FileCollectionOutbox::defaultRoot(const QString &appIdentifier)
+{
+    return QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation).value(0) + u'/' + appIdentifier
+        + QStringLiteral("/file-outbox");
+}
+
+QString FileCollectionOutbox::hash(const QByteArray &data)
+{
+    return Text::sha256Hex(data);
+}
+
+QString FileCollectionOutbox::bytesPath(const CollectedFile &file) const
+{
+    if (!Text::isUuid(file.id))
+        throw CloudError(CloudFailure::invalid);
+    return m_directory + u'/' + file.id + QStringLiteral(".data");
+}
+
+void FileCollectionOutbox::prepareDirectory() const
+{
+    PrivateFiles::ensureDirectory(m_directory);
+}
+
+void FileCollectionOutbox::write(const FileCollectionBatch &batch) const
+{
+    prepareDirectory();
+    PrivateFiles::replace(m_directory, batchFileName, batch.toJson(),
+                          QStringLiteral(".batch-") + Text::newUuid(true) + QStringLiteral(".tmp"));
+}
+
+std::optional<FileCollectionBatch> FileCollectionOutbox::read(const QString &owner) const
+{
+    const std::optional<QByteArray> bytes = PrivateFiles::read(m_directory + u'/' + batchFileName, batchReadLimit);
+    if (!bytes)
+        return std::nullopt;
+    FileCollectionBatch batch = FileCollectionBatch::fromJson(*bytes);
+    QSet<QString> ids;
+    for (const CollectedFile &file : batch.files)
+        ids.insert(file.id);
+    if (batch.owner != owner || !Text::isUuid(batch.id) || ids.size() != qsizetype(batch.files.size()))
+        throw CloudError(CloudFailure::storage);
+    for (const CollectedFile &file : batch.files) {
+        if (!Text::isUuid(file.id))
+            throw CloudError(CloudFailure::invalid);
+    }
+    return batch;
+}
+
+void FileCollectionOutbox::copy(const QByteArray &data, const CollectedFile &file) const
+{
+    PrivateFiles::create(bytesPath(file), data);
+}
+
+QByteArray FileCollectionOutbox::bytes(const CollectedFile &file) const
+{
+    const QString path = bytesPath(file);
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+        if (errno == ENOENT)
+            changed();
+        throw FileError(FileError::Code::io, errno);
+    }
+    if (!S_ISREG(status.st_mode) || status.st_size != file.size || status.st_size > maximumCopy)
+        changed();
+    std::optional<QByteArray> data;
+    try {
+        data = PrivateFiles::read(path, std::min<qint64>(file.size, maximumCopy));
+    } catch (const std::exception &) {
+        changed(); // swapped, grown or made unreadable since the check
+    }
+    if (!data || data->size() != file.size || hash(*data) != file.sha256)
+        changed();
+    return *data;
+}
+
+void FileCollectionOutbox::removeBytes(const CollectedFile &file) const
+{
+    PrivateFiles::remove(bytesPath(file));
+}
+
+void FileCollectionOutbox::clear(const FileCollectionBatch &batch) const
+{
+    for (const CollectedFile &file : batch.files)
+        removeBytes(file);
+    PrivateFiles::remove(m_directory + u'/' + batchFileName);
+}
+
+} // namespace vorno

@@ -1,0 +1,653 @@
+#include "FileCollectionStore.h"
+
+#include "CloudClient.h"
+#include "CloudError.h"
+#include "CloudStore.h"
+#include "FileCollectionError.h"
+#include "FileCollectionOutbox.h"
+#include "FileIntent.h"
+#include "NativeFileClient.h"
+#include "Text.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cmath>
+#include <limits>
+
+namespace vorno {
+
+namespace {
+
+const QString policyPath = QStringLiteral("/api/native/files?locale=");
+const QString preflightPath = QStringLiteral("/api/first-drop/preflight/uploads");
+const QString firstDropPath = QStringLiteral("/api/first-drop");
+const QString importsPath = QStringLiteral("/api/imports");
+const QString completePath = QStringLiteral("/api/imports/complete");
+const QString processPath = QStringLiteral("/api/imports/process");
+const QString getMethod = QStringLiteral("GET");
+const QString postMethod = QStringLiteral("POST");
+const QString pendingUpload = QStringLiteral("pending_upload");
+
+QString languageFor(const QString &locale)
+{
+    static const QStringList supported {QStringLiteral("en"), QStringLiteral("ko"), QStringLiteral("ja")};
+    return supported.contains(locale) ? locale : QStringLiteral("en");
+}
+
+std::optional<QString> stringIn(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isString())
+        return std::nullopt;
+    return value.toString();
+}
+
+std::optional<qint64> integerIn(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    constexpr double limit = 9007199254740992.0; // 2^53: beyond it a double is no longer an exact integer
+    if (std::floor(number) != number || std::fabs(number) > limit)
+        return std::nullopt;
+    return qint64(number);
+}
+
+QString statusQuery(const CollectedFile &file)
+{
+    return processPath + QStringLiteral("?sourceId=") + file.id;
+}
+
+QJsonObject sourceBody(const CollectedFile &file)
+{
+    return {{QStringLiteral("sourceId"), file.id}};
+}
+
+[[noreturn]] void notOwner()
+{
+    throw CloudError(CloudFailure::authentication);
+}
+
+[[noreturn]] void invalidAnswer()
+{
+    throw CloudError(CloudFailure::invalid);
+}
+
+} // namespace
+
+FileCollectionStore::FileCollectionStore(CloudStore *cloud, NativeFileClient *client, std::optional<QString> outboxRoot,
+                                         QObject *parent)
+    : QObject(parent), m_cloud(cloud), m_client(client), m_outboxRoot(std::move(outboxRoot))
+{
+}
+
+FileCollectionStore::~FileCollectionStore() = default;
+
+// ----------------------------------------------------------------- state --
+
+std::vector<CollectedFile> FileCollectionStore::files() const
+{
+    std::vector<CollectedFile> visible;
+    if (!m_batch)
+        return visible;
+    for (const CollectedFile &file : m_batch->files) {
+        const bool finishedWithWork = file.status == u"ready_for_review" && !file.partial
+            && (!file.candidateCount || *file.candidateCount != 0);
+        if (!finishedWithWork)
+            visible.push_back(file);
+    }
+    return visible;
+}
+
+bool FileCollectionStore::isCompleted() const
+{
+    return !m_busy && m_batch && !m_batch->files.empty() && files().empty();
+}
+
+bool FileCollectionStore::isReady() const
+{
+    return !m_busy && m_policy && m_checks.size() == m_policy->copy.checks.size() && !m_checks.isEmpty()
+        && !m_checks.contains(false);
+}
+
+void FileCollectionStore::updateDerived()
+{
+    const bool completed = isCompleted();
+    if (completed != m_lastCompleted) {
+        m_lastCompleted = completed;
+        Q_EMIT completedChanged();
+    }
+    const bool ready = isReady();
+    if (ready != m_lastReady) {
+        m_lastReady = ready;
+        Q_EMIT readyChanged();
+    }
+}
+
+void FileCollectionStore::setPolicy(std::optional<FileCollectionPolicy> policy)
+{
+    if (policy == m_policy)
+        return;
+    m_policy = std::move(policy);
+    Q_EMIT policyChanged();
+    updateDerived();
+}
+
+void FileCollectionStore::setBatch(std::optional<FileCollectionBatch> batch)
+{
+    if (batch == m_batch)
+        return;
+    m_batch = std::move(batch);
+    Q_EMIT batchChanged();
+    updateDerived();
+}
+
+void FileCollectionStore::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    Q_EMIT busyChanged();
+    updateDerived();
+}
+
+void FileCollectionStore::setFailure(std::optional<QString> failure)
+{
+    if (failure == m_failure)
+        return;
+    m_failure = std::move(failure);
+    Q_EMIT failureChanged();
+}
+
+void FileCollectionStore::setBytesSent(qint64 bytes)
+{
+    if (bytes == m_bytesSent)
+        return;
+    m_bytesSent = bytes;
+    Q_EMIT bytesSentChanged();
+}
+
+void FileCollectionStore::setTransferring(std::optional<QString> id)
+{
+    if (id == m_transferring)
+        return;
+    m_transferring = std::move(id);
+    Q_EMIT transferringChanged();
+}
+
+void FileCollectionStore::setChecks(QList<bool> checks)
+{
+    if (checks == m_checks)
+        return;
+    m_checks = std::move(checks);
+    Q_EMIT checksChanged();
+    updateDerived();
+}
+
+void FileCollectionStore::setCheck(qsizetype index, bool ticked)
+{
+    if (index < 0 || index >= m_checks.size())
+        return;
+    QList<bool> checks = m_checks;
+    checks[index] = ticked;
+    setChecks(std::move(checks));
+}
+
+void FileCollectionStore::resetChecks()
+{
+    setChecks(QList<bool>(m_policy ? m_policy->copy.checks.size() : 0, false));
+}
+
+bool FileCollectionStore::sameOwner(const QString &owner, const QUuid &stamp) const
+{
+    return m_epoch == stamp && m_cloud && m_cloud->session() && m_cloud->session()->user.id == owner;
+}
+
+FileCollectionOutbox FileCollectionStore::outbox(const QString &owner) const
+{
+    if (!m_client || !m_client->api())
+        throw CloudError(CloudFailure::unavailable);
+    return FileCollectionOutbox(owner, m_client->api()->origin(), m_outboxRoot);
+}
+
+void FileCollectionStore::persist(const QString &owner)
+{
+    if (!m_batch || m_batch->owner != owner)
+        notOwner();
+    outbox(owner).write(*m_batch);
+}
+
+void FileCollectionStore::reset()
+{
+    m_epoch = QUuid::createUuid();
+    setPolicy(std::nullopt);
+    setBatch(std::nullopt);
+    setChecks({});
+    setBusy(false);
+    setFailure(std::nullopt);
+    m_loadedLocale.reset();
+}
+
+QJsonObject FileCollectionStore::consent() const
+{
+    return {
+        {QStringLiteral("version"), m_batch ? m_batch->consentVersion : QString()},
+        {QStringLiteral("authorized"), true},
+        {QStringLiteral("redacted"), true},
+        {QStringLiteral("responsibilityAccepted"), true},
+        {QStringLiteral("aiProcessingAccepted"), true},
+    };
+}
+
+void FileCollectionStore::apply(const QJsonObject &answer, qsizetype index)
+{
+    FileCollectionBatch batch = *m_batch;
+    CollectedFile &file = batch.files[std::size_t(index)];
+    if (const std::optional<QString> status = stringIn(answer, QStringLiteral("status")))
+        file.status = *status;
+    file.failure = stringIn(answer, QStringLiteral("error"));
+    file.candidateCount = integerIn(answer, QStringLiteral("candidateCount"));
+    const QJsonObject result = answer.value(QStringLiteral("firstFreeResult")).toObject();
+    file.partial = result.value(QStringLiteral("outcome")).toString() == u"partial"
+        || !answer.value(QStringLiteral("skippedFiles")).toArray().isEmpty();
+    const QJsonObject progress = answer.value(QStringLiteral("progress")).toObject();
+    file.completed = integerIn(progress, QStringLiteral("completed"));
+    file.total = integerIn(progress, QStringLiteral("total"));
+    setBatch(std::move(batch));
+}
+
+void FileCollectionStore::dropCopyIfDelivered(const QString &owner, qsizetype index)
+{
+    const CollectedFile &file = m_batch->files[std::size_t(index)];
+    if (file.mayDropLocalCopy())
+        outbox(owner).removeBytes(file);
+}
+
+// --------------------------------------------------------------- restore --
+
+void FileCollectionStore::restoreLocal()
+{
+    const std::optional<QString> user =
+        m_cloud && m_cloud->session() ? std::optional(m_cloud->session()->user.id) : std::nullopt;
+    const bool foreignPolicy = m_policy && (!user || m_policy->ownerId != *user);
+    const bool foreignBatch = m_batch && (!user || m_batch->owner != *user);
+    if (foreignPolicy || foreignBatch)
+        reset();
+    if (m_busy || !user || m_batch)
+        return;
+    try {
+        if (std::optional<FileCollectionBatch> stored = outbox(*user).read(*user))
+            setBatch(std::move(stored));
+    } catch (const std::exception &) {
+        setFailure(QStringLiteral("local_cleanup_failed"));
+    }
+}
+
+QCoro::Task<> FileCollectionStore::load(QString locale)
+{
+    restoreLocal();
+    if (!m_cloud || !m_cloud->session())
+        co_return; // nothing to load for nobody
+    const QString owner = m_cloud->session()->user.id;
+    const bool policyForOwner = m_policy && m_policy->ownerId == owner;
+    if (policyForOwner && (m_loadedLocale == locale || m_busy))
+        co_return;
+
+    m_epoch = QUuid::createUuid();
+    const QUuid stamp = m_epoch;
+    setPolicy(std::nullopt);
+    setChecks({});
+    setFailure(std::nullopt);
+    setBusy(false);
+    const QPointer guard(this);
+    try {
+        co_await loadSteps(std::move(locale), owner, stamp);
+    } catch (const std::exception &) {
+        if (guard && m_epoch == stamp)
+            setFailure(QStringLiteral("cloud_unavailable"));
+    }
+}
+
+QCoro::Task<> FileCollectionStore::loadSteps(QString locale, QString owner, QUuid stamp)
+{
+    const QPointer guard(this);
+    const CloudSession session = co_await m_cloud->fileSession(owner);
+    if (!guard || m_epoch != stamp || !m_client || !m_client->api())
+        co_return;
+    const QByteArray body =
+        co_await m_client->api()->fileRequest(policyPath + languageFor(locale), getMethod, std::nullopt, session);
+    FileCollectionPolicy policy = FileCollectionPolicy::fromJson(body);
+    if (!guard || m_epoch != stamp || policy.ownerId != owner)
+        co_return;
+    const qsizetype statements = policy.copy.checks.size();
+    setPolicy(std::move(policy));
+    setChecks(QList<bool>(statements, false));
+    m_loadedLocale = locale;
+    if (!m_batch) {
+        if (std::optional<FileCollectionBatch> stored = outbox(owner).read(owner))
+            setBatch(std::move(stored));
+    }
+}
+
+// ------------------------------------------------------------------ send --
+
+QCoro::Task<QJsonObject> FileCollectionStore::json(QString path, QString owner, QUuid stamp, QString method,
+                                                   std::optional<QJsonObject> value)
+{
+    if (!sameOwner(owner, stamp) || !m_client)
+        notOwner();
+    const QPointer guard(this);
+    const CloudSession session = co_await m_cloud->fileSession(owner);
+    if (!guard || !sameOwner(owner, stamp) || !m_client)
+        notOwner();
+    QJsonObject answer = co_await m_client->json(std::move(path), std::move(method), std::move(value), session);
+    if (!guard || !sameOwner(owner, stamp))
+        notOwner();
+    co_return answer;
+}
+
+QCoro::Task<> FileCollectionStore::send(QList<QUrl> urls)
+{
+    if (!isReady() || !m_cloud || !m_cloud->session() || m_policy->ownerId != m_cloud->session()->user.id)
+        co_return;
+    setBusy(true);
+    setFailure(std::nullopt);
+    const QString owner = m_cloud->session()->user.id;
+    const QUuid stamp = m_epoch;
+    const QPointer guard(this);
+    std::optional<QString> failure;
+    try {
+        co_await sendSteps(std::move(urls), owner, stamp);
+    } catch (const FileCollectionError &error) {
+        failure = error.failure().kind == FileCollectionFailure::Kind::server ? error.failure().code
+                                                                               : QStringLiteral("transfer_interrupted");
+    } catch (const std::exception &) {
+        failure = QStringLiteral("transfer_interrupted");
+    }
+    if (!guard)
+        co_return;
+    // Nothing is shown for a run that a sign-out, another user or a newer
+    // load has overtaken.
+    if (failure && sameOwner(owner, stamp))
+        setFailure(failure);
+    // A newer run owns busy now; only the current run may clear it.
+    if (m_epoch == stamp)
+        setBusy(false);
+}
+
+QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, QString owner, QUuid stamp)
+{
+    const FileCollectionOutbox box = outbox(owner);
+    if (m_batch) {
+        // A held batch is resumed; new locations are ignored.
+        if (m_batch->owner != owner || m_batch->consentVersion != m_policy->consentVersion)
+            throw FileCollectionError(FileCollectionFailure::changed());
+    } else {
+        if (urls.isEmpty() || (!m_policy->pro && !m_policy->firstFree))
+            throw FileCollectionError(FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::subscriptionRequired)));
+        const QList<QUrl> staged = FileIntent::stage(urls);
+        box.prepareDirectory();
+        std::vector<CollectedFile> files;
+        try {
+            for (const QUrl &url : staged) {
+                const FileCandidate candidate = m_policy->candidate(url.toLocalFile());
+                box.copy(candidate.bytes, candidate.file);
+                files.push_back(candidate.file);
+            }
+        } catch (...) {
+            for (const CollectedFile &file : files) {
+                try {
+                    box.removeBytes(file);
+                } catch (const std::exception &) {
+                    // The add failed already; a stray copy is cleared with the outbox.
+                }
+            }
+            throw;
+        }
+        setBatch(FileCollectionBatch {owner, Text::newUuid(false), !m_policy->pro, m_policy->consentVersion,
+                                      std::move(files), false});
+        persist(owner);
+    }
+
+    const QPointer guard(this);
+    if (m_batch->free && !m_batch->registered) {
+        co_await preflight(owner, stamp);
+        if (!guard || !sameOwner(owner, stamp))
+            notOwner();
+        co_await registerFree(owner, stamp);
+    }
+    for (qsizetype index = 0; guard && m_batch && index < qsizetype(m_batch->files.size()); ++index) {
+        if (!sameOwner(owner, stamp))
+            notOwner();
+        if (m_batch->files[std::size_t(index)].isFinished())
+            continue;
+        co_await collect(index, owner, stamp);
+    }
+    if (!guard || !sameOwner(owner, stamp))
+        notOwner();
+}
+
+QCoro::Task<> FileCollectionStore::preflight(QString owner, QUuid stamp)
+{
+    const QPointer guard(this);
+    for (qsizetype index = 0; index < qsizetype(m_batch->files.size()); ++index) {
+        const CollectedFile file = m_batch->files[std::size_t(index)];
+        if (file.preflight)
+            continue;
+        const QJsonObject registration {
+            {QStringLiteral("batchId"), m_batch->id}, {QStringLiteral("fileId"), file.id},
+            {QStringLiteral("name"), file.name},      {QStringLiteral("size"), double(file.size)},
+            {QStringLiteral("consent"), consent()},
+        };
+        const QJsonObject answer = co_await json(preflightPath, owner, stamp, postMethod, registration);
+        const std::optional<QString> uploadId = stringIn(answer, QStringLiteral("uploadId"));
+        const std::optional<QString> objectPath = stringIn(answer, QStringLiteral("objectPath"));
+        if (!uploadId || !Text::isUuid(*uploadId) || !objectPath)
+            invalidAnswer();
+        FileCollectionBatch batch = *m_batch;
+        batch.files[std::size_t(index)].uploadId = *uploadId;
+        setBatch(std::move(batch));
+        persist(owner);
+        if (answer.value(QStringLiteral("uploaded")) != QJsonValue(true)) {
+            co_await upload(index, NativeFileClient::freeBucket, *objectPath, owner, stamp);
+            if (!guard || !sameOwner(owner, stamp))
+                notOwner();
+        }
+        const QJsonObject done = co_await json(preflightPath + u'/' + *uploadId, owner, stamp, postMethod, QJsonObject());
+        const std::optional<QString> proof = stringIn(done, QStringLiteral("proof"));
+        if (!proof)
+            invalidAnswer();
+        FileCollectionBatch proven = *m_batch;
+        proven.files[std::size_t(index)].preflight = *proof;
+        setBatch(std::move(proven));
+        persist(owner);
+    }
+}
+
+QCoro::Task<> FileCollectionStore::registerFree(QString owner, QUuid stamp)
+{
+    QJsonArray entries;
+    for (const CollectedFile &file : m_batch->files) {
+        entries.append(QJsonObject {
+            {QStringLiteral("id"), file.id},
+            {QStringLiteral("name"), file.name},
+            {QStringLiteral("size"), double(file.size)},
+            {QStringLiteral("preflight"), file.preflight.value_or(QString())},
+        });
+    }
+    const qsizetype total = entries.size();
+    if (total == 0) {
+        FileCollectionBatch batch = *m_batch;
+        batch.registered = true;
+        setBatch(std::move(batch));
+        persist(owner);
+        co_return;
+    }
+    // QJsonObject keeps its keys sorted, so this is the sorted-key form.
+    const QString key = FileCollectionOutbox::hash(QJsonDocument(entries).toJson(QJsonDocument::Compact));
+
+    for (qsizetype offset = 0; offset < total; offset += registrationPage) {
+        const QJsonArray page = QJsonArray::fromVariantList(entries.toVariantList().mid(offset, registrationPage));
+        const QJsonObject body {
+            {QStringLiteral("id"), m_batch->id},      {QStringLiteral("files"), page},
+            {QStringLiteral("offset"), double(offset)}, {QStringLiteral("total"), double(total)},
+            {QStringLiteral("key"), key},             {QStringLiteral("ownerId"), owner},
+            {QStringLiteral("consent"), consent()},
+        };
+        const QJsonObject answer = co_await json(firstDropPath, owner, stamp, postMethod, body);
+        const QJsonValue sources = answer.value(QStringLiteral("sources"));
+        if (!sources.isArray() || sources.toArray().size() != page.size())
+            invalidAnswer();
+        FileCollectionBatch batch = *m_batch;
+        const QJsonArray listed = sources.toArray();
+        for (qsizetype j = 0; j < listed.size(); ++j) {
+            CollectedFile &file = batch.files[std::size_t(offset + j)];
+            const QJsonObject source = listed.at(j).toObject();
+            const std::optional<QString> objectPath = stringIn(source, QStringLiteral("objectPath"));
+            if (stringIn(source, QStringLiteral("sourceId")) != file.id || !objectPath)
+                invalidAnswer();
+            file.objectPath = *objectPath;
+        }
+        const bool last = offset + page.size() == total;
+        if (last) {
+            if (answer.value(QStringLiteral("sealed")) != QJsonValue(true))
+                invalidAnswer();
+            batch.registered = true;
+        }
+        setBatch(std::move(batch));
+        persist(owner);
+    }
+}
+
+QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid stamp)
+{
+    const QPointer guard(this);
+    CollectedFile file = m_batch->files[std::size_t(index)];
+    if (!file.objectPath) {
+        const QJsonObject registration {
+            {QStringLiteral("sourceId"), file.id},
+            {QStringLiteral("name"), file.name},
+            {QStringLiteral("size"), double(file.size)},
+            {QStringLiteral("consent"), consent()},
+        };
+        const QJsonObject answer = co_await json(importsPath, owner, stamp, postMethod, registration);
+        const std::optional<QString> objectPath = stringIn(answer, QStringLiteral("objectPath"));
+        if (stringIn(answer, QStringLiteral("sourceId")) != file.id || !objectPath)
+            invalidAnswer();
+        FileCollectionBatch batch = *m_batch;
+        batch.files[std::size_t(index)].objectPath = *objectPath;
+        setBatch(std::move(batch));
+        persist(owner);
+        file.objectPath = objectPath;
+    }
+
+    const QJsonObject status = co_await json(statusQuery(file), owner, stamp, getMethod, std::nullopt);
+    if (status.value(QStringLiteral("status")).toString() == pendingUpload) {
+        bool notComplete = false;
+        try {
+            co_await json(completePath, owner, stamp, postMethod, sourceBody(file));
+        } catch (const FileCollectionError &error) {
+            if (error.failure() != FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::uploadNotComplete)))
+                throw;
+            notComplete = true;
+        }
+        if (notComplete) {
+            co_await upload(index, NativeFileClient::paidBucket, *file.objectPath, owner, stamp);
+            co_await json(completePath, owner, stamp, postMethod, sourceBody(file));
+        }
+    }
+
+    const QJsonObject processing = co_await json(processPath, owner, stamp, postMethod, sourceBody(file));
+    apply(processing, index);
+    persist(owner);
+    dropCopyIfDelivered(owner, index);
+}
+
+QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QString path, QString owner, QUuid stamp)
+{
+    const CollectedFile file = m_batch->files[std::size_t(index)];
+    const QByteArray bytes = outbox(owner).bytes(file);
+    setTransferring(file.id);
+    setBytesSent(0);
+    const QPointer guard(this);
+    std::exception_ptr failure;
+    try {
+        const CloudSession session = co_await m_cloud->fileSession(owner);
+        if (!guard || !sameOwner(owner, stamp) || !m_client)
+            notOwner();
+        co_await m_client->upload(
+            bytes, std::move(bucket), std::move(path), file.contentType, file.tus, session,
+            [guard, owner, stamp, index](const QUrl &address) {
+                if (!guard || !guard->sameOwner(owner, stamp))
+                    notOwner();
+                FileCollectionBatch batch = *guard->m_batch;
+                batch.files[std::size_t(index)].tus = address;
+                guard->setBatch(std::move(batch));
+                guard->persist(owner);
+            },
+            [guard](qint64 sent) {
+                if (guard)
+                    guard->setBytesSent(sent);
+            },
+            [guard, owner, stamp] { return guard && guard->sameOwner(owner, stamp); });
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (guard) {
+        setTransferring(std::nullopt);
+        setBytesSent(0);
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// ------------------------------------------------------------ poll, clear --
+
+QCoro::Task<> FileCollectionStore::poll()
+{
+    if (m_busy || !m_batch || !m_cloud || !m_cloud->session() || m_batch->owner != m_cloud->session()->user.id)
+        co_return;
+    setBusy(true);
+    const QString owner = m_batch->owner;
+    const QUuid stamp = m_epoch;
+    const QPointer guard(this);
+    bool failed = false;
+    try {
+        for (qsizetype index = 0; guard && sameOwner(owner, stamp) && index < qsizetype(m_batch->files.size()); ++index) {
+            const CollectedFile file = m_batch->files[std::size_t(index)];
+            if (file.isNeverPolled())
+                continue;
+            const QJsonObject answer = co_await json(statusQuery(file), owner, stamp, getMethod, std::nullopt);
+            apply(answer, index);
+            persist(owner);
+            dropCopyIfDelivered(owner, index);
+        }
+    } catch (const std::exception &) {
+        failed = true;
+    }
+    if (!guard)
+        co_return;
+    if (failed && sameOwner(owner, stamp))
+        setFailure(QStringLiteral("cloud_unavailable"));
+    if (m_epoch == stamp)
+        setBusy(false);
+}
+
+void FileCollectionStore::clear()
+{
+    if (m_busy || !m_batch || !m_cloud || !m_cloud->session() || m_batch->owner != m_cloud->session()->user.id)
+        return;
+    try {
+        outbox(m_batch->owner).clear(*m_batch);
+    } catch (const std::exception &) {
+        setFailure(QStringLiteral("local_cleanup_failed"));
+        return;
+    }
+    setBatch(std::nullopt);
+    setFailure(std::nullopt);
+    resetChecks();
+}
+
+} // namespace vorno
