@@ -1,16 +1,44 @@
 #include "CaptureStore.h"
 
+#include "BuildConstants.h"
+#include "CloudClient.h"
+#include "CloudStore.h"
+#include "FileCollectionStore.h"
+#include "FileIntent.h"
+#include "NativeFileClient.h"
+#include "PersistentCredentials.h"
 #include "Text.h"
 #include "UserDefaults.h"
 
+#include <QDesktopServices>
+#include <QPointer>
+#include <QTimer>
+
 namespace vorno {
 
-CaptureStore::CaptureStore(std::optional<DraftFile> draft, std::function<bool()> notchEnabled, QObject *parent)
-    : QObject(parent),
-      m_draftFile(draft ? std::move(*draft) : DraftFile::standard()),
-      m_notchEnabled(notchEnabled ? std::move(notchEnabled)
-                                  : [] { return UserDefaults::boolean(UserDefaults::showNotch).value_or(true); })
+CaptureStore::CaptureStore(CaptureStoreOptions options, QObject *parent)
+    : QObject(parent), m_pickFiles(std::move(options.pickFiles)),
+      m_openUrl(options.openUrl ? std::move(options.openUrl)
+                                : [](const QUrl &url) { return QDesktopServices::openUrl(url); }),
+      m_draftFile(options.draft ? std::move(*options.draft) : DraftFile::standard()),
+      m_notchEnabled(options.notchEnabled
+                         ? std::move(options.notchEnabled)
+                         : [] { return UserDefaults::boolean(UserDefaults::showNotch).value_or(true); })
 {
+    const QUrl origin(QString::fromLatin1(build::webOrigin));
+    m_cloud = options.cloud;
+    if (!m_cloud) {
+        m_cloud = new CloudStore(std::make_unique<CloudClient>(origin), std::make_unique<PersistentCredentials>(origin),
+                                 CloudStoreOptions(), this);
+    }
+    m_cloud->setParent(this);
+    NativeFileClient *fileClient = options.fileClient;
+    if (!fileClient)
+        fileClient = new NativeFileClient(new CloudClient(origin, CloudClientOptions(), this), NativeFileClientOptions(), this);
+    fileClient->setParent(this);
+    m_collection = new FileCollectionStore(m_cloud, fileClient, std::move(options.outboxRoot), this);
+    connect(m_collection, &FileCollectionStore::batchChanged, this, &CaptureStore::updatePendingFileCount);
+
     try {
         const std::optional<LocalDraft> stored = m_draftFile.read();
         m_text = stored ? stored->text : QString();
@@ -95,8 +123,35 @@ void CaptureStore::notifyPanel()
         m_panelChanged();
 }
 
+CaptureStore::~CaptureStore() = default;
+
+qsizetype CaptureStore::pendingFileCount() const
+{
+    const auto &batch = m_collection->batch();
+    return batch ? qsizetype(batch->files.size()) : m_files.size();
+}
+
+void CaptureStore::updatePendingFileCount()
+{
+    const qsizetype count = pendingFileCount();
+    if (count == m_lastPendingFileCount)
+        return;
+    m_lastPendingFileCount = count;
+    Q_EMIT pendingFileCountChanged();
+}
+
+void CaptureStore::setFiles(QList<QUrl> files)
+{
+    if (files == m_files)
+        return;
+    m_files = std::move(files);
+    Q_EMIT filesChanged();
+    updatePendingFileCount();
+}
+
 void CaptureStore::show(Page page)
 {
+    m_cloud->setEncouragementNote(std::nullopt);
     setPage(page);
     setForceNotch(true);
     setExpanded(true);
@@ -114,6 +169,10 @@ void CaptureStore::togglePresentation()
 {
     if (m_expanded) {
         collapse();
+    } else if (m_cloud->encouragementNote()) {
+        // The toggle only dismisses a note shown in the notch.
+        m_cloud->setEncouragementNote(std::nullopt);
+        notifyPanel();
     } else if (m_notchEnabled()) {
         show(Page::compose);
     } else if (m_openMain) {
@@ -134,6 +193,83 @@ bool CaptureStore::saveDraft()
     setSavedText(m_text);
     setNotice(Words::saved);
     return true;
+}
+
+bool CaptureStore::refuseWhileCollecting()
+{
+    if (!m_collection->batch() || m_collection->isCompleted())
+        return false;
+    setNotice(Words::filePending);
+    show(Page::files);
+    return true;
+}
+
+void CaptureStore::chooseFiles()
+{
+    if (refuseWhileCollecting() || !m_pickFiles)
+        return;
+    if (m_filePicker) {
+        m_filePicker->raise(); // never more than one picker
+        return;
+    }
+    m_filePicker = m_pickFiles();
+    if (!m_filePicker)
+        return;
+    const QPointer guard(this);
+    m_filePicker->begin([guard](std::optional<QList<QUrl>> urls) {
+        if (!guard)
+            return;
+        // Released from the event loop: the picker may still be on the stack.
+        QTimer::singleShot(0, [picker = std::move(guard->m_filePicker)] { Q_UNUSED(picker); });
+        if (urls)
+            guard->stage(*urls);
+    });
+}
+
+void CaptureStore::stage(const QList<QUrl> &urls)
+{
+    if (m_collection->isBusy() || refuseWhileCollecting())
+        return;
+    // Any change of the staged set withdraws consent already given.
+    m_collection->resetChecks();
+    QList<QUrl> staged;
+    try {
+        staged = FileIntent::stage(urls);
+    } catch (const std::exception &) {
+        setNotice(Words::fileError);
+        show(Page::files);
+        return;
+    }
+    if (m_collection->isCompleted()) {
+        m_collection->clear();
+        if (!m_collection->batch())
+            setFiles({});
+    }
+    if (!m_collection->batch()) {
+        setFiles(std::move(staged));
+        setNotice(std::nullopt);
+    }
+    show(Page::files);
+}
+
+void CaptureStore::remove(const QUrl &url)
+{
+    if (m_collection->isBusy())
+        return;
+    m_collection->resetChecks();
+    QList<QUrl> files = m_files;
+    files.removeAll(url);
+    setFiles(std::move(files));
+}
+
+void CaptureStore::openCollectionResults()
+{
+    const auto &session = m_cloud->session();
+    const auto &batch = m_collection->batch();
+    if (!session || !batch)
+        return;
+    if (const std::optional<QUrl> url = batch->resultURL(session->user.id, std::nullopt))
+        m_openUrl(*url);
 }
 
 } // namespace vorno

@@ -1,15 +1,34 @@
 #pragma once
 
 #include "DraftFile.h"
+#include "FilePicker.h"
 #include "Words.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace vorno {
+
+class CloudStore;
+class FileCollectionStore;
+class NativeFileClient;
+
+struct CaptureStoreOptions
+{
+    std::optional<DraftFile> draft;         // default: the standard location
+    CloudStore *cloud = nullptr;            // taken over; default: one for the web origin
+    NativeFileClient *fileClient = nullptr; // taken over; default: one for the web origin
+    std::function<bool()> notchEnabled;     // default: the "showNotch" preference, on when absent
+    FilePickerFactory pickFiles;            // none: files can only be dropped
+    std::function<bool(const QUrl &)> openUrl; // default: the desktop's default handler
+    std::optional<QString> outboxRoot;      // tests only
+};
 
 // The one object the interface binds to: the note being written, the local
 // draft it is kept in, the one-line notice and the panel's presentation.
@@ -23,6 +42,8 @@ class CaptureStore : public QObject
     Q_PROPERTY(bool expanded READ isExpanded NOTIFY expandedChanged)
     Q_PROPERTY(bool forceNotch READ forceNotch NOTIFY forceNotchChanged)
     Q_PROPERTY(bool canSave READ canSave NOTIFY canSaveChanged)
+    Q_PROPERTY(QList<QUrl> files READ files NOTIFY filesChanged)
+    Q_PROPERTY(qsizetype pendingFileCount READ pendingFileCount NOTIFY pendingFileCountChanged)
 
 public:
     enum class Page { compose, files, settings };
@@ -30,10 +51,8 @@ public:
 
     using Action = std::function<void()>;
 
-    // No draft file means the standard location; no notch test means the
-    // "showNotch" preference (on when absent).
-    explicit CaptureStore(std::optional<DraftFile> draft = std::nullopt, std::function<bool()> notchEnabled = {},
-                          QObject *parent = nullptr);
+    explicit CaptureStore(CaptureStoreOptions options = CaptureStoreOptions(), QObject *parent = nullptr);
+    ~CaptureStore() override;
 
     [[nodiscard]] Page page() const { return m_page; }
     [[nodiscard]] QString text() const { return m_text; }
@@ -45,6 +64,11 @@ public:
     [[nodiscard]] bool canSave() const;
     [[nodiscard]] const DraftFile &draftFile() const { return m_draftFile; }
     [[nodiscard]] bool notchEnabled() const { return m_notchEnabled(); }
+    [[nodiscard]] CloudStore *cloud() const { return m_cloud; }
+    [[nodiscard]] FileCollectionStore *collection() const { return m_collection; }
+    [[nodiscard]] const QList<QUrl> &files() const { return m_files; }
+    [[nodiscard]] bool isPickingFiles() const { return m_filePicker != nullptr; }
+    [[nodiscard]] qsizetype pendingFileCount() const;
 
     void setText(QString text);
     void setNotice(std::optional<Words> notice);
@@ -59,6 +83,12 @@ public:
     void togglePresentation();
     bool saveDraft();
 
+    // Staging files for a collection.
+    void chooseFiles();
+    void stage(const QList<QUrl> &urls);
+    void remove(const QUrl &url);
+    void openCollectionResults();
+
 Q_SIGNALS:
     void pageChanged();
     void textChanged();
@@ -68,6 +98,8 @@ Q_SIGNALS:
     void expandedChanged();
     void forceNotchChanged();
     void canSaveChanged();
+    void filesChanged();
+    void pendingFileCountChanged();
 
 private:
     void setPage(Page page);
@@ -76,6 +108,10 @@ private:
     void setForceNotch(bool forceNotch);
     void notifyPanel();
     void updateCanSave();
+    void setFiles(QList<QUrl> files);
+    void updatePendingFileCount();
+    // An unfinished batch refuses new files: say so on the files page.
+    [[nodiscard]] bool refuseWhileCollecting();
 
     Page m_page = Page::compose;
     QString m_text;
@@ -85,6 +121,13 @@ private:
     bool m_expanded = false;
     bool m_forceNotch = false;
     bool m_lastCanSave = false;
+    qsizetype m_lastPendingFileCount = 0;
+    QList<QUrl> m_files;
+    CloudStore *m_cloud = nullptr;
+    FileCollectionStore *m_collection = nullptr;
+    FilePickerFactory m_pickFiles;
+    std::shared_ptr<FilePicker> m_filePicker;
+    std::function<bool(const QUrl &)> m_openUrl;
     Action m_panelChanged;
     Action m_openMain;
     DraftFile m_draftFile;

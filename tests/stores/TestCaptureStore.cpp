@@ -1,4 +1,10 @@
 #include "CaptureStore.h"
+#include "AwaitTask.h"
+#include "CloudStore.h"
+#include "FileCollectionOutbox.h"
+#include "FileCollectionStore.h"
+#include "ScriptedTransport.h"
+#include "ScriptedVault.h"
 #include "FileSizeLimit.h"
 #include "TemporaryHome.h"
 #include "UserDefaults.h"
@@ -39,12 +45,31 @@ private Q_SLOTS:
     void notchSwitchedOff();
     void showNotchPreference_data();
     void showNotchPreference();
+    void encouragementIsDismissed();
+    void staging_data();
+    void staging();
+    void oneFilePickerAtATime();
+    void unfinishedBatchRefusesFiles();
+    void openCollectionResults();
 
 private:
     [[nodiscard]] DraftFile draft() const { return DraftFile {m_home->path() + u"/drafts/draft.json"_qs}; }
+    // A store over the temporary draft, with a scripted cloud store.
+    [[nodiscard]] CaptureStoreOptions options(bool notch, bool fixedNotch = true) const;
 
     std::unique_ptr<TemporaryHome> m_home;
 };
+
+CaptureStoreOptions TestCaptureStore::options(bool notch, bool fixedNotch) const
+{
+    CaptureStoreOptions options;
+    options.draft = draft();
+    if (fixedNotch)
+        options.notchEnabled = [notch] { return notch; };
+    options.cloud = new CloudStore(std::make_unique<ScriptedTransport>(), std::make_unique<ScriptedVault>());
+    options.outboxRoot = m_home->path() + u"/outbox"_qs;
+    return options;
+}
 
 void TestCaptureStore::init()
 {
@@ -81,7 +106,7 @@ void TestCaptureStore::startUp()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(stored);
     }
-    const CaptureStore store(draft(), [] { return true; });
+    const CaptureStore store(options(true));
     QCOMPARE(store.text(), text);
     QCOMPARE(store.savedText(), text);
     QCOMPARE(store.readFailed(), readFailed);
@@ -99,7 +124,7 @@ void TestCaptureStore::unreadableDraftIsNeverOverwritten()
     file.write("{\"version\":7}");
     file.close();
 
-    CaptureStore store(draft(), [] { return true; });
+    CaptureStore store(options(true));
     store.setText(u"new words"_qs);
     QVERIFY(!store.canSave());
     QVERIFY(!store.saveDraft());
@@ -126,7 +151,7 @@ void TestCaptureStore::saveDraft()
     QFETCH(bool, saved);
     QFETCH(int, notice);
 
-    CaptureStore store(draft(), [] { return true; });
+    CaptureStore store(options(true));
     store.setText(text);
     bool result = false;
     {
@@ -138,12 +163,12 @@ void TestCaptureStore::saveDraft()
     QCOMPARE(store.savedText(), saved ? text : QString());
     QCOMPARE(store.text(), text); // the writing is never lost
     if (saved)
-        QCOMPARE(CaptureStore(draft(), [] { return true; }).text(), text);
+        QCOMPARE(CaptureStore(options(true)).text(), text);
 }
 
 void TestCaptureStore::editingWithdrawsOnlyTheSavedNotice()
 {
-    CaptureStore store(draft(), [] { return true; });
+    CaptureStore store(options(true));
     store.setText(u"note"_qs);
     QVERIFY(store.saveDraft());
     QSignalSpy notice(&store, &CaptureStore::noticeChanged);
@@ -159,7 +184,7 @@ void TestCaptureStore::editingWithdrawsOnlyTheSavedNotice()
 
 void TestCaptureStore::presentation()
 {
-    CaptureStore store(draft(), [] { return true; });
+    CaptureStore store(options(true));
     int panelChanges = 0;
     store.setPanelChanged([&panelChanges] { ++panelChanges; });
     QSignalSpy page(&store, &CaptureStore::pageChanged);
@@ -188,7 +213,7 @@ void TestCaptureStore::presentation()
 
 void TestCaptureStore::notchSwitchedOff()
 {
-    CaptureStore store(draft(), [] { return false; });
+    CaptureStore store(options(false));
     int opened = 0;
     store.setOpenMain([&opened] { ++opened; });
     store.togglePresentation();
@@ -226,11 +251,211 @@ void TestCaptureStore::showNotchPreference()
         settings.remove(UserDefaults::showNotch);
     settings.sync();
 
-    const CaptureStore store(draft());
+    const CaptureStore store(options(true, false));
     QCOMPARE(store.notchEnabled(), enabled);
     // Read fresh on every access.
     UserDefaults::setBoolean(UserDefaults::showNotch, !enabled);
     QCOMPARE(store.notchEnabled(), !enabled);
+}
+
+namespace {
+
+const QString owner = u"0d6a1b9e-8c1f-4a5e-9a47-2a4f9b7c1e11"_qs;
+
+class FakePicker : public FilePicker
+{
+public:
+    int *begun;
+    int *raised;
+    FilePicker::Completion *done;
+
+    FakePicker(int *begunCount, int *raisedCount, FilePicker::Completion *completion)
+        : begun(begunCount), raised(raisedCount), done(completion)
+    {
+    }
+    void begin(Completion completion) override
+    {
+        ++*begun;
+        *done = std::move(completion);
+    }
+    void raise() override { ++*raised; }
+};
+
+// A store signed in as `owner`, with a batch of one file in the outbox when asked.
+std::unique_ptr<CaptureStore> signedInStore(CaptureStoreOptions options, const QString &outboxRoot,
+                                            std::optional<QString> status)
+{
+    auto vault = std::make_unique<ScriptedVault>();
+    vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(owner).toJson());
+    delete options.cloud;
+    options.cloud = new CloudStore(std::make_unique<ScriptedTransport>(), std::move(vault));
+    if (status) {
+        CollectedFile file;
+        file.id = u"7b1e4c2a-0f3d-4e5b-8a6c-9d2e1f0a3b4c"_qs;
+        file.name = u"a.txt"_qs;
+        file.size = 1;
+        file.sha256 = QString(64, u'0');
+        file.contentType = u"text/plain"_qs;
+        file.status = *status;
+        file.objectPath = owner + u"/a.txt"_qs;
+        file.candidateCount = 2;
+        const FileCollectionBatch batch {owner, u"3f2b1a0c-9d8e-4f7a-b6c5-d4e3f2a1b0c9"_qs, false, u"v"_qs, {file}, true};
+        FileCollectionOutbox(owner, QUrl(QString::fromLatin1(build::webOrigin)), outboxRoot).write(batch);
+    }
+    auto store = std::make_unique<CaptureStore>(std::move(options));
+    awaitTask(store->cloud()->restore());
+    store->collection()->restoreLocal();
+    return store;
+}
+
+} // namespace
+
+void TestCaptureStore::encouragementIsDismissed()
+{
+    const auto store = signedInStore(options(true), m_home->path() + u"/outbox"_qs, std::nullopt);
+    const EncouragementNote note {u"n"_qs, u"Well done."_qs, u"2999-01-01T00:00:00Z"_qs};
+    int panelChanges = 0;
+    store->setPanelChanged([&panelChanges] { ++panelChanges; });
+
+    store->cloud()->presentEncouragement(note);
+    store->togglePresentation(); // only dismisses the note
+    QVERIFY(!store->cloud()->encouragementNote());
+    QVERIFY(!store->isExpanded());
+    QCOMPARE(panelChanges, 1);
+
+    store->cloud()->presentEncouragement(note);
+    store->show(CaptureStore::Page::settings);
+    QVERIFY(!store->cloud()->encouragementNote());
+    QVERIFY(store->isExpanded());
+}
+
+void TestCaptureStore::staging_data()
+{
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<QStringList>("staged");
+    QTest::addColumn<int>("notice"); // -1: none
+
+    QTest::newRow("replaced, not appended") << QStringList {u"a.txt"_qs, u"b.txt"_qs} << QStringList {u"c.txt"_qs} << QStringList {u"c.txt"_qs} << -1;
+    QTest::newRow("a folder spoils it all") << QStringList {u"a.txt"_qs} << QStringList {u"b.txt"_qs, u"folder"_qs} << QStringList {u"a.txt"_qs} << int(Words::fileError);
+    QTest::newRow("a link is refused")      << QStringList {u"a.txt"_qs} << QStringList {u"link.txt"_qs} << QStringList {u"a.txt"_qs} << int(Words::fileError);
+    QTest::newRow("duplicates dropped")     << QStringList {} << QStringList {u"a.txt"_qs, u"a.txt"_qs} << QStringList {u"a.txt"_qs} << -1;
+}
+
+void TestCaptureStore::staging()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(QStringList, staged);
+    QFETCH(int, notice);
+
+    const QString dir = m_home->path() + u"/files"_qs;
+    QVERIFY(QDir().mkpath(dir + u"/folder"_qs));
+    for (const QString &name : {u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs}) {
+        QFile file(dir + u'/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("x");
+    }
+    QVERIFY(QFile::link(dir + u"/a.txt"_qs, dir + u"/link.txt"_qs));
+    const auto urls = [&dir](const QStringList &names) {
+        QList<QUrl> result;
+        for (const QString &name : names)
+            result.append(QUrl::fromLocalFile(dir + u'/' + name));
+        return result;
+    };
+
+    CaptureStore store(options(true));
+    QSignalSpy count(&store, &CaptureStore::pendingFileCountChanged);
+    if (!first.isEmpty())
+        store.stage(urls(first));
+    store.stage(urls(second));
+    QCOMPARE(store.files(), urls(staged));
+    QCOMPARE(store.pendingFileCount(), staged.size());
+    QCOMPARE(store.notice(), notice < 0 ? std::nullopt : std::optional(Words(Words::Value(notice))));
+    QCOMPARE(store.page(), CaptureStore::Page::files);
+    QVERIFY(store.isExpanded());
+    QVERIFY(count.count() >= 1);
+
+    store.remove(urls({staged.first()}).first());
+    QVERIFY(!store.files().contains(urls({staged.first()}).first()));
+}
+
+void TestCaptureStore::oneFilePickerAtATime()
+{
+    int begun = 0;
+    int raised = 0;
+    FilePicker::Completion done;
+    CaptureStoreOptions settings = options(true);
+    settings.pickFiles = [&] { return std::make_unique<FakePicker>(&begun, &raised, &done); };
+    CaptureStore store(std::move(settings));
+
+    store.chooseFiles();
+    store.chooseFiles();
+    QCOMPARE(begun, 1);
+    QCOMPARE(raised, 1);
+    QVERIFY(store.isPickingFiles());
+
+    const QString path = m_home->path() + u"/picked.txt"_qs;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("x");
+    file.close();
+    done(QList {QUrl::fromLocalFile(path)});
+    QVERIFY(!store.isPickingFiles());
+    QCOMPARE(store.files(), QList {QUrl::fromLocalFile(path)});
+
+    store.chooseFiles(); // a new picker once the first is gone
+    QCOMPARE(begun, 2);
+    done(std::nullopt); // cancelled: nothing staged changes
+    QCOMPARE(store.files(), QList {QUrl::fromLocalFile(path)});
+}
+
+void TestCaptureStore::unfinishedBatchRefusesFiles()
+{
+    int begun = 0;
+    int raised = 0;
+    FilePicker::Completion done;
+    CaptureStoreOptions settings = options(true);
+    settings.pickFiles = [&] { return std::make_unique<FakePicker>(&begun, &raised, &done); };
+    const auto store = signedInStore(std::move(settings), m_home->path() + u"/outbox"_qs, u"queued"_qs);
+    QVERIFY(store->collection()->batch());
+    QCOMPARE(store->pendingFileCount(), 1);
+
+    store->chooseFiles();
+    QCOMPARE(begun, 0);
+    QCOMPARE(store->notice(), std::optional(Words(Words::filePending)));
+    QCOMPARE(store->page(), CaptureStore::Page::files);
+
+    store->setNotice(std::nullopt);
+    store->stage({QUrl::fromLocalFile(m_home->path())});
+    QCOMPARE(store->notice(), std::optional(Words(Words::filePending)));
+    QVERIFY(store->files().isEmpty());
+}
+
+void TestCaptureStore::openCollectionResults()
+{
+    QList<QUrl> opened;
+    CaptureStoreOptions settings = options(true);
+    settings.openUrl = [&opened](const QUrl &url) {
+        opened.append(url);
+        return true;
+    };
+    const auto store = signedInStore(std::move(settings), m_home->path() + u"/outbox"_qs, u"ready_for_review"_qs);
+    QVERIFY(store->collection()->isCompleted());
+    store->openCollectionResults();
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened.first().path(), u"/journey"_qs);
+    QCOMPARE(opened.first().query(QUrl::FullyDecoded), u"source=7b1e4c2a-0f3d-4e5b-8a6c-9d2e1f0a3b4c"_qs);
+
+    // A completed batch makes way for newly staged files.
+    const QString path = m_home->path() + u"/next.txt"_qs;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("x");
+    file.close();
+    store->stage({QUrl::fromLocalFile(path)});
+    QVERIFY(!store->collection()->batch());
+    QCOMPARE(store->files(), QList {QUrl::fromLocalFile(path)});
 }
 
 QTEST_GUILESS_MAIN(TestCaptureStore)
