@@ -59,7 +59,8 @@ const state = {
     batches: new Map(),      // batch id -> { key, total, sources: Map }
     sources: new Map(),      // source id -> { userId, objectPath, completed, step, candidateCount }
     scripted: [],            // { method, path, status, body, times }
-    faults: { dropAfter: null, stall: false, expired: new Map() }, // expired: upload id -> 404 | 410
+    // dropAfter: break the next PATCH after that many bytes, once dropSkip PATCHes went through
+    faults: { dropAfter: null, dropSkip: 0, stall: false, expired: new Map() }, // expired: upload id -> 404 | 410
     log: [],                 // { method, host, path }
 };
 
@@ -329,7 +330,8 @@ async function nativeApi(request, response, url) {
             return send(response, 400, { error: 'invalid_request' });
         }
         if (!user.pro) return send(response, 402, { error: 'subscription_required' });
-        const objectPath = `${user.id}/${body.sourceId}/${body.name}`;
+        const folder = user.foreignObjectPaths ? 'someone-else' : user.id;
+        const objectPath = `${folder}/${body.sourceId}/${body.name}`;
         if (!state.sources.has(body.sourceId)) {
             state.sources.set(body.sourceId, { userId: user.id, objectPath, completed: false, step: 0, candidateCount: 3 });
         }
@@ -384,7 +386,8 @@ async function control(request, response, url) {
     case '/_control/account': {
         const user = account(body.id);
         if (!user) return send(response, 404, {});
-        for (const key of ['pro', 'firstFree', 'consentVersion', 'encouragement']) {
+        // foreignObjectPaths: hand out object paths outside the user's folder (a broken service)
+        for (const key of ['pro', 'firstFree', 'consentVersion', 'encouragement', 'foreignObjectPaths']) {
             if (key in body) user[key] = body[key];
         }
         if (Array.isArray(body.claims)) user.claims.push(...body.claims);
@@ -410,6 +413,7 @@ async function control(request, response, url) {
         return send(response, 200, {});
     case '/_control/faults':
         if ('dropAfter' in body) state.faults.dropAfter = body.dropAfter;
+        if ('dropSkip' in body) state.faults.dropSkip = body.dropSkip;
         if ('stall' in body) state.faults.stall = body.stall;
         if (body.expire) state.faults.expired.set(body.expire, body.status || 404);
         return send(response, 200, {});
@@ -481,7 +485,9 @@ function uploads(request, response, url) {
         state.faults.stall = false;
         return; // never answered; the client's time-out ends it
     }
-    if (request.method === 'PATCH' && Number.isInteger(state.faults.dropAfter)) {
+    if (request.method === 'PATCH' && Number.isInteger(state.faults.dropAfter) && state.faults.dropSkip > 0) {
+        state.faults.dropSkip -= 1;
+    } else if (request.method === 'PATCH' && Number.isInteger(state.faults.dropAfter)) {
         const limit = state.faults.dropAfter;
         state.faults.dropAfter = null;
         let seen = 0;

@@ -577,21 +577,25 @@ QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QStri
         const CloudSession session = co_await m_cloud->fileSession(owner);
         if (!guard || !sameOwner(owner, stamp) || !m_client)
             notOwner();
-        co_await m_client->upload(
-            bytes, std::move(bucket), std::move(path), file.contentType, file.tus, session,
-            [guard, owner, stamp, index](const QUrl &address) {
-                if (!guard || !guard->sameOwner(owner, stamp))
-                    notOwner();
-                FileCollectionBatch batch = *guard->m_batch;
-                batch.files[std::size_t(index)].tus = address;
-                guard->setBatch(std::move(batch));
-                guard->persist(owner);
-            },
-            [guard](qint64 sent) {
-                if (guard)
-                    guard->setBytesSent(sent);
-            },
-            [guard, owner, stamp] { return guard && guard->sameOwner(owner, stamp); });
+        // Named first: g++ 12 destroys a lambda converted to std::function
+        // inside a co_await expression twice.
+        const NativeFileClient::Checkpoint checkpoint = [guard, owner, stamp, index](const QUrl &address) {
+            if (!guard || !guard->sameOwner(owner, stamp))
+                notOwner();
+            FileCollectionBatch batch = *guard->m_batch;
+            batch.files[std::size_t(index)].tus = address;
+            guard->setBatch(std::move(batch));
+            guard->persist(owner);
+        };
+        const NativeFileClient::Progress progress = [guard](qint64 sent) {
+            if (guard)
+                guard->setBytesSent(sent);
+        };
+        const NativeFileClient::StillOwner stillOwner = [guard, owner, stamp] {
+            return guard && guard->sameOwner(owner, stamp);
+        };
+        co_await m_client->upload(bytes, std::move(bucket), std::move(path), file.contentType, file.tus, session,
+                                  checkpoint, progress, stillOwner);
     } catch (...) {
         failure = std::current_exception();
     }

@@ -1,0 +1,261 @@
+#include "CloudError.h"
+#include "FileCollectionError.h"
+#include "FileCollectionOutbox.h"
+#include "TemporaryHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace vorno;
+
+namespace {
+
+const QString owner = u"0d6a1b9e-8c1f-4a5e-9a47-2a4f9b7c1e11"_qs;
+const QUrl origin(u"https://vorno.example"_qs);
+
+CollectedFile fileFor(const QString &id, const QByteArray &bytes)
+{
+    CollectedFile file;
+    file.id = id;
+    file.name = u"a.txt"_qs;
+    file.size = bytes.size();
+    file.sha256 = FileCollectionOutbox::hash(bytes);
+    file.contentType = u"text/plain"_qs;
+    file.status = CollectedFile::local;
+    return file;
+}
+
+QString uuid(int n)
+{
+    return QStringLiteral("00000000-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0'));
+}
+
+// How an outbox call ended: "ok", "invalid", "storage", "changed" or "file error".
+template<class Call>
+QString outcome(Call call)
+{
+    try {
+        call();
+        return u"ok"_qs;
+    } catch (const CloudError &error) {
+        return QString::fromLatin1(name(error.failure()));
+    } catch (const FileCollectionError &error) {
+        return error.failure() == FileCollectionFailure::changed() ? u"changed"_qs : u"other"_qs;
+    } catch (const std::exception &) {
+        return u"file error"_qs;
+    }
+}
+
+unsigned modeOf(const QString &path)
+{
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+} // namespace
+
+class TestFileCollectionOutbox : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void layout();
+    void ownersMustBeUuids_data();
+    void ownersMustBeUuids();
+    void batchRoundTrip();
+    void storedBatchRefusals_data();
+    void storedBatchRefusals();
+    void copies_data();
+    void copies();
+    void copyIsNeverOverwritten();
+    void clearing();
+
+private:
+    std::unique_ptr<TemporaryHome> m_home;
+};
+
+void TestFileCollectionOutbox::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+}
+
+void TestFileCollectionOutbox::cleanup()
+{
+    m_home.reset();
+}
+
+void TestFileCollectionOutbox::layout()
+{
+    const FileCollectionOutbox outbox(owner, origin);
+    QCOMPARE(outbox.directory(), m_home->dataHome() + u"/app.vorno.desktop.dev/file-outbox/"_qs
+                                     + FileCollectionOutbox::hash("https://vorno.example") + u'/' + owner);
+    QVERIFY(!QFile::exists(outbox.directory())); // construction touches nothing
+    QVERIFY(FileCollectionOutbox(owner, QUrl(u"https://other.example"_qs)).directory() != outbox.directory());
+    QVERIFY(FileCollectionOutbox(uuid(1), origin).directory() != outbox.directory());
+
+    outbox.write(FileCollectionBatch {owner, uuid(9), false, u"v"_qs, {}, false});
+    QCOMPARE(modeOf(outbox.directory()), 0700u);
+    QCOMPARE(modeOf(outbox.directory() + u"/batch.json"_qs), 0600u);
+}
+
+void TestFileCollectionOutbox::ownersMustBeUuids_data()
+{
+    QTest::addColumn<QString>("candidate");
+    QTest::newRow("UUID")       << owner;
+    QTest::newRow("empty")      << QString();
+    QTest::newRow("path")       << u"../../etc"_qs;
+    QTest::newRow("not a UUID") << u"user-1"_qs;
+}
+
+void TestFileCollectionOutbox::ownersMustBeUuids()
+{
+    QFETCH(QString, candidate);
+    QCOMPARE(outcome([&] { (void)FileCollectionOutbox(candidate, origin); }), candidate == owner ? u"ok"_qs : u"invalid"_qs);
+}
+
+void TestFileCollectionOutbox::batchRoundTrip()
+{
+    const FileCollectionOutbox outbox(owner, origin);
+    QCOMPARE(outbox.read(owner), std::nullopt);
+    FileCollectionBatch batch {owner, uuid(9), true, u"v1"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
+    batch.files[0].tus = QUrl(u"https://p.storage.supabase.co/storage/v1/upload/resumable/x"_qs);
+    outbox.write(batch);
+    QCOMPARE(outbox.read(owner), std::optional(batch));
+    batch.registered = true;
+    outbox.write(batch);
+    QCOMPARE(outbox.read(owner), std::optional(batch));
+    QCOMPARE(QDir(outbox.directory()).entryList(QDir::Files | QDir::Hidden), QStringList {u"batch.json"_qs});
+}
+
+void TestFileCollectionOutbox::storedBatchRefusals_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("another owner")    << u"owner"_qs      << u"storage"_qs;
+    QTest::newRow("batch id")         << u"batchId"_qs    << u"storage"_qs;
+    QTest::newRow("duplicate ids")    << u"duplicate"_qs  << u"storage"_qs;
+    QTest::newRow("file id")          << u"fileId"_qs     << u"invalid"_qs;
+    QTest::newRow("not JSON")         << u"garbage"_qs    << u"file error"_qs;
+}
+
+void TestFileCollectionOutbox::storedBatchRefusals()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, expected);
+
+    const FileCollectionOutbox outbox(owner, origin);
+    FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
+    if (change == u"owner")
+        batch.owner = uuid(5);
+    else if (change == u"batchId")
+        batch.id = u"batch"_qs;
+    else if (change == u"duplicate")
+        batch.files[1].id = uuid(1);
+    else if (change == u"fileId")
+        batch.files[1].id = u"../escape"_qs;
+    outbox.write(batch);
+    if (change == u"garbage") {
+        QFile file(outbox.directory() + u"/batch.json"_qs);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("{\"owner\":");
+    }
+    const QByteArray before = [&] {
+        QFile file(outbox.directory() + u"/batch.json"_qs);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QCOMPARE(outcome([&] { (void)outbox.read(owner); }), expected);
+    QFile after(outbox.directory() + u"/batch.json"_qs);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), before); // refused, never deleted
+}
+
+void TestFileCollectionOutbox::copies_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("expected");
+
+    const int limit = int(FileCollectionOutbox::maximumCopy);
+    QTest::newRow("intact")            << QString()         << 1000      << u"ok"_qs;
+    QTest::newRow("exactly 20 MiB")    << QString()         << limit     << u"ok"_qs;
+    QTest::newRow("20 MiB + 1")        << QString()         << limit + 1 << u"changed"_qs;
+    QTest::newRow("resized")           << u"resize"_qs      << 1000      << u"changed"_qs;
+    QTest::newRow("content changed")   << u"content"_qs     << 1000      << u"changed"_qs;
+    QTest::newRow("replaced by link")  << u"link"_qs        << 1000      << u"changed"_qs;
+    QTest::newRow("replaced by dir")   << u"directory"_qs   << 1000      << u"changed"_qs;
+    QTest::newRow("gone")              << u"remove"_qs      << 1000      << u"changed"_qs;
+    QTest::newRow("id not a UUID")     << u"id"_qs          << 10        << u"invalid"_qs;
+}
+
+void TestFileCollectionOutbox::copies()
+{
+    QFETCH(QString, damage);
+    QFETCH(int, size);
+    QFETCH(QString, expected);
+
+    const FileCollectionOutbox outbox(owner, origin);
+    outbox.prepareDirectory();
+    QByteArray bytes(size, 'b');
+    bytes[0] = 'a';
+    CollectedFile file = fileFor(uuid(1), bytes);
+    outbox.copy(bytes, file);
+    QCOMPARE(modeOf(outbox.bytesPath(file)), 0600u);
+    const QString path = outbox.bytesPath(file);
+    if (damage == u"resize") {
+        QFile::resize(path, size - 1);
+    } else if (damage == u"content") {
+        QFile copy(path);
+        QVERIFY(copy.open(QIODevice::ReadWrite));
+        copy.write("z");
+    } else if (damage == u"link") {
+        QVERIFY(QFile::rename(path, path + u".real"_qs));
+        QVERIFY(QFile::link(path + u".real"_qs, path));
+    } else if (damage == u"directory") {
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkdir(path));
+    } else if (damage == u"remove") {
+        outbox.removeBytes(file);
+        outbox.removeBytes(file); // twice is fine
+    } else if (damage == u"id") {
+        file.id = u"not-a-uuid"_qs;
+    }
+    QByteArray read;
+    QCOMPARE(outcome([&] { read = outbox.bytes(file); }), expected);
+    if (expected == u"ok")
+        QCOMPARE(read, bytes);
+}
+
+void TestFileCollectionOutbox::copyIsNeverOverwritten()
+{
+    const FileCollectionOutbox outbox(owner, origin);
+    outbox.prepareDirectory();
+    const CollectedFile file = fileFor(uuid(1), "first");
+    outbox.copy("first", file);
+    QCOMPARE(outcome([&] { outbox.copy("second", file); }), u"file error"_qs);
+    QCOMPARE(outbox.bytes(file), QByteArray("first"));
+}
+
+void TestFileCollectionOutbox::clearing()
+{
+    const FileCollectionOutbox outbox(owner, origin);
+    const FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
+    outbox.write(batch);
+    outbox.copy("one", batch.files[0]);
+    outbox.copy("two", batch.files[1]);
+    outbox.removeBytes(batch.files[0]); // already gone before the clear
+    outbox.clear(batch);
+    QVERIFY(QDir(outbox.directory()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    QVERIFY(QFile::exists(outbox.directory()));
+    QCOMPARE(outbox.read(owner), std::nullopt);
+    outbox.clear(batch); // nothing left: still fine
+}
+
+QTEST_GUILESS_MAIN(TestFileCollectionOutbox)
+#include "TestFileCollectionOutbox.moc"

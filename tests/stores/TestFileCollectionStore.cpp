@@ -1,0 +1,451 @@
+#include "AwaitTask.h"
+#include "CloudClient.h"
+#include "CloudStore.h"
+#include "FileCollectionOutbox.h"
+#include "FileCollectionStore.h"
+#include "NativeFileClient.h"
+#include "ScriptedVault.h"
+#include "Spawn.h"
+#include "StandIn.h"
+#include "TemporaryHome.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUuid>
+
+using namespace vorno;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString digestOf(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+QByteArray patterned(qsizetype size, char seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(seed + i * 31 + (i >> 10));
+    return bytes;
+}
+
+} // namespace
+
+// The whole collection workflow against the stand-in and its real @tus/server.
+class TestFileCollectionStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void readiness();
+    void freeCollection();
+    void paidCollection();
+    void freeBatchRegisteredInPages();
+    void resumesAfterADroppedConnection();
+    void resumesAfterAKill();
+    void signOutMidUploadShowsNothing();
+    void refusals_data();
+    void refusals();
+    void hostileAnswers_data();
+    void hostileAnswers();
+
+private:
+    // A signed-in user with a fresh account (pro or first-free) and new stores.
+    void start(bool pro, bool firstFree);
+    // New stores on the same outbox and session, as after a restart.
+    void restart();
+    [[nodiscard]] QList<QUrl> makeFiles(const QList<QByteArray> &contents);
+    // Loads the policy and ticks every consent statement.
+    void consent();
+    // Polls until the batch is completed (bounded; each poll advances processing).
+    void pollToCompletion();
+    [[nodiscard]] QJsonObject objects();
+    [[nodiscard]] int requestsTo(const QString &method, const QString &path);
+
+    std::unique_ptr<StandIn> m_standIn;
+    std::unique_ptr<TemporaryHome> m_home;
+    QString m_user;
+    QByteArray m_storedSession;
+    std::unique_ptr<CloudStore> m_cloud;
+    std::unique_ptr<CloudClient> m_api;
+    std::unique_ptr<NativeFileClient> m_client;
+    std::unique_ptr<FileCollectionStore> m_store;
+    int m_files = 0;
+    qsizetype m_logStart = 0; // stand-in requests before this test's account existed
+};
+
+void TestFileCollectionStore::initTestCase()
+{
+    m_standIn = std::make_unique<StandIn>();
+    QVERIFY2(m_standIn->isRunning(), qPrintable(m_standIn->error()));
+}
+
+void TestFileCollectionStore::cleanupTestCase()
+{
+    m_standIn.reset();
+}
+
+void TestFileCollectionStore::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+}
+
+void TestFileCollectionStore::cleanup()
+{
+    m_store.reset();
+    m_client.reset();
+    m_api.reset();
+    m_cloud.reset();
+    m_home.reset();
+}
+
+void TestFileCollectionStore::start(bool pro, bool firstFree)
+{
+    m_logStart = m_standIn->state().value(u"log"_qs).toArray().size();
+    m_user = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    m_standIn->control(u"accounts"_qs, {{u"id"_qs, m_user}, {u"pro"_qs, pro}, {u"firstFree"_qs, firstFree}});
+    m_storedSession = QJsonDocument(m_standIn->control(u"sessions"_qs, {{u"userId"_qs, m_user}})).toJson();
+    restart();
+}
+
+void TestFileCollectionStore::restart()
+{
+    m_store.reset();
+    m_client.reset();
+    m_api.reset();
+    m_cloud.reset();
+
+    CloudClientOptions apiOptions;
+    apiOptions.extraAuthorities = {m_standIn->authority()};
+    auto vault = std::make_unique<ScriptedVault>();
+    vault->entries.insert(u"session"_qs, m_storedSession);
+    m_cloud = std::make_unique<CloudStore>(std::make_unique<CloudClient>(m_standIn->origin(), apiOptions), std::move(vault));
+    awaitTask(m_cloud->restore(), 30s);
+    QVERIFY(m_cloud->isSignedIn());
+    // The refreshed session replaces the stored one, as the vault would keep it.
+    m_storedSession = m_cloud->session()->toJson();
+
+    m_api = std::make_unique<CloudClient>(m_standIn->origin(), apiOptions);
+    NativeFileClientOptions options;
+    options.projectHostSuffix = u".0.0.1"_qs;
+    options.directHostSuffix = u".0.0.2"_qs;
+    options.extraAuthorities = {m_standIn->authority()};
+    m_client = std::make_unique<NativeFileClient>(m_api.get(), options);
+    m_store = std::make_unique<FileCollectionStore>(m_cloud.get(), m_client.get(), m_home->path() + u"/outbox"_qs);
+}
+
+QList<QUrl> TestFileCollectionStore::makeFiles(const QList<QByteArray> &contents)
+{
+    QList<QUrl> urls;
+    QDir().mkpath(m_home->path() + u"/files"_qs);
+    for (const QByteArray &content : contents) {
+        const QString path = m_home->path() + QStringLiteral("/files/file-%1.txt").arg(++m_files);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write a test file");
+        urls.append(QUrl::fromLocalFile(path));
+    }
+    return urls;
+}
+
+void TestFileCollectionStore::consent()
+{
+    awaitTask(m_store->load(u"en"_qs), 30s);
+    QVERIFY(m_store->policy());
+    for (qsizetype i = 0; i < m_store->checks().size(); ++i)
+        m_store->setCheck(i, true);
+    QVERIFY(m_store->isReady());
+}
+
+void TestFileCollectionStore::pollToCompletion()
+{
+    for (int round = 0; round < 10 && !m_store->isCompleted(); ++round)
+        awaitTask(m_store->poll(), 30s);
+    QVERIFY2(m_store->isCompleted(), qPrintable(m_store->failure().value_or(u"not completed"_qs)));
+}
+
+QJsonObject TestFileCollectionStore::objects()
+{
+    return m_standIn->state().value(u"objects"_qs).toObject();
+}
+
+int TestFileCollectionStore::requestsTo(const QString &method, const QString &path)
+{
+    int count = 0;
+    const QJsonArray log = m_standIn->state().value(u"log"_qs).toArray();
+    for (qsizetype i = m_logStart; i < log.size(); ++i) {
+        const QJsonObject request = log.at(i).toObject();
+        if (request.value(u"method"_qs).toString() == method && request.value(u"path"_qs).toString() == path)
+            ++count;
+    }
+    return count;
+}
+
+void TestFileCollectionStore::readiness()
+{
+    start(true, false);
+    QVERIFY(!m_store->isReady());
+    awaitTask(m_store->load(u"de"_qs), 30s); // an unsupported language falls back to English
+    QVERIFY(m_store->policy());
+    QCOMPARE(m_store->policy()->ownerId, m_user);
+    QCOMPARE(m_store->checks(), QList<bool>(m_store->policy()->copy.checks.size(), false));
+    QVERIFY(!m_store->isReady());
+    m_store->setCheck(0, true);
+    QVERIFY(!m_store->isReady());
+    QSignalSpy ready(m_store.get(), &FileCollectionStore::readyChanged);
+    for (qsizetype i = 0; i < m_store->checks().size(); ++i)
+        m_store->setCheck(i, true);
+    QVERIFY(m_store->isReady());
+    QCOMPARE(ready.count(), 1);
+    m_store->resetChecks();
+    QVERIFY(!m_store->isReady());
+
+    awaitTask(m_store->load(u"ko"_qs), 30s);
+    QVERIFY(m_store->policy()->copy.checks.first() != u"I have the right to upload these files."_qs);
+}
+
+void TestFileCollectionStore::freeCollection()
+{
+    start(false, true);
+    consent();
+    const QList<QByteArray> contents {patterned(10, 'a'), patterned(70000, 'b'), patterned(7 * 1024 * 1024, 'c')};
+    awaitTask(m_store->send(makeFiles(contents)), 120s);
+    QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
+    QVERIFY(m_store->batch()->free);
+    QVERIFY(m_store->batch()->registered);
+
+    const QJsonObject stored = objects();
+    for (qsizetype i = 0; i < contents.size(); ++i) {
+        const CollectedFile &file = m_store->batch()->files[std::size_t(i)];
+        QVERIFY(file.preflight);
+        const QString key = u"first-free-preflight/"_qs + m_user + u"/preflight/"_qs + m_store->batch()->id + u'/' + file.id;
+        QCOMPARE(stored.value(key).toObject().value(u"sha256"_qs).toString(), digestOf(contents[i]));
+    }
+    pollToCompletion();
+    const FileCollectionOutbox outbox(m_user, m_standIn->origin(), m_home->path() + u"/outbox"_qs);
+    for (const CollectedFile &file : m_store->batch()->files)
+        QVERIFY(!QFile::exists(outbox.bytesPath(file))); // copies go once the server holds the bytes
+    const std::optional<QUrl> results = m_store->batch()->resultURL(m_user, std::nullopt, m_standIn->origin());
+    QVERIFY(results);
+    QCOMPARE(results->query(), u"batch="_qs + m_store->batch()->id);
+    QVERIFY(!m_store->isBusy());
+}
+
+void TestFileCollectionStore::paidCollection()
+{
+    start(true, false);
+    consent();
+    const QList<QByteArray> contents {patterned(1, 'x'), patterned(6 * 1024 * 1024 + 1, 'y')};
+    awaitTask(m_store->send(makeFiles(contents)), 120s);
+    QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
+    QVERIFY(!m_store->batch()->free);
+
+    const QJsonObject stored = objects();
+    for (qsizetype i = 0; i < contents.size(); ++i) {
+        const CollectedFile &file = m_store->batch()->files[std::size_t(i)];
+        QVERIFY(file.objectPath && file.objectPath->startsWith(m_user + u'/'));
+        QCOMPARE(stored.value(u"career-sources/"_qs + *file.objectPath).toObject().value(u"sha256"_qs).toString(),
+                 digestOf(contents[i]));
+    }
+    // "upload_not_complete" once per file: one upload, then one more complete.
+    QCOMPARE(requestsTo(u"POST"_qs, u"/api/imports/complete"_qs), 4);
+    QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 2);
+    pollToCompletion();
+    QVERIFY(m_store->files().empty());
+    const std::optional<QUrl> results = m_store->batch()->resultURL(m_user, std::nullopt, m_standIn->origin());
+    QVERIFY(results);
+    QCOMPARE(results->path(), u"/journey"_qs);
+}
+
+void TestFileCollectionStore::freeBatchRegisteredInPages()
+{
+    start(false, true);
+    consent();
+    QList<QByteArray> contents;
+    for (int i = 0; i < 300; ++i)
+        contents.append(QByteArray::number(i));
+    awaitTask(m_store->send(makeFiles(contents)), 300s);
+    QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
+    QVERIFY(m_store->batch()->registered);
+    const QJsonObject batch =
+        m_standIn->state().value(u"batches"_qs).toObject().value(m_store->batch()->id).toObject();
+    QCOMPARE(batch.value(u"pages"_qs).toArray(), (QJsonArray {0, 128, 256}));
+    QCOMPARE(batch.value(u"total"_qs).toInt(), 300);
+    for (const CollectedFile &file : m_store->batch()->files)
+        QVERIFY(file.objectPath);
+}
+
+void TestFileCollectionStore::resumesAfterADroppedConnection()
+{
+    start(true, false);
+    consent();
+    const QByteArray content = patterned(13 * 1024 * 1024, 'd');
+    m_standIn->control(u"faults"_qs, {{u"dropAfter"_qs, 3 * 1024 * 1024}, {u"dropSkip"_qs, 1}});
+    awaitTask(m_store->send(makeFiles({content})), 120s);
+    QCOMPARE(m_store->failure(), std::optional(u"transfer_interrupted"_qs));
+    QVERIFY(m_store->batch()->files.front().tus);
+    QVERIFY(!m_store->transferring());
+
+    awaitTask(m_store->send({}), 120s);
+    QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
+    const CollectedFile &file = m_store->batch()->files.front();
+    QCOMPARE(objects().value(u"career-sources/"_qs + *file.objectPath).toObject().value(u"sha256"_qs).toString(),
+             digestOf(content));
+    QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 1); // resumed, not started over
+}
+
+void TestFileCollectionStore::resumesAfterAKill()
+{
+    start(true, false);
+    consent();
+    const QList<QByteArray> contents {patterned(2000, 'e'), patterned(13 * 1024 * 1024, 'f')};
+    // The second file's upload breaks part way; then the process "dies".
+    m_standIn->control(u"faults"_qs, {{u"dropAfter"_qs, 3 * 1024 * 1024}, {u"dropSkip"_qs, 2}});
+    awaitTask(m_store->send(makeFiles(contents)), 120s);
+    QVERIFY(m_store->failure());
+    const QString firstStatus = m_store->batch()->files[0].status;
+    QVERIFY(m_store->batch()->files[1].tus);
+
+    restart();
+    consent();
+    QVERIFY(m_store->batch()); // picked up from the outbox
+    QCOMPARE(m_store->batch()->files[0].status, firstStatus);
+    awaitTask(m_store->send({}), 120s);
+    QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
+
+    const QJsonObject stored = objects();
+    for (qsizetype i = 0; i < contents.size(); ++i) {
+        const CollectedFile &file = m_store->batch()->files[std::size_t(i)];
+        QCOMPARE(stored.value(u"career-sources/"_qs + *file.objectPath).toObject().value(u"sha256"_qs).toString(),
+                 digestOf(contents[i]));
+    }
+    // One upload per file: the finished one was not sent again, the broken one resumed.
+    QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 2);
+    pollToCompletion();
+}
+
+void TestFileCollectionStore::signOutMidUploadShowsNothing()
+{
+    start(true, false);
+    consent();
+    const QByteArray content = patterned(13 * 1024 * 1024, 'g');
+    CloudStore *cloud = m_cloud.get();
+    connect(m_store.get(), &FileCollectionStore::bytesSentChanged, this, [this, cloud] {
+        if (m_store->bytesSent() > 0 && cloud->isSignedIn())
+            spawn(cloud->logout());
+    });
+    awaitTask(m_store->send(makeFiles({content})), 120s);
+    QVERIFY(!cloud->isSignedIn());
+    QCOMPARE(m_store->failure(), std::nullopt);
+    QVERIFY(!m_store->transferring());
+    QCOMPARE(m_store->bytesSent(), 0);
+    QVERIFY(!m_store->isBusy());
+    const CollectedFile &file = m_store->batch()->files.front();
+    QVERIFY(!objects().contains(u"career-sources/"_qs + file.objectPath.value_or(QString())));
+}
+
+void TestFileCollectionStore::refusals_data()
+{
+    QTest::addColumn<bool>("pro");
+    QTest::addColumn<bool>("firstFree");
+    QTest::addColumn<QList<QByteArray>>("contents"); // empty: send no files
+    QTest::addColumn<QString>("failure");
+
+    QTest::newRow("no files")             << true  << false << QList<QByteArray> {}                        << u"subscription_required"_qs;
+    QTest::newRow("neither pro nor free") << false << false << QList<QByteArray> {"x"}                     << u"subscription_required"_qs;
+    QTest::newRow("empty file")           << true  << false << QList<QByteArray> {"x", ""}                 << u"invalid_file"_qs;
+    QTest::newRow("over the limit")       << true  << false << QList<QByteArray> {QByteArray(20 * 1024 * 1024 + 1, 'x')} << u"invalid_file"_qs;
+}
+
+void TestFileCollectionStore::refusals()
+{
+    QFETCH(bool, pro);
+    QFETCH(bool, firstFree);
+    QFETCH(QList<QByteArray>, contents);
+    QFETCH(QString, failure);
+
+    start(pro, firstFree);
+    consent();
+    awaitTask(m_store->send(contents.isEmpty() ? QList<QUrl>() : makeFiles(contents)), 60s);
+    QCOMPARE(m_store->failure(), std::optional(failure));
+    QVERIFY(!m_store->batch());
+    QVERIFY(!m_store->isBusy());
+    // No recovery copy is left behind by a refused add.
+    const FileCollectionOutbox outbox(m_user, m_standIn->origin(), m_home->path() + u"/outbox"_qs);
+    QVERIFY(QDir(outbox.directory()).entryList(QDir::Files).isEmpty());
+}
+
+void TestFileCollectionStore::hostileAnswers_data()
+{
+    QTest::addColumn<bool>("free");
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<bool>("resumable");
+
+    const QString preflight = u"/api/first-drop/preflight/uploads"_qs;
+    const QString interrupted = u"transfer_interrupted"_qs;
+    QTest::newRow("preflight without upload id") << true  << u"POST"_qs << preflight               << 200 << uR"({"objectPath":"x"})"_qs << interrupted << true;
+    QTest::newRow("upload id not a UUID")        << true  << u"POST"_qs << preflight               << 200 << uR"({"uploadId":"1","objectPath":"x"})"_qs << interrupted << true;
+    QTest::newRow("sources of wrong length")     << true  << u"POST"_qs << u"/api/first-drop"_qs   << 200 << uR"({"sources":[],"sealed":true})"_qs << interrupted << true;
+    QTest::newRow("sources not an array")        << true  << u"POST"_qs << u"/api/first-drop"_qs   << 200 << uR"({"sources":"nope"})"_qs << interrupted << true;
+    QTest::newRow("registration refused")        << false << u"POST"_qs << u"/api/imports"_qs      << 402 << uR"({"error":"subscription_required"})"_qs << u"subscription_required"_qs << true;
+    QTest::newRow("object path elsewhere")       << false << u"POST"_qs << u"/api/imports"_qs      << 0   << QString() << interrupted << false;
+    QTest::newRow("status not an object")        << false << u"GET"_qs  << u"/api/imports/process"_qs << 200 << u"[1,2]"_qs << interrupted << true;
+    QTest::newRow("service error code")          << false << u"POST"_qs << u"/api/imports/process"_qs << 500 << uR"({"error":"parser_down"})"_qs << u"parser_down"_qs << true;
+    QTest::newRow("HTML error page")             << false << u"POST"_qs << u"/api/imports/process"_qs << 502 << u"<html>bad gateway</html>"_qs << u"cloud_unavailable"_qs << true;
+}
+
+void TestFileCollectionStore::hostileAnswers()
+{
+    QFETCH(bool, free);
+    QFETCH(QString, method);
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    QFETCH(QString, body);
+    QFETCH(QString, failure);
+    QFETCH(bool, resumable);
+
+    start(!free, free);
+    consent();
+    const QList<QUrl> files = makeFiles({patterned(3000, 'h')});
+    if (status == 0) // the service hands out object paths in someone else's folder
+        m_standIn->control(u"account"_qs, {{u"id"_qs, m_user}, {u"foreignObjectPaths"_qs, true}});
+    else
+        m_standIn->control(u"next"_qs, {{u"method"_qs, method}, {u"path"_qs, path}, {u"status"_qs, status}, {u"body"_qs, body}});
+    awaitTask(m_store->send(files), 120s);
+    QCOMPARE(m_store->failure().value_or(u"none"_qs), failure);
+    QVERIFY(!m_store->isBusy());
+    QVERIFY(m_store->batch()); // the outbox stays consistent ...
+    if (!resumable) {
+        // Nothing was sent into another user's folder.
+        QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 0);
+        for (const QString &key : objects().keys())
+            QVERIFY2(!key.startsWith(u"career-sources/someone-else/"_qs), qPrintable(key));
+        return;
+    }
+
+    // ... so a later send resumes and finishes once the service behaves.
+    restart();
+    consent();
+    awaitTask(m_store->send({}), 120s);
+    QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
+    pollToCompletion();
+}
+
+QTEST_GUILESS_MAIN(TestFileCollectionStore)
+#include "TestFileCollectionStore.moc"
