@@ -50,6 +50,8 @@ private Q_SLOTS:
     void cleanup();
 
     void readiness();
+    void visibleFiles_data();
+    void visibleFiles();
     void freeCollection();
     void paidCollection();
     void freeBatchRegisteredInPages();
@@ -214,6 +216,49 @@ void TestFileCollectionStore::readiness()
 
     awaitTask(m_store->load(u"ko"_qs), 30s);
     QVERIFY(m_store->policy()->copy.checks.first() != u"I have the right to upload these files."_qs);
+}
+
+void TestFileCollectionStore::visibleFiles_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("candidates"); // -1: absent
+    QTest::addColumn<bool>("partial");
+    QTest::addColumn<bool>("visible");
+
+    QTest::newRow("ready with work")      << u"ready_for_review"_qs << 2  << false << false;
+    QTest::newRow("ready, count unknown") << u"ready_for_review"_qs << -1 << false << false;
+    QTest::newRow("ready, nothing found") << u"ready_for_review"_qs << 0  << false << true;
+    QTest::newRow("ready but partial")    << u"ready_for_review"_qs << 2  << true  << true;
+    QTest::newRow("still processing")     << u"parsing"_qs          << -1 << false << true;
+    QTest::newRow("failed")               << u"failed"_qs           << -1 << false << true;
+    QTest::newRow("deleted")              << u"deleted"_qs          << -1 << false << true;
+}
+
+void TestFileCollectionStore::visibleFiles()
+{
+    QFETCH(QString, status);
+    QFETCH(int, candidates);
+    QFETCH(bool, partial);
+    QFETCH(bool, visible);
+
+    start(true, false);
+    CollectedFile file;
+    file.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    file.name = u"a.txt"_qs;
+    file.size = 1;
+    file.sha256 = QString(64, u'0');
+    file.contentType = u"text/plain"_qs;
+    file.status = status;
+    file.partial = partial;
+    if (candidates >= 0)
+        file.candidateCount = candidates;
+    const FileCollectionBatch batch {m_user, QUuid::createUuid().toString(QUuid::WithoutBraces), false, u"v"_qs, {file}, true};
+    FileCollectionOutbox(m_user, m_standIn->origin(), m_home->path() + u"/outbox"_qs).write(batch);
+
+    m_store->restoreLocal();
+    QVERIFY(m_store->batch());
+    QCOMPARE(m_store->files().size(), visible ? 1u : 0u);
+    QCOMPARE(m_store->isCompleted(), !visible);
 }
 
 void TestFileCollectionStore::freeCollection()
