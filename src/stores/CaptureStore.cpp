@@ -1,5 +1,7 @@
 #include "CaptureStore.h"
 
+#include "ChangeSignal.h"
+
 #include "BuildConstants.h"
 #include "CloudClient.h"
 #include "CloudStore.h"
@@ -79,42 +81,27 @@ void CaptureStore::setText(QString text)
 
 void CaptureStore::setNotice(std::optional<Words> notice)
 {
-    if (notice == m_notice)
-        return;
-    m_notice = notice;
-    Q_EMIT noticeChanged();
+    assignAndNotify(this, m_notice, std::move(notice), &CaptureStore::noticeChanged);
 }
 
 void CaptureStore::setPage(Page page)
 {
-    if (page == m_page)
-        return;
-    m_page = page;
-    Q_EMIT pageChanged();
+    assignAndNotify(this, m_page, page, &CaptureStore::pageChanged);
 }
 
 void CaptureStore::setSavedText(QString savedText)
 {
-    if (savedText == m_savedText)
-        return;
-    m_savedText = std::move(savedText);
-    Q_EMIT savedTextChanged();
+    assignAndNotify(this, m_savedText, std::move(savedText), &CaptureStore::savedTextChanged);
 }
 
 void CaptureStore::setExpanded(bool expanded)
 {
-    if (expanded == m_expanded)
-        return;
-    m_expanded = expanded;
-    Q_EMIT expandedChanged();
+    assignAndNotify(this, m_expanded, expanded, &CaptureStore::expandedChanged);
 }
 
 void CaptureStore::setForceNotch(bool forceNotch)
 {
-    if (forceNotch == m_forceNotch)
-        return;
-    m_forceNotch = forceNotch;
-    Q_EMIT forceNotchChanged();
+    assignAndNotify(this, m_forceNotch, forceNotch, &CaptureStore::forceNotchChanged);
 }
 
 void CaptureStore::notifyPanel()

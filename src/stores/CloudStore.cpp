@@ -1,5 +1,7 @@
 #include "CloudStore.h"
 
+#include "ChangeSignal.h"
+
 #include "CancelledError.h"
 #include "CloudError.h"
 #include "CloudTransport.h"
@@ -76,104 +78,68 @@ void CloudStore::updateDerived()
 
 void CloudStore::setSession(std::optional<CloudSession> session)
 {
-    if (session == m_session)
-        return;
-    m_session = std::move(session);
-    Q_EMIT sessionChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_session, std::move(session), &CloudStore::sessionChanged))
+        updateDerived();
 }
 
 void CloudStore::setBusy(bool busy)
 {
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    Q_EMIT busyChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_busy, busy, &CloudStore::busyChanged))
+        updateDerived();
 }
 
 void CloudStore::setNotice(std::optional<Words> notice)
 {
-    if (notice == m_notice)
-        return;
-    m_notice = notice;
-    Q_EMIT noticeChanged();
+    assignAndNotify(this, m_notice, std::move(notice), &CloudStore::noticeChanged);
 }
 
 void CloudStore::setPending(std::optional<PendingWork> pending)
 {
-    if (pending == m_pending)
-        return;
-    m_pending = std::move(pending);
-    Q_EMIT pendingChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_pending, std::move(pending), &CloudStore::pendingChanged))
+        updateDerived();
 }
 
 void CloudStore::setAcknowledged(bool acknowledged)
 {
-    if (acknowledged == m_acknowledged)
-        return;
-    m_acknowledged = acknowledged;
-    Q_EMIT acknowledgedChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_acknowledged, acknowledged, &CloudStore::acknowledgedChanged))
+        updateDerived();
 }
 
 void CloudStore::setText(QString text)
 {
-    if (text == m_text)
-        return;
-    m_text = std::move(text);
-    Q_EMIT textChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_text, std::move(text), &CloudStore::textChanged))
+        updateDerived();
 }
 
 void CloudStore::setSavedText(QString savedText)
 {
-    if (savedText == m_savedText)
-        return;
-    m_savedText = std::move(savedText);
-    Q_EMIT savedTextChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_savedText, std::move(savedText), &CloudStore::savedTextChanged))
+        updateDerived();
 }
 
 void CloudStore::setEncouragementNote(std::optional<EncouragementNote> note)
 {
-    if (note == m_encouragementNote)
-        return;
-    m_encouragementNote = std::move(note);
-    Q_EMIT encouragementNoteChanged();
+    assignAndNotify(this, m_encouragementNote, std::move(note), &CloudStore::encouragementNoteChanged);
 }
 
 void CloudStore::setEncouragementAvailable(bool available)
 {
-    if (available == m_encouragementAvailable)
-        return;
-    m_encouragementAvailable = available;
-    Q_EMIT encouragementAvailableChanged();
+    assignAndNotify(this, m_encouragementAvailable, available, &CloudStore::encouragementAvailableChanged);
 }
 
 void CloudStore::setEncouragementReadFailed(bool failed)
 {
-    if (failed == m_encouragementReadFailed)
-        return;
-    m_encouragementReadFailed = failed;
-    Q_EMIT encouragementReadFailedChanged();
+    assignAndNotify(this, m_encouragementReadFailed, failed, &CloudStore::encouragementReadFailedChanged);
 }
 
 void CloudStore::setEncouragementReading(bool reading)
 {
-    if (reading == m_encouragementReading)
-        return;
-    m_encouragementReading = reading;
-    Q_EMIT encouragementReadingChanged();
+    assignAndNotify(this, m_encouragementReading, reading, &CloudStore::encouragementReadingChanged);
 }
 
 void CloudStore::setEncouragementSettings(std::optional<EncouragementState> settings)
 {
-    if (settings == m_encouragementSettings)
-        return;
-    m_encouragementSettings = std::move(settings);
-    Q_EMIT encouragementSettingsChanged();
+    assignAndNotify(this, m_encouragementSettings, std::move(settings), &CloudStore::encouragementSettingsChanged);
 }
 
 void CloudStore::setDraftReadable(bool readable)

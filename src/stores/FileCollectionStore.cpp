@@ -1,5 +1,7 @@
 #include "FileCollectionStore.h"
 
+#include "ChangeSignal.h"
+
 #include "CloudClient.h"
 #include "CloudError.h"
 #include "CloudStore.h"
@@ -128,62 +130,41 @@ void FileCollectionStore::updateDerived()
 
 void FileCollectionStore::setPolicy(std::optional<FileCollectionPolicy> policy)
 {
-    if (policy == m_policy)
-        return;
-    m_policy = std::move(policy);
-    Q_EMIT policyChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_policy, std::move(policy), &FileCollectionStore::policyChanged))
+        updateDerived();
 }
 
 void FileCollectionStore::setBatch(std::optional<FileCollectionBatch> batch)
 {
-    if (batch == m_batch)
-        return;
-    m_batch = std::move(batch);
-    Q_EMIT batchChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_batch, std::move(batch), &FileCollectionStore::batchChanged))
+        updateDerived();
 }
 
 void FileCollectionStore::setBusy(bool busy)
 {
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    Q_EMIT busyChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_busy, busy, &FileCollectionStore::busyChanged))
+        updateDerived();
 }
 
 void FileCollectionStore::setFailure(std::optional<QString> failure)
 {
-    if (failure == m_failure)
-        return;
-    m_failure = std::move(failure);
-    Q_EMIT failureChanged();
+    assignAndNotify(this, m_failure, std::move(failure), &FileCollectionStore::failureChanged);
 }
 
 void FileCollectionStore::setBytesSent(qint64 bytes)
 {
-    if (bytes == m_bytesSent)
-        return;
-    m_bytesSent = bytes;
-    Q_EMIT bytesSentChanged();
+    assignAndNotify(this, m_bytesSent, bytes, &FileCollectionStore::bytesSentChanged);
 }
 
 void FileCollectionStore::setTransferring(std::optional<QString> id)
 {
-    if (id == m_transferring)
-        return;
-    m_transferring = std::move(id);
-    Q_EMIT transferringChanged();
+    assignAndNotify(this, m_transferring, std::move(id), &FileCollectionStore::transferringChanged);
 }
 
 void FileCollectionStore::setChecks(QList<bool> checks)
 {
-    if (checks == m_checks)
-        return;
-    m_checks = std::move(checks);
-    Q_EMIT checksChanged();
-    updateDerived();
+    if (assignAndNotify(this, m_checks, std::move(checks), &FileCollectionStore::checksChanged))
+        updateDerived();
 }
 
 void FileCollectionStore::setCheck(qsizetype index, bool ticked)

@@ -1,3 +1,4 @@
+#include "FileChecks.h"
 #include "DecodingError.h"
 #include "DraftFile.h"
 #include "FileError.h"
@@ -14,27 +15,14 @@
 #include <unistd.h>
 
 using namespace vorno;
+using namespace filechecks;
 
 namespace {
-
-unsigned modeOf(const QString &path)
-{
-    struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return 0;
-    return status.st_mode & 07777;
-}
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 enum class ReadOutcome { none, draft, decodingError, corruptFile, otherFileError };

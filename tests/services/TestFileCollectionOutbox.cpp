@@ -1,4 +1,5 @@
 #include "CloudError.h"
+#include "FileChecks.h"
 #include "FileCollectionError.h"
 #include "FileCollectionOutbox.h"
 #include "TemporaryHome.h"
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 
 using namespace vorno;
+using namespace filechecks;
 
 namespace {
 
@@ -47,12 +49,6 @@ QString outcome(Call call)
     } catch (const std::exception &) {
         return u"file error"_qs;
     }
-}
-
-unsigned modeOf(const QString &path)
-{
-    struct stat status {};
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
 } // namespace

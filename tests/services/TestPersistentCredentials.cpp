@@ -1,4 +1,5 @@
 #include "CloudError.h"
+#include "FileChecks.h"
 #include "FileSizeLimit.h"
 #include "PersistentCredentials.h"
 #include "SoftwareKeyStore.h"
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 using namespace vorno;
+using namespace filechecks;
 
 namespace {
 
@@ -24,27 +26,6 @@ const QByteArray session = R"({"access_token":"a","refresh_token":"r","user":{"i
 QString hashOf(const QString &text)
 {
     return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
-}
-
-bool refusedAsStorage(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const CloudError &error) {
-        return error.failure() == CloudFailure::storage;
-    }
-    return false;
-}
-
-QStringList entriesOf(const QString &directory)
-{
-    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

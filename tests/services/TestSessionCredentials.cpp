@@ -1,4 +1,5 @@
 #include "CloudError.h"
+#include "FileChecks.h"
 #include "FileSizeLimit.h"
 #include "SessionCredentials.h"
 #include "TemporaryHome.h"
@@ -11,35 +12,15 @@
 #include <sys/stat.h>
 
 using namespace vorno;
+using namespace filechecks;
 
 namespace {
 
 const QUrl origin(u"https://vorno.example"_qs);
 
-unsigned modeOf(const QString &path)
-{
-    struct stat status {};
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
-}
-
 QString hashOf(const QString &text)
 {
     return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
-}
-
-bool refusedAsStorage(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const CloudError &error) {
-        return error.failure() == CloudFailure::storage;
-    }
-    return false;
-}
-
-QStringList entriesOf(const QString &directory)
-{
-    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 } // namespace

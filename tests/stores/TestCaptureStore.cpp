@@ -1,3 +1,4 @@
+#include "FileChecks.h"
 #include "CaptureStore.h"
 #include "AwaitTask.h"
 #include "CloudStore.h"
@@ -16,14 +17,9 @@
 #include <QTest>
 
 using namespace vorno;
+using namespace filechecks;
 
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Small file and failure checks shared by the file-store tests.
+namespace filechecks {
+
+// The permission bits of `path` (not following a link); 0 when it does not exist.
+[[nodiscard]] unsigned modeOf(const QString &path);
+// The whole content of `path`, or nothing when it cannot be read.
+[[nodiscard]] QByteArray bytesOf(const QString &path);
+// Every entry of `directory`, hidden ones included.
+[[nodiscard]] QStringList entriesOf(const QString &directory);
+// Whether `step` threw CloudError(storage).
+[[nodiscard]] bool refusedAsStorage(const std::function<void()> &step);
+
+} // namespace filechecks
