@@ -68,7 +68,7 @@ void TestCrypto::gcmKnownAnswers_data()
     QTest::addColumn<QByteArray>("ciphertext");
     QTest::addColumn<QByteArray>("tag");
 
-    // The AES-256 cases of the GCM specification (McGrew and Viega), as used by NIST's CAVP.
+    // The AES-256 cases of McGrew and Viega's GCM paper, as used by NIST's CAVP.
     const QByteArray key = hex("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
     const QByteArray nonce = hex("cafebabefacedbaddecaf888");
     const QByteArray plaintext = hex("d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532fcf0e2449a6b525b16aedf5aa0de657ba637b391aafd255");
