@@ -204,19 +204,27 @@ QCoro::Task<> CloudStore::restore()
     setBusy(true);
     const QUuid epoch = m_generation;
     const QPointer guard(this);
+    const bool failed = co_await settle(restoreSteps(epoch), epoch, Words::cloudLoginStorage, false);
+    if (guard && failed)
+        m_restored = false; // a later restore may try again
+}
+
+QCoro::Task<bool> CloudStore::settle(QCoro::Task<> steps, QUuid epoch, Words storageNotice, bool conflict)
+{
+    const QPointer guard(this);
     std::exception_ptr failure;
     try {
-        co_await restoreSteps(epoch);
+        co_await std::move(steps);
     } catch (...) {
         failure = std::current_exception();
     }
     if (!guard)
-        co_return;
-    if (failure && isCurrent(epoch)) {
-        handleFailure(failure, Words::cloudLoginStorage, false);
-        m_restored = false; // a later restore may try again
-    }
+        co_return false;
+    const bool failed = failure && isCurrent(epoch);
+    if (failed)
+        handleFailure(failure, storageNotice, conflict);
     finallyStep(epoch);
+    co_return failed;
 }
 
 QCoro::Task<> CloudStore::restoreSteps(QUuid epoch)
@@ -242,18 +250,7 @@ QCoro::Task<> CloudStore::login(QUrl origin)
     setBusy(true);
     setNotice(std::nullopt);
     const QUuid epoch = m_generation;
-    const QPointer guard(this);
-    std::exception_ptr failure;
-    try {
-        co_await loginSteps(std::move(origin), epoch);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (!guard)
-        co_return;
-    if (failure && isCurrent(epoch))
-        handleFailure(failure, Words::cloudLoginStorage, false);
-    finallyStep(epoch);
+    co_await settle(loginSteps(std::move(origin), epoch), epoch, Words::cloudLoginStorage, false);
 }
 
 QCoro::Task<> CloudStore::loginSteps(QUrl origin, QUuid epoch)
@@ -343,18 +340,13 @@ QCoro::Task<> CloudStore::refreshSession()
         co_return;
     setBusy(true);
     const QUuid epoch = m_generation;
-    const QPointer guard(this);
-    std::exception_ptr failure;
-    try {
-        co_await validated(*m_session, epoch);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (!guard)
-        co_return;
-    if (failure && isCurrent(epoch))
-        handleFailure(failure, Words::cloudStorage, false);
-    finallyStep(epoch);
+    co_await settle(refreshSteps(*m_session, epoch), epoch, Words::cloudStorage, false);
+}
+
+QCoro::Task<> CloudStore::refreshSteps(CloudSession session, QUuid epoch)
+{
+    // validated() keeps a refreshed session itself; nothing more to do with it.
+    co_await validated(std::move(session), epoch);
 }
 
 bool CloudStore::saveLocal()
@@ -486,18 +478,7 @@ QCoro::Task<> CloudStore::send()
     setBusy(true);
     setNotice(std::nullopt);
     const QUuid epoch = m_generation;
-    const QPointer guard(this);
-    std::exception_ptr failure;
-    try {
-        co_await sendSteps(session, epoch);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (!guard)
-        co_return;
-    if (failure && isCurrent(epoch))
-        handleFailure(failure, Words::cloudStorage, true);
-    finallyStep(epoch);
+    co_await settle(sendSteps(session, epoch), epoch, Words::cloudStorage, true);
 }
 
 QCoro::Task<> CloudStore::sendSteps(CloudSession session, QUuid epoch)

@@ -129,7 +129,11 @@ private:
     // Sets the notice for a failure of restore, login, refreshSession or send.
     void handleFailure(const std::exception_ptr &error, Words storageNotice, bool conflict);
 
+    // Awaits an operation's steps; a failure while `epoch` is current becomes
+    // its notice, then the finally step runs. True when it failed.
+    [[nodiscard]] QCoro::Task<bool> settle(QCoro::Task<> steps, QUuid epoch, Words storageNotice, bool conflict);
     [[nodiscard]] QCoro::Task<> restoreSteps(QUuid epoch);
+    [[nodiscard]] QCoro::Task<> refreshSteps(CloudSession session, QUuid epoch);
     [[nodiscard]] QCoro::Task<> loginSteps(QUrl origin, QUuid epoch);
     [[nodiscard]] QCoro::Task<> sendSteps(CloudSession session, QUuid epoch);
     [[nodiscard]] QCoro::Task<> accept(CloudSession session, QUuid epoch);
