@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace vorno {
 
 namespace {
@@ -20,6 +22,7 @@ public:
     explicit Descriptor(int fd) : m_fd(fd) { }
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
+    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) { }
     ~Descriptor()
     {
         if (m_fd >= 0)
@@ -86,34 +89,53 @@ void PrivateFiles::ensureDirectory(const QString &path)
         failWithErrno();
 }
 
-void PrivateFiles::replace(const QString &directory, const QString &fileName, const QByteArray &bytes,
-                           const QString &temporaryName)
+namespace {
+
+Descriptor openDirectory(const QString &directory)
 {
-    const Descriptor dir(::open(native(directory).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    Descriptor dir(::open(native(directory).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!dir.valid())
         failWithErrno();
+    return dir;
+}
 
-    const QByteArray temporary = native(temporaryName);
-    Descriptor file(::openat(dir.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                             fileMode));
+// Creates `name` in `dir` exclusively with mode 0600, writes and flushes it.
+// A file that was created but not completely written is removed again.
+void writeNewFile(const Descriptor &dir, const QByteArray &name, const QByteArray &bytes)
+{
+    Descriptor file(::openat(dir.get(), name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                             PrivateFiles::fileMode));
     if (!file.valid())
         failWithErrno();
-
     try {
         // The umask may have narrowed the mode, never widened it; set it exactly
         // before any byte is written.
-        if (::fchmod(file.get(), fileMode) != 0)
+        if (::fchmod(file.get(), PrivateFiles::fileMode) != 0)
             failWithErrno();
         writeAll(file.get(), bytes);
         if (::fsync(file.get()) != 0)
             failWithErrno();
         if (file.release() != 0)
             failWithErrno();
-        if (::renameat(dir.get(), temporary.constData(), dir.get(), native(fileName).constData()) != 0)
-            throw FileError(FileError::Code::writeUnknown, errno);
     } catch (...) {
-        ::unlinkat(dir.get(), temporary.constData(), 0);
+        // Ours alone: we just created it exclusively.
+        ::unlinkat(dir.get(), name.constData(), 0);
         throw;
+    }
+}
+
+} // namespace
+
+void PrivateFiles::replace(const QString &directory, const QString &fileName, const QByteArray &bytes,
+                           const QString &temporaryName)
+{
+    const Descriptor dir = openDirectory(directory);
+    const QByteArray temporary = native(temporaryName);
+    writeNewFile(dir, temporary, bytes);
+    if (::renameat(dir.get(), temporary.constData(), dir.get(), native(fileName).constData()) != 0) {
+        const int error = errno;
+        ::unlinkat(dir.get(), temporary.constData(), 0);
+        throw FileError(FileError::Code::writeUnknown, error);
     }
     // Makes the rename itself survive a power loss.
     if (::fsync(dir.get()) != 0)
@@ -123,28 +145,10 @@ void PrivateFiles::replace(const QString &directory, const QString &fileName, co
 void PrivateFiles::create(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
-    const Descriptor dir(::open(native(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!dir.valid())
+    const Descriptor dir = openDirectory(info.absolutePath());
+    writeNewFile(dir, native(info.fileName()), bytes);
+    if (::fsync(dir.get()) != 0)
         failWithErrno();
-    const QByteArray name = native(info.fileName());
-    Descriptor file(::openat(dir.get(), name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode));
-    if (!file.valid())
-        failWithErrno();
-    try {
-        if (::fchmod(file.get(), fileMode) != 0)
-            failWithErrno();
-        writeAll(file.get(), bytes);
-        if (::fsync(file.get()) != 0)
-            failWithErrno();
-        if (file.release() != 0)
-            failWithErrno();
-        if (::fsync(dir.get()) != 0)
-            failWithErrno();
-    } catch (...) {
-        // Ours alone: we just created it exclusively.
-        ::unlinkat(dir.get(), name.constData(), 0);
-        throw;
-    }
 }
 
 void PrivateFiles::remove(const QString &path)
