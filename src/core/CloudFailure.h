@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QHashFunctions>
-
 namespace vorno {
 
 // What went wrong talking to the account; stores map each case to one notice.

@@ -15,7 +15,6 @@
 #include <QJsonDocument>
 
 #include <cmath>
-#include <limits>
 
 namespace vorno {
 
