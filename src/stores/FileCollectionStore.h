@@ -14,7 +14,6 @@
 #include <QCoro/QCoroTask>
 
 #include <optional>
-#include <stop_token>
 #include <vector>
 
 namespace vorno {

@@ -123,8 +123,7 @@ void FakeServer::serve(QSslSocket *socket)
         QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\nConnection: close\r\n";
         for (const auto &[name, value] : reply.headers)
             head += name + ": " + value + "\r\n";
-        if (reply.advertiseLength)
-            head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
         head += "\r\n";
         socket->write(head);
         if (reply.dropAfter >= 0) {

@@ -38,7 +38,6 @@ public:
         QList<std::pair<QByteArray, QByteArray>> headers;
         bool stall = false;        // never answer
         qint64 dropAfter = -1;     // close the connection after this many body bytes
-        bool advertiseLength = true;
     };
 
     using Handler = std::function<Reply(const Request &)>;
