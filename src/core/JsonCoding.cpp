@@ -110,13 +110,6 @@ bool Reader::boolean(const char *key) const
     return value.get<bool>();
 }
 
-std::optional<bool> Reader::optionalBoolean(const char *key) const
-{
-    if (!optional(key))
-        return std::nullopt;
-    return boolean(key);
-}
-
 qint64 Reader::integer(const char *key) const
 {
     const nlohmann::json &value = required(key);

@@ -44,7 +44,6 @@ public:
     [[nodiscard]] QString string(const char *key) const;
     [[nodiscard]] std::optional<QString> optionalString(const char *key) const;
     [[nodiscard]] bool boolean(const char *key) const;
-    [[nodiscard]] std::optional<bool> optionalBoolean(const char *key) const;
     [[nodiscard]] qint64 integer(const char *key) const;
     [[nodiscard]] std::optional<qint64> optionalInteger(const char *key) const;
     [[nodiscard]] double number(const char *key) const;

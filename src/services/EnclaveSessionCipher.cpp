@@ -59,10 +59,11 @@ QByteArray EnclaveSessionCipher::seal(const QByteArray &plaintext, const QUrl &o
     const HardwareKeyStore::CreatedKey hardwareKey = m_keys->createKey();
     const P256PrivateKey ephemeral;
     const QByteArray salt = Crypto::randomBytes(saltLength);
-    const QByteArray key = Crypto::hkdfSha256(ephemeral.agree(hardwareKey.publicPoint), salt, info(origin),
-                                              Crypto::aes256KeyLength);
+    const QByteArray binding = info(origin);
+    const QByteArray key =
+        Crypto::hkdfSha256(ephemeral.agree(hardwareKey.publicPoint), salt, binding, Crypto::aes256KeyLength);
     const Envelope envelope {envelopeVersion, hardwareKey.blob, ephemeral.publicPoint(), salt,
-                             Crypto::sealAesGcm(key, plaintext, info(origin))};
+                             Crypto::sealAesGcm(key, plaintext, binding)};
     return json::encode(envelope);
 }
 
@@ -80,8 +81,9 @@ QByteArray EnclaveSessionCipher::open(const QByteArray &sealed, const QUrl &orig
 
     P256PrivateKey::checkPoint(envelope.peer);
     const QByteArray secret = m_keys->agree(envelope.wrappedKey, envelope.peer);
-    const QByteArray key = Crypto::hkdfSha256(secret, envelope.salt, info(origin), Crypto::aes256KeyLength);
-    return Crypto::openAesGcm(key, envelope.ciphertext, info(origin));
+    const QByteArray binding = info(origin);
+    const QByteArray key = Crypto::hkdfSha256(secret, envelope.salt, binding, Crypto::aes256KeyLength);
+    return Crypto::openAesGcm(key, envelope.ciphertext, binding);
 }
 
 } // namespace vorno

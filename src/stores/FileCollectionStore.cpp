@@ -469,7 +469,9 @@ QCoro::Task<> FileCollectionStore::registerFree(QString owner, QUuid stamp)
     const QString key = FileCollectionOutbox::hash(QJsonDocument(entries).toJson(QJsonDocument::Compact));
 
     for (qsizetype offset = 0; offset < total; offset += registrationPage) {
-        const QJsonArray page = QJsonArray::fromVariantList(entries.toVariantList().mid(offset, registrationPage));
+        QJsonArray page;
+        for (qsizetype i = offset; i < std::min(offset + registrationPage, total); ++i)
+            page.append(entries.at(i));
         const QJsonObject body {
             {QStringLiteral("id"), m_batch->id},      {QStringLiteral("files"), page},
             {QStringLiteral("offset"), double(offset)}, {QStringLiteral("total"), double(total)},
