@@ -1,17 +1,26 @@
 #include "CloudSession.h"
 
+#include "DecodingError.h"
 #include "JsonCoding.h"
+#include "Text.h"
 
 namespace vorno {
 
 CloudSession json::Coding<CloudSession>::read(const Reader &json)
 {
-    return {
+    CloudSession session {
         .access_token = json.string("access_token"),
         .refresh_token = json.string("refresh_token"),
         .expires_at = json.optionalNumber("expires_at"),
         .user = json.object<CloudIdentity>("user"),
     };
+    // Tokens and the user id travel in HTTP headers: a line break in one would
+    // add a header of the server's choosing.
+    for (const QString *value : {&session.access_token, &session.refresh_token, &session.user.id}) {
+        if (Text::hasControlCharacter(value->toUtf8()))
+            throw DecodingError("session value with a control character");
+    }
+    return session;
 }
 
 void json::Coding<CloudSession>::write(Writer &json, const CloudSession &session)

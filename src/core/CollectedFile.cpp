@@ -2,9 +2,39 @@
 
 #include "JsonCoding.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <cmath>
+
 namespace vorno {
 
 namespace {
+
+std::optional<QString> stringIn(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isString())
+        return std::nullopt;
+    return value.toString();
+}
+
+std::optional<qint64> integerIn(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    constexpr double limit = 9007199254740992.0; // 2^53: beyond it a double is no longer an exact integer
+    if (std::floor(number) != number || std::fabs(number) > limit)
+        return std::nullopt;
+    return qint64(number);
+}
+
+bool hasSkippedFiles(const QJsonObject &object)
+{
+    return !object.value(QStringLiteral("skippedFiles")).toArray().isEmpty();
+}
 
 bool isOneOf(const QString &status, std::initializer_list<QStringView> statuses)
 {
@@ -21,6 +51,21 @@ bool CollectedFile::isFinished() const
 bool CollectedFile::isNeverPolled() const
 {
     return status == local || isFinished();
+}
+
+void CollectedFile::applyProcessing(const QJsonObject &answer)
+{
+    if (const std::optional<QString> given = stringIn(answer, QStringLiteral("status")))
+        status = *given;
+    failure = stringIn(answer, QStringLiteral("error"));
+    candidateCount = integerIn(answer, QStringLiteral("candidateCount"));
+    // The service reports skipped files at the top level or inside the free result.
+    const QJsonObject result = answer.value(QStringLiteral("firstFreeResult")).toObject();
+    partial = result.value(QStringLiteral("outcome")).toString() == u"partial" || hasSkippedFiles(result)
+        || hasSkippedFiles(answer);
+    const QJsonObject progress = answer.value(QStringLiteral("progress")).toObject();
+    completed = integerIn(progress, QStringLiteral("completed"));
+    total = integerIn(progress, QStringLiteral("total"));
 }
 
 bool CollectedFile::mayDropLocalCopy() const

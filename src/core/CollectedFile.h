@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class QJsonObject;
+
 namespace vorno {
 
 // One file of a collection and how far its upload and processing have come.
@@ -38,6 +40,11 @@ struct CollectedFile
     [[nodiscard]] bool isNeverPolled() const;
     // The server holds the bytes, so the recovery copy may go.
     [[nodiscard]] bool mayDropLocalCopy() const;
+
+    // Takes in a processing answer of the service: "status" when given,
+    // "error", "candidateCount" and "progress" as given or cleared, and whether
+    // only part of the file could be collected.
+    void applyProcessing(const QJsonObject &answer);
 
     [[nodiscard]] static CollectedFile fromJson(const QByteArray &json);
     [[nodiscard]] QByteArray toJson() const;

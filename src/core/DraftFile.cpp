@@ -15,8 +15,16 @@ DraftFile DraftFile::standard(const QString &appIdentifier)
     return {.path = base + u'/' + appIdentifier + QStringLiteral("/draft.json")};
 }
 
+namespace {
+
+const QString temporaryPrefix = QStringLiteral(".draft-");
+const QString temporarySuffix = QStringLiteral(".tmp");
+
+} // namespace
+
 std::optional<LocalDraft> DraftFile::read() const
 {
+    PrivateFiles::sweepTemporaries(QFileInfo(path).absolutePath(), temporaryPrefix, temporarySuffix);
     const std::optional<QByteArray> bytes = PrivateFiles::read(path, readLimit);
     if (!bytes)
         return std::nullopt;
@@ -32,7 +40,7 @@ void DraftFile::save(const LocalDraft &draft) const
     const QString directory = file.absolutePath();
     PrivateFiles::ensureDirectory(directory);
     PrivateFiles::replace(directory, file.fileName(), draft.toJson(),
-                          QStringLiteral(".draft-") + Text::newUuid(true) + QStringLiteral(".tmp"));
+                          temporaryPrefix + Text::newUuid(true) + temporarySuffix);
 }
 
 } // namespace vorno

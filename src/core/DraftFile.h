@@ -21,7 +21,8 @@ struct DraftFile
 
     // No draft when nothing exists at `path`. Throws FileError for a file that
     // cannot be read or holds another version, DecodingError for one that is not
-    // a draft. Never changes the file.
+    // a draft. Never changes the file; removes the temporary files of saves
+    // that a crash cut short.
     [[nodiscard]] std::optional<LocalDraft> read() const;
 
     // Durably replaces the file; on failure the previous draft is untouched.

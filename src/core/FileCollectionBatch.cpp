@@ -30,7 +30,8 @@ std::optional<QUrl> FileCollectionBatch::resultURL(const QString &currentOwner, 
     }
     if (sources.isEmpty() || sources.size() > maximumResultSources)
         return std::nullopt;
-    return WebUrl::withQuery(url, {{QStringLiteral("source"), sources.join(u',')}});
+    // The page splits the list on ",", which a query component may carry as it is.
+    return WebUrl::withQuery(url, {{QStringLiteral("source"), sources.join(u',')}}, ",");
 }
 
 FileCollectionBatch json::Coding<FileCollectionBatch>::read(const Reader &json)

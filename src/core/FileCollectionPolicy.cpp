@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -27,7 +28,7 @@ FileCandidate FileCollectionPolicy::candidate(const QString &path) const
 {
     struct stat status {};
     const qint64 size = ::stat(QFile::encodeName(path).constData(), &status) == 0 ? qint64(status.st_size) : 0;
-    if (size < 1 || size > maxBytes)
+    if (size < 1 || size > std::min(maxBytes, maximumCopyBytes))
         throw FileCollectionError(FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::invalidFile)));
 
     const QFileInfo info(path);

@@ -22,6 +22,10 @@ struct FileCollectionPolicy
         friend bool operator==(const Copy &, const Copy &) = default;
     };
 
+    // The largest file the outbox keeps a recovery copy of, and so the largest
+    // that can ever be uploaded, whatever the service allows.
+    static constexpr qint64 maximumCopyBytes = 20 * 1024 * 1024;
+
     QString ownerId;
     bool pro = false;
     bool firstFree = false;
@@ -32,8 +36,9 @@ struct FileCollectionPolicy
     Copy copy;
 
     // Reads the file at `path` and makes its record (status "local"), or throws:
-    // FileCollectionError server("invalid_file") for an empty, oversized or
-    // unlisted file, changed() when its length moved while it was read,
+    // FileCollectionError server("invalid_file") for an empty file, one larger
+    // than min(maxBytes, maximumCopyBytes), or an
+    // unlisted extension, changed() when its length moved while it was read,
     // CloudError(invalid) when the policy names no content type for it, FileError
     // when it cannot be read. The bytes come back for the recovery copy.
     [[nodiscard]] FileCandidate candidate(const QString &path) const;

@@ -1,5 +1,7 @@
 #include "JsonCoding.h"
 
+#include "Text.h"
+
 #include <limits>
 
 namespace vorno::json {
@@ -38,8 +40,12 @@ QString toQString(const nlohmann::json &value)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// QString::toUtf8 would write "?" for a lone surrogate: refuse instead, so no
+// record is ever stored with text other than the user's.
 std::string toStd(const QString &text)
 {
+    if (!Text::isWellFormed(text))
+        throw DecodingError("text is not well-formed Unicode");
     return text.toStdString();
 }
 

@@ -4,7 +4,6 @@
 #include "RawUrl.h"
 #include "Text.h"
 
-#include <QCryptographicHash>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -29,7 +28,7 @@ NativeLogin::NativeLogin(QString verifier, QString state) : m_verifier(std::move
 
 QString NativeLogin::challenge() const
 {
-    return Text::base64Url(QCryptographicHash::hash(m_verifier.toUtf8(), QCryptographicHash::Sha256));
+    return Text::base64Url(Text::sha256(m_verifier.toUtf8()));
 }
 
 namespace {

@@ -8,7 +8,7 @@ namespace vorno {
 
 PendingWork PendingWork::make(QString ownerId, QString text, const QDateTime &now, const QTimeZone &zone)
 {
-    if (Text::isBlank(text) || text.size() > maximumLength)
+    if (Text::isBlank(text) || text.size() > maximumLength || !Text::isWellFormed(text))
         throw CloudError(CloudFailure::invalid);
     // QDate::toString with a format uses the C locale's Gregorian calendar and
     // zero-padded digits, which is exactly "yyyy-MM-dd".

@@ -1,15 +1,18 @@
 #include "PrivateFiles.h"
 
 #include "FileError.h"
+#include "Text.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <utility>
 
 namespace vorno {
@@ -157,17 +160,65 @@ void PrivateFiles::remove(const QString &path)
         failWithErrno();
 }
 
-std::optional<QByteArray> PrivateFiles::read(const QString &path, qint64 limit)
+void PrivateFiles::removeMatching(const QString &directory, const std::function<bool(QStringView)> &matches)
 {
-    const QByteArray name = native(path);
+    const int fd = ::open(native(directory).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return;
+        failWithErrno();
+    }
+    DIR *listing = ::fdopendir(fd); // owns fd from here on
+    if (!listing) {
+        ::close(fd);
+        failWithErrno();
+    }
+    const std::unique_ptr<DIR, int (*)(DIR *)> closer(listing, ::closedir);
+    QList<QByteArray> doomed;
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        struct stat status {};
+        if (!matches(QFile::decodeName(name)) || ::fstatat(fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0
+            || !S_ISREG(status.st_mode))
+            continue;
+        doomed.append(name);
+    }
+    for (const QByteArray &name : doomed) {
+        if (::unlinkat(fd, name.constData(), 0) != 0 && errno != ENOENT)
+            failWithErrno();
+    }
+}
+
+bool PrivateFiles::isTemporaryName(QStringView name, QStringView prefix, QStringView suffix)
+{
+    if (!name.startsWith(prefix) || !name.endsWith(suffix) || name.size() != prefix.size() + 36 + suffix.size())
+        return false;
+    const QStringView uuid = name.sliced(prefix.size(), 36);
+    return Text::isUuid(uuid) && uuid.toString().toUpper() == uuid;
+}
+
+void PrivateFiles::sweepTemporaries(const QString &directory, QStringView prefix, QStringView suffix) noexcept
+{
+    try {
+        removeMatching(directory, [prefix, suffix](QStringView name) { return isTemporaryName(name, prefix, suffix); });
+    } catch (...) {
+        // Left for the next open; a stray temporary file is never read.
+    }
+}
+
+namespace {
+
+// The whole file `name` relative to `dir`, never following a link at the last step.
+std::optional<QByteArray> readAt(int dir, const QByteArray &name, qint64 limit)
+{
     struct stat status {};
-    if (::lstat(name.constData(), &status) != 0) {
+    if (::fstatat(dir, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
             return std::nullopt;
         failWithErrno();
     }
     // Non-blocking so that a FIFO swapped in after the check cannot hang us.
-    const Descriptor file(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const Descriptor file(::openat(dir, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!file.valid())
         failWithErrno();
     if (::fstat(file.get(), &status) != 0)
@@ -196,6 +247,24 @@ std::optional<QByteArray> PrivateFiles::read(const QString &path, qint64 limit)
         throw FileError(FileError::Code::corruptFile);
     bytes.truncate(filled);
     return bytes;
+}
+
+} // namespace
+
+std::optional<QByteArray> PrivateFiles::read(const QString &path, qint64 limit)
+{
+    return readAt(AT_FDCWD, native(path), limit);
+}
+
+std::optional<QByteArray> PrivateFiles::readIn(const QString &directory, const QString &name, qint64 limit)
+{
+    const Descriptor dir(::open(native(directory).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir.valid()) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        failWithErrno(); // a link or no directory at all: not ours to read through
+    }
+    return readAt(dir.get(), native(name), limit);
 }
 
 } // namespace vorno

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace vorno {
@@ -37,9 +38,24 @@ public:
     // Removes `path`; no entry there is not an error.
     static void remove(const QString &path);
 
+    // Removes every regular file in `directory` whose name `matches` accepts;
+    // links and other entries stay, and no link is followed. A missing
+    // directory holds nothing to remove.
+    static void removeMatching(const QString &directory, const std::function<bool(QStringView)> &matches);
+
+    // Whether `name` is `prefix` + an upper-case UUID + `suffix`, the form of
+    // every temporary file our writers make.
+    [[nodiscard]] static bool isTemporaryName(QStringView name, QStringView prefix, QStringView suffix);
+
+    // Removes the temporary files a writer killed mid-write left in `directory`.
+    // Best effort: what cannot be removed now is tried at the next open.
+    static void sweepTemporaries(const QString &directory, QStringView prefix, QStringView suffix) noexcept;
+
     // The whole file, or nothing when no entry exists at `path`. A symbolic link,
     // something other than a regular file, or a file larger than `limit` fails.
     [[nodiscard]] static std::optional<QByteArray> read(const QString &path, qint64 limit);
+    // As read(), for `name` in `directory`, which must not be a link either.
+    [[nodiscard]] static std::optional<QByteArray> readIn(const QString &directory, const QString &name, qint64 limit);
 };
 
 } // namespace vorno

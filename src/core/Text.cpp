@@ -1,9 +1,10 @@
 #include "Text.h"
 
-#include <QCryptographicHash>
 #include <QList>
 #include <QTextBoundaryFinder>
 #include <QUuid>
+
+#include <openssl/evp.h>
 
 #include <algorithm>
 
@@ -37,9 +38,38 @@ int Text::compareScalars(const QString &a, const QString &b)
     return *l < *r ? -1 : 1;
 }
 
-QString Text::sha256Hex(const QByteArray &bytes)
+bool Text::isWellFormed(QStringView text)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+bool Text::hasControlCharacter(QByteArrayView text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x20 || uchar(c) == 0x7f; });
+}
+
+QByteArray Text::sha256(QByteArrayView bytes)
+{
+    QByteArray digest(32, Qt::Uninitialized);
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), std::size_t(bytes.size()), reinterpret_cast<unsigned char *>(digest.data()), &length,
+                   EVP_sha256(), nullptr)
+            != 1
+        || length != 32)
+        throw std::bad_alloc(); // EVP_Digest fails only when it cannot allocate its context
+    return digest;
+}
+
+QString Text::sha256Hex(QByteArrayView bytes)
+{
+    return QString::fromLatin1(sha256(bytes).toHex());
 }
 
 QString Text::base64Url(const QByteArray &bytes)

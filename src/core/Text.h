@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -22,8 +23,18 @@ public:
     // Lexicographic by Unicode scalar values of the NFC forms; <0, 0 or >0.
     [[nodiscard]] static int compareScalars(const QString &a, const QString &b);
 
+    // True unless the text holds a UTF-16 surrogate without its partner, which
+    // no encoding could store unchanged.
+    [[nodiscard]] static bool isWellFormed(QStringView text);
+
+    // True when the text holds a C0 control character (CR, LF and NUL among
+    // them) or DEL: such a value must never reach an HTTP header.
+    [[nodiscard]] static bool hasControlCharacter(QByteArrayView text);
+
+    // SHA-256 through OpenSSL, which uses the CPU's SHA extensions.
+    [[nodiscard]] static QByteArray sha256(QByteArrayView bytes);
     // Lower-case hexadecimal SHA-256.
-    [[nodiscard]] static QString sha256Hex(const QByteArray &bytes);
+    [[nodiscard]] static QString sha256Hex(QByteArrayView bytes);
 
     // Unpadded URL-safe Base64 (RFC 4648 section 5).
     [[nodiscard]] static QString base64Url(const QByteArray &bytes);

@@ -13,14 +13,14 @@ QUrl WebUrl::appending(const QUrl &base, const QString &path)
     return url;
 }
 
-QUrl WebUrl::withQuery(QUrl url, const QueryItems &items)
+QUrl WebUrl::withQuery(QUrl url, const QueryItems &items, const QByteArray &literal)
 {
     QString query;
     for (const auto &[name, value] : items) {
         if (!query.isEmpty())
             query += u'&';
         query += QString::fromLatin1(QUrl::toPercentEncoding(name)) + u'='
-            + QString::fromLatin1(QUrl::toPercentEncoding(value));
+            + QString::fromLatin1(QUrl::toPercentEncoding(value, literal));
     }
     url.setQuery(query, QUrl::StrictMode);
     return url;

@@ -23,7 +23,8 @@ public:
     // `url` with its query replaced by `items`, in order. Everything but the
     // unreserved characters is percent-encoded, so "&", "=", "+" and spaces in a
     // value cannot change the query's meaning.
-    [[nodiscard]] static QUrl withQuery(QUrl url, const QueryItems &items);
+    // `literal` names further characters that stay as they are in the values.
+    [[nodiscard]] static QUrl withQuery(QUrl url, const QueryItems &items, const QByteArray &literal = {});
 };
 
 } // namespace vorno

@@ -20,9 +20,19 @@ namespace {
 // The batch record is a few hundred bytes a file; this is far above any batch.
 constexpr qint64 batchReadLimit = 64 * 1024 * 1024;
 
+const QString temporaryPrefix = QStringLiteral(".batch-");
+const QString temporarySuffix = QStringLiteral(".tmp");
+const QString copySuffix = QStringLiteral(".data");
+
 [[noreturn]] void changed()
 {
     throw FileCollectionError(FileCollectionFailure::changed());
+}
+
+// "<uuid>.data": the name of a recovery copy, whichever batch it was made for.
+bool isCopyName(QStringView name)
+{
+    return name.endsWith(copySuffix) && Text::isUuid(name.chopped(copySuffix.size()));
 }
 
 } // namespace
@@ -49,7 +59,7 @@ QString FileCollectionOutbox::bytesPath(const CollectedFile &file) const
 {
     if (!Text::isUuid(file.id))
         throw CloudError(CloudFailure::invalid);
-    return m_directory + u'/' + file.id + QStringLiteral(".data");
+    return m_directory + u'/' + file.id + copySuffix;
 }
 
 void FileCollectionOutbox::prepareDirectory() const
@@ -61,7 +71,7 @@ void FileCollectionOutbox::write(const FileCollectionBatch &batch) const
 {
     prepareDirectory();
     PrivateFiles::replace(m_directory, batchFileName, batch.toJson(),
-                          QStringLiteral(".batch-") + Text::newUuid(true) + QStringLiteral(".tmp"));
+                          temporaryPrefix + Text::newUuid(true) + temporarySuffix);
 }
 
 std::optional<FileCollectionBatch> FileCollectionOutbox::read(const QString &owner) const
@@ -79,6 +89,23 @@ std::optional<FileCollectionBatch> FileCollectionOutbox::read(const QString &own
         if (!Text::isUuid(file.id))
             throw CloudError(CloudFailure::invalid);
     }
+    return batch;
+}
+
+std::optional<FileCollectionBatch> FileCollectionOutbox::recover(const QString &owner) const
+{
+    std::optional<FileCollectionBatch> batch = read(owner);
+    PrivateFiles::sweepTemporaries(m_directory, temporaryPrefix, temporarySuffix);
+    // Copies are made before the record that names them: a crash in between
+    // leaves copies that nothing would ever upload or remove.
+    QSet<QString> named;
+    if (batch) {
+        for (const CollectedFile &file : batch->files)
+            named.insert(file.id + copySuffix);
+    }
+    PrivateFiles::removeMatching(m_directory, [&named](QStringView name) {
+        return isCopyName(name) && !named.contains(name.toString());
+    });
     return batch;
 }
 
@@ -114,10 +141,10 @@ void FileCollectionOutbox::removeBytes(const CollectedFile &file) const
     PrivateFiles::remove(bytesPath(file));
 }
 
-void FileCollectionOutbox::clear(const FileCollectionBatch &batch) const
+void FileCollectionOutbox::clear() const
 {
-    for (const CollectedFile &file : batch.files)
-        removeBytes(file);
+    // Every copy in the directory, also those of a record that could not be read.
+    PrivateFiles::removeMatching(m_directory, isCopyName);
     PrivateFiles::remove(m_directory + u'/' + batchFileName);
 }
 

@@ -3,6 +3,7 @@
 #include "BuildConstants.h"
 #include "CollectedFile.h"
 #include "FileCollectionBatch.h"
+#include "FileCollectionPolicy.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,7 +19,7 @@ namespace vorno {
 class FileCollectionOutbox
 {
 public:
-    static constexpr qint64 maximumCopy = 20 * 1024 * 1024;
+    static constexpr qint64 maximumCopy = FileCollectionPolicy::maximumCopyBytes;
     static inline const QString batchFileName = QStringLiteral("batch.json");
 
     // <root>/<SHA-256 of the origin>/<owner>; `root` defaults to
@@ -39,6 +40,9 @@ public:
     // record of another owner, with an id that is not a UUID or with duplicate
     // file ids, and CloudError(invalid) for a file id that is not a UUID.
     [[nodiscard]] std::optional<FileCollectionBatch> read(const QString &owner) const;
+    // read(), then removes what a crash left: temporary records and copies that
+    // the stored batch (or, without one, nothing) names.
+    [[nodiscard]] std::optional<FileCollectionBatch> recover(const QString &owner) const;
     // Stores a recovery copy; an existing copy is never overwritten.
     void copy(const QByteArray &data, const CollectedFile &file) const;
     // The recovery copy, checked against its record; FileCollectionError
@@ -46,8 +50,8 @@ public:
     // over 20 MiB or with other content.
     [[nodiscard]] QByteArray bytes(const CollectedFile &file) const;
     void removeBytes(const CollectedFile &file) const;
-    // Every copy of the batch, then the record; the directory stays.
-    void clear(const FileCollectionBatch &batch) const;
+    // Every recovery copy in the directory, then the record; the directory stays.
+    void clear() const;
 
     [[nodiscard]] static QString hash(const QByteArray &data);
 

@@ -11,6 +11,8 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdlib>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,19 +50,78 @@ PersistentCredentials::PersistentCredentials(QUrl origin, std::optional<QString>
 
 PersistentCredentials::~PersistentCredentials() = default;
 
+namespace {
+
+[[noreturn]] void refuse()
+{
+    throw CloudError(CloudFailure::storage);
+}
+
+// Nobody but root and this user can change what lies below it. A sticky
+// directory such as /tmp lets others add entries but never replace ours.
+bool isTrusted(const struct stat &status)
+{
+    const bool owner = status.st_uid == 0 || status.st_uid == ::geteuid();
+    const bool writableByOthers = (status.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (status.st_mode & S_ISVTX) == 0;
+    return owner && !writableByOthers;
+}
+
+// Every directory from `path` up to "/" (which is not examined) is trusted;
+// `path` has no links in it.
+void checkRealAncestors(const QString &path)
+{
+    for (QString current = path; current != u"/" && !current.isEmpty(); current = QFileInfo(current).path()) {
+        struct stat status {};
+        if (::lstat(QFile::encodeName(current).constData(), &status) != 0 || !S_ISDIR(status.st_mode)
+            || !isTrusted(status))
+            refuse();
+    }
+}
+
+} // namespace
+
 void PersistentCredentials::validateDirectory() const
 {
     QString path = QDir::cleanPath(QDir(m_directory).absolutePath());
-    while (path != u"/" && !path.isEmpty()) {
+    std::optional<QString> firstAbove; // the first existing directory above our own
+    for (int level = 0; path != u"/" && !path.isEmpty(); ++level, path = QFileInfo(path).path()) {
         struct stat status {};
         if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
             if (errno != ENOENT)
-                throw CloudError(CloudFailure::storage);
-        } else if (!S_ISDIR(status.st_mode)) {
-            throw CloudError(CloudFailure::storage);
+                refuse();
+            continue;
         }
-        path = QFileInfo(path).path();
+        if (level < ownLevels) {
+            // Our own directories are never links.
+            if (!S_ISDIR(status.st_mode))
+                refuse();
+            continue;
+        }
+        // Above them a home or data directory reached through a link is
+        // common; what the link and its target say must be ours or root's.
+        if (S_ISLNK(status.st_mode)) {
+            if (status.st_uid != 0 && status.st_uid != ::geteuid())
+                refuse();
+        } else if (!S_ISDIR(status.st_mode) || !isTrusted(status)) {
+            refuse();
+        }
+        if (!firstAbove)
+            firstAbove = path;
     }
+    if (firstAbove) {
+        char *resolved = ::realpath(QFile::encodeName(*firstAbove).constData(), nullptr);
+        if (!resolved)
+            refuse();
+        const QString real = QFile::decodeName(resolved);
+        std::free(resolved);
+        checkRealAncestors(real);
+    }
+}
+
+void PersistentCredentials::sweepOnce()
+{
+    if (!std::exchange(m_swept, true))
+        PrivateFiles::sweepTemporaries(m_directory, {}, {}); // seals a crash cut short
 }
 
 bool PersistentCredentials::exists() const
@@ -84,6 +145,7 @@ std::optional<QByteArray> PersistentCredentials::read(const QString &key)
         return m_drafts->read(key);
     return asStorage([this]() -> std::optional<QByteArray> {
         validateDirectory();
+        sweepOnce();
         if (!exists())
             return std::nullopt;
         const std::optional<QByteArray> sealed =
@@ -102,6 +164,7 @@ void PersistentCredentials::write(const std::optional<QByteArray> &data, const Q
     }
     asStorage([this, &data] {
         validateDirectory();
+        sweepOnce();
         const bool existed = exists();
         if (!data) {
             if (existed && ::unlink(QFile::encodeName(m_directory + u'/' + sessionFileName).constData()) != 0

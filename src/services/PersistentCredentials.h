@@ -19,6 +19,8 @@ class PersistentCredentials : public CredentialStore
 public:
     static constexpr qint64 maximumSessionFile = EnclaveSessionCipher::maximumEnvelope;
     static inline const QString sessionFileName = QStringLiteral("session.v1");
+    // <H(origin)>, "enclave-sessions" and the application directory.
+    static constexpr int ownLevels = 3;
 
     // `directory` defaults to <support>/<app id>/enclave-sessions/<H(origin)>,
     // `drafts` to a SessionCredentials for the origin, `cipher` to one over the
@@ -33,8 +35,11 @@ public:
     std::optional<QByteArray> read(const QString &key) override;
     void write(const std::optional<QByteArray> &data, const QString &key) override;
 
-    // Every existing component of the session directory's path is a real
-    // directory (not a link, not a file); throws CloudError(storage) otherwise.
+    // The session directory, its parent and the application directory above
+    // them are, where they exist, real directories (not links, not files);
+    // every existing directory above those, and every directory a link there
+    // leads through, belongs to root or this user and cannot be changed by
+    // others. Throws CloudError(storage) otherwise.
     void validateDirectory() const;
 
     // Whether a session file exists; throws CloudError(storage) for one that is
@@ -43,10 +48,13 @@ public:
     [[nodiscard]] bool exists() const;
 
 private:
+    void sweepOnce();
+
     QUrl m_origin;
     QString m_directory;
     std::unique_ptr<SessionCredentials> m_drafts;
     std::unique_ptr<EnclaveSessionCipher> m_cipher;
+    bool m_swept = false;
 };
 
 } // namespace vorno

@@ -9,8 +9,9 @@
 #include <QFile>
 
 #include <cerrno>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace vorno {
 
@@ -27,7 +28,7 @@ SessionCredentials::SessionCredentials(const QUrl &origin, std::optional<QString
 
 bool SessionCredentials::isEntryKey(const QString &key)
 {
-    return (key.startsWith(u"draft:") || key.startsWith(u"pending:")) && key.size() <= maximumKeyLength;
+    return (key.startsWith(u"draft:") || key.startsWith(u"pending:")) && Text::characterCount(key) <= maximumKeyLength;
 }
 
 QString SessionCredentials::entryName(const QString &key) const
@@ -37,22 +38,24 @@ QString SessionCredentials::entryName(const QString &key) const
     return Text::sha256Hex(key.toUtf8());
 }
 
+void SessionCredentials::sweepOnce()
+{
+    if (std::exchange(m_swept, true))
+        return;
+    // A write killed before its rename leaves note text behind under a name no
+    // key maps to.
+    PrivateFiles::sweepTemporaries(m_directory, {}, {});
+}
+
 std::optional<QByteArray> SessionCredentials::read(const QString &key)
 {
     if (key == sessionKey)
         return m_session;
-    const QString path = m_directory + u'/' + entryName(key);
-    struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        // Not even able to look: the system's own error, unchanged.
-        throw FileError(FileError::Code::io, errno);
-    }
-    if (S_ISLNK(status.st_mode))
-        throw CloudError(CloudFailure::storage);
+    const QString name = entryName(key);
+    sweepOnce();
     try {
-        return PrivateFiles::read(path, readLimit);
+        // Neither the entry nor its directory may be a link.
+        return PrivateFiles::readIn(m_directory, name, readLimit);
     } catch (const FileError &) {
         throw CloudError(CloudFailure::storage);
     }
@@ -67,6 +70,7 @@ void SessionCredentials::write(const std::optional<QByteArray> &data, const QStr
     const QString name = entryName(key);
     try {
         PrivateFiles::ensureDirectory(m_directory);
+        sweepOnce();
         if (!data) {
             if (::unlink(QFile::encodeName(m_directory + u'/' + name).constData()) != 0 && errno != ENOENT)
                 throw FileError(FileError::Code::io, errno);

@@ -14,7 +14,7 @@ namespace vorno {
 class SessionCredentials : public CredentialStore
 {
 public:
-    static constexpr qsizetype maximumKeyLength = 200;
+    static constexpr qsizetype maximumKeyLength = 200; // user-perceived characters
     static constexpr qint64 readLimit = 64 * 1024 * 1024;
 
     // `directory` defaults to <support>/<app id>/session-drafts/<H(origin)>.
@@ -30,9 +30,12 @@ public:
 
 private:
     [[nodiscard]] QString entryName(const QString &key) const;
+    // Removes what interrupted writes left, once per process.
+    void sweepOnce();
 
     std::optional<QByteArray> m_session;
     QString m_directory;
+    bool m_swept = false;
 };
 
 } // namespace vorno

@@ -14,7 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <cmath>
 
 namespace vorno {
 
@@ -42,18 +41,6 @@ std::optional<QString> stringIn(const QJsonObject &object, const QString &key)
     if (!value.isString())
         return std::nullopt;
     return value.toString();
-}
-
-std::optional<qint64> integerIn(const QJsonObject &object, const QString &key)
-{
-    const QJsonValue value = object.value(key);
-    if (!value.isDouble())
-        return std::nullopt;
-    const double number = value.toDouble();
-    constexpr double limit = 9007199254740992.0; // 2^53: beyond it a double is no longer an exact integer
-    if (std::floor(number) != number || std::fabs(number) > limit)
-        return std::nullopt;
-    return qint64(number);
 }
 
 QString statusQuery(const CollectedFile &file)
@@ -199,9 +186,30 @@ void FileCollectionStore::persist(const QString &owner)
     outbox(owner).write(*m_batch);
 }
 
+void FileCollectionStore::setRecordUnreadable(bool unreadable)
+{
+    assignAndNotify(this, m_recordUnreadable, unreadable, &FileCollectionStore::recordUnreadableChanged);
+}
+
+void FileCollectionStore::pickUpStored(const QString &owner)
+{
+    try {
+        std::optional<FileCollectionBatch> stored = outbox(owner).recover(owner);
+        setRecordUnreadable(false);
+        if (stored)
+            setBatch(std::move(stored));
+    } catch (const std::exception &) {
+        // A record that cannot be read is never overwritten: no new batch
+        // until the user clears it.
+        setRecordUnreadable(true);
+        setFailure(QStringLiteral("local_cleanup_failed"));
+    }
+}
+
 void FileCollectionStore::reset()
 {
     m_epoch = QUuid::createUuid();
+    setRecordUnreadable(false);
     setPolicy(std::nullopt);
     setBatch(std::nullopt);
     setChecks({});
@@ -224,17 +232,7 @@ QJsonObject FileCollectionStore::consent() const
 void FileCollectionStore::apply(const QJsonObject &answer, qsizetype index)
 {
     FileCollectionBatch batch = *m_batch;
-    CollectedFile &file = batch.files[std::size_t(index)];
-    if (const std::optional<QString> status = stringIn(answer, QStringLiteral("status")))
-        file.status = *status;
-    file.failure = stringIn(answer, QStringLiteral("error"));
-    file.candidateCount = integerIn(answer, QStringLiteral("candidateCount"));
-    const QJsonObject result = answer.value(QStringLiteral("firstFreeResult")).toObject();
-    file.partial = result.value(QStringLiteral("outcome")).toString() == u"partial"
-        || !answer.value(QStringLiteral("skippedFiles")).toArray().isEmpty();
-    const QJsonObject progress = answer.value(QStringLiteral("progress")).toObject();
-    file.completed = integerIn(progress, QStringLiteral("completed"));
-    file.total = integerIn(progress, QStringLiteral("total"));
+    batch.files[std::size_t(index)].applyProcessing(answer);
     setBatch(std::move(batch));
 }
 
@@ -257,12 +255,7 @@ void FileCollectionStore::restoreLocal()
         reset();
     if (m_busy || !user || m_batch)
         return;
-    try {
-        if (std::optional<FileCollectionBatch> stored = outbox(*user).read(*user))
-            setBatch(std::move(stored));
-    } catch (const std::exception &) {
-        setFailure(QStringLiteral("local_cleanup_failed"));
-    }
+    pickUpStored(*user);
 }
 
 QCoro::Task<> FileCollectionStore::load(QString locale)
@@ -285,7 +278,7 @@ QCoro::Task<> FileCollectionStore::load(QString locale)
     try {
         co_await loadSteps(std::move(locale), owner, stamp);
     } catch (const std::exception &) {
-        if (guard && m_epoch == stamp)
+        if (guard && sameOwner(owner, stamp))
             setFailure(QStringLiteral("cloud_unavailable"));
     }
 }
@@ -294,21 +287,19 @@ QCoro::Task<> FileCollectionStore::loadSteps(QString locale, QString owner, QUui
 {
     const QPointer guard(this);
     const CloudSession session = co_await m_cloud->fileSession(owner);
-    if (!guard || m_epoch != stamp || !m_client || !m_client->api())
+    if (!guard || !sameOwner(owner, stamp) || !m_client || !m_client->api())
         co_return;
     const QByteArray body =
         co_await m_client->api()->fileRequest(policyPath + languageFor(locale), getMethod, std::nullopt, session);
     FileCollectionPolicy policy = FileCollectionPolicy::fromJson(body);
-    if (!guard || m_epoch != stamp || policy.ownerId != owner)
+    if (!guard || !sameOwner(owner, stamp) || policy.ownerId != owner)
         co_return;
     const qsizetype statements = policy.copy.checks.size();
     setPolicy(std::move(policy));
     setChecks(QList<bool>(statements, false));
     m_loadedLocale = locale;
-    if (!m_batch) {
-        if (std::optional<FileCollectionBatch> stored = outbox(owner).read(owner))
-            setBatch(std::move(stored));
-    }
+    if (!m_batch)
+        pickUpStored(owner);
 }
 
 // ------------------------------------------------------------------ send --
@@ -332,6 +323,10 @@ QCoro::Task<> FileCollectionStore::send(QList<QUrl> urls)
 {
     if (!isReady() || !m_cloud || !m_cloud->session() || m_policy->ownerId != m_cloud->session()->user.id)
         co_return;
+    if (m_recordUnreadable && !m_batch) {
+        setFailure(QStringLiteral("local_cleanup_failed"));
+        co_return;
+    }
     setBusy(true);
     setFailure(std::nullopt);
     const QString owner = m_cloud->session()->user.id;
@@ -578,6 +573,14 @@ QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QStri
         };
         co_await m_client->upload(bytes, std::move(bucket), std::move(path), file.contentType, file.tus, session,
                                   checkpoint, progress, stillOwner);
+        if (!guard || !sameOwner(owner, stamp))
+            notOwner();
+        // A finished upload is never resumed: a later upload of this file (to
+        // another bucket or path) must start a new one.
+        FileCollectionBatch batch = *m_batch;
+        batch.files[std::size_t(index)].tus.reset();
+        setBatch(std::move(batch));
+        persist(owner);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -623,15 +626,20 @@ QCoro::Task<> FileCollectionStore::poll()
 
 void FileCollectionStore::clear()
 {
-    if (m_busy || !m_batch || !m_cloud || !m_cloud->session() || m_batch->owner != m_cloud->session()->user.id)
+    if (m_busy || !m_cloud || !m_cloud->session())
+        return;
+    const QString user = m_cloud->session()->user.id;
+    const bool ownBatch = m_batch && m_batch->owner == user;
+    if (!ownBatch && !(m_recordUnreadable && !m_batch))
         return;
     try {
-        outbox(m_batch->owner).clear(*m_batch);
+        outbox(user).clear();
     } catch (const std::exception &) {
         setFailure(QStringLiteral("local_cleanup_failed"));
         return;
     }
     setBatch(std::nullopt);
+    setRecordUnreadable(false);
     setFailure(std::nullopt);
     resetChecks();
 }

@@ -33,6 +33,7 @@ class FileCollectionStore : public QObject
     Q_PROPERTY(qint64 bytesSent READ bytesSent NOTIFY bytesSentChanged)
     Q_PROPERTY(bool completed READ isCompleted NOTIFY completedChanged)
     Q_PROPERTY(bool ready READ isReady NOTIFY readyChanged)
+    Q_PROPERTY(bool recordUnreadable READ isRecordUnreadable NOTIFY recordUnreadableChanged)
 
 public:
     static constexpr qsizetype registrationPage = 128;
@@ -49,6 +50,8 @@ public:
     [[nodiscard]] qint64 bytesSent() const { return m_bytesSent; }
     [[nodiscard]] const std::optional<QString> &transferring() const { return m_transferring; }
     [[nodiscard]] const QList<bool> &checks() const { return m_checks; }
+    // The stored batch record exists but cannot be read; only clear() helps.
+    [[nodiscard]] bool isRecordUnreadable() const { return m_recordUnreadable; }
 
     // The batch's files without those finished with work found in them.
     [[nodiscard]] std::vector<CollectedFile> files() const;
@@ -76,12 +79,16 @@ Q_SIGNALS:
     void checksChanged();
     void completedChanged();
     void readyChanged();
+    void recordUnreadableChanged();
 
 private:
     [[nodiscard]] bool sameOwner(const QString &owner, const QUuid &stamp) const;
     [[nodiscard]] FileCollectionOutbox outbox(const QString &owner) const;
     void persist(const QString &owner);
     void reset();
+    // Takes the stored batch of `owner` up, or notes that its record cannot be read.
+    void pickUpStored(const QString &owner);
+    void setRecordUnreadable(bool unreadable);
     [[nodiscard]] QJsonObject consent() const;
 
     // The client's json() for `owner` with a fresh session, checked before and after.
@@ -121,6 +128,7 @@ private:
     std::optional<QString> m_loadedLocale;
     bool m_lastCompleted = false;
     bool m_lastReady = false;
+    bool m_recordUnreadable = false;
 };
 
 } // namespace vorno

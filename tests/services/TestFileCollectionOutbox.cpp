@@ -71,6 +71,7 @@ private Q_SLOTS:
     void copies();
     void copyIsNeverOverwritten();
     void clearing();
+    void recovery();
 
 private:
     std::unique_ptr<TemporaryHome> m_home;
@@ -245,12 +246,40 @@ void TestFileCollectionOutbox::clearing()
     outbox.write(batch);
     outbox.copy("one", batch.files[0]);
     outbox.copy("two", batch.files[1]);
+    outbox.copy("orphan", fileFor(uuid(3), "orphan")); // named by no record
     outbox.removeBytes(batch.files[0]); // already gone before the clear
-    outbox.clear(batch);
+    outbox.clear();
     QVERIFY(QDir(outbox.directory()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     QVERIFY(QFile::exists(outbox.directory()));
     QCOMPARE(outbox.read(owner), std::nullopt);
-    outbox.clear(batch); // nothing left: still fine
+    outbox.clear(); // nothing left: still fine
+}
+
+void TestFileCollectionOutbox::recovery()
+{
+    // A writer killed between the copies and the record, and one killed
+    // before its rename; what is not ours to judge stays.
+    const FileCollectionOutbox outbox(owner, origin);
+    outbox.prepareDirectory();
+    const CollectedFile kept = fileFor(uuid(1), "kept");
+    outbox.copy("kept", kept);
+    outbox.copy("lost", fileFor(uuid(2), "lost"));
+    const QString dir = outbox.directory() + u'/';
+    const QString temporary = u".batch-"_qs + uuid(7).toUpper() + u".tmp"_qs;
+    filechecks::writeFile(dir + temporary, "{");
+    filechecks::writeFile(dir + u"notes.txt"_qs, "mine");
+    QVERIFY(QFile::link(dir + u"notes.txt"_qs, dir + uuid(4) + u".data"_qs));
+
+    QCOMPARE(outbox.recover(owner), std::nullopt);
+    QCOMPARE(filechecks::entriesOf(outbox.directory()), QStringList({uuid(4) + u".data"_qs, u"notes.txt"_qs}));
+
+    outbox.copy("kept", kept);
+    outbox.copy("lost", fileFor(uuid(2), "lost"));
+    const FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {kept}, false};
+    outbox.write(batch);
+    QCOMPARE(outbox.recover(owner), batch);
+    QVERIFY(QFile::exists(outbox.bytesPath(kept)));
+    QVERIFY(!QFile::exists(dir + uuid(2) + u".data"_qs));
 }
 
 QTEST_GUILESS_MAIN(TestFileCollectionOutbox)

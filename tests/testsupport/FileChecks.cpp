@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 #include <sys/stat.h>
 
@@ -21,9 +22,16 @@ QByteArray bytesOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        QFAIL(qPrintable(u"cannot write "_qs + path));
+}
+
 QStringList entriesOf(const QString &directory)
 {
-    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 bool refusedAsStorage(const std::function<void()> &step)

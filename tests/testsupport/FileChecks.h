@@ -13,7 +13,9 @@ namespace filechecks {
 [[nodiscard]] unsigned modeOf(const QString &path);
 // The whole content of `path`, or nothing when it cannot be read.
 [[nodiscard]] QByteArray bytesOf(const QString &path);
-// Every entry of `directory`, hidden ones included.
+// Writes `bytes` to `path`, replacing it; fails the calling test when it cannot.
+void writeFile(const QString &path, const QByteArray &bytes);
+// Every entry of `directory`, hidden ones included, sorted by name.
 [[nodiscard]] QStringList entriesOf(const QString &directory);
 // Whether `step` threw CloudError(storage).
 [[nodiscard]] bool refusedAsStorage(const std::function<void()> &step);
