@@ -9,6 +9,8 @@
 #include <QJsonParseError>
 #include <QNetworkRequest>
 
+#include <memory>
+
 namespace vorno {
 
 namespace {
@@ -39,6 +41,20 @@ std::optional<qint64> decimal(const QByteArray &text)
     }
     return text.toLongLong();
 }
+
+// The offset a HEAD answer reports, when it is a usable one.
+std::optional<qint64> reportedOffset(const NoRedirect::Answer &head, qint64 total)
+{
+    const std::optional<qint64> offset = decimal(head.header(QByteArrayLiteral("Upload-Offset")));
+    if ((head.status != 200 && head.status != 204) || !offset || *offset > total)
+        return std::nullopt;
+    return offset;
+}
+
+// A PATCH answered 409 after the server took the bytes (a request Qt sent
+// again on a new connection) is followed by one HEAD; more in a row mean the
+// server does not keep what it confirms.
+constexpr int maximumResyncs = 3;
 
 } // namespace
 
@@ -136,8 +152,12 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
         QNetworkRequest create = uploadRequest(target, job.session);
         create.setRawHeader(QByteArrayLiteral("Upload-Length"), QByteArray::number(job.bytes.size()));
         create.setRawHeader(QByteArrayLiteral("Upload-Metadata"), metadata(job.bucket, job.path, job.contentType));
+        // Qt sends a request again on a new connection when the old one closes
+        // before the answer: a creation sent twice would leave an orphan upload.
+        // A connection of its own is never a stale kept-alive one.
+        const std::unique_ptr<NoRedirect> fresh = std::make_unique<NoRedirect>(m_options.extraAuthorities);
         const NoRedirect::Answer created =
-            co_await m_transport->send(create, QByteArrayLiteral("POST"), std::nullopt, m_options.timeout);
+            co_await fresh->send(create, QByteArrayLiteral("POST"), std::nullopt, m_options.timeout);
         if (!guard)
             throw CloudError(CloudFailure::unavailable);
         const QByteArray location = created.header(QByteArrayLiteral("Location"));
@@ -156,11 +176,12 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
     if ((head.status == 404 || head.status == 410) && previous)
         co_return true;
     const qint64 total = job.bytes.size();
-    const std::optional<qint64> reported = decimal(head.header(QByteArrayLiteral("Upload-Offset")));
-    if (!job.stillOwner() || (head.status != 200 && head.status != 204) || !reported || *reported > total)
+    const std::optional<qint64> reported = reportedOffset(head, total);
+    if (!job.stillOwner() || !reported)
         unavailable();
 
     qint64 offset = *reported;
+    int resyncs = 0;
     while (offset < total) {
         if (!job.stillOwner() || job.stop.stop_requested())
             throw CloudError(CloudFailure::authentication);
@@ -174,9 +195,23 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
             co_await m_transport->send(patch, QByteArrayLiteral("PATCH"), chunk, m_options.timeout);
         if (!guard)
             throw CloudError(CloudFailure::unavailable);
-        if (!job.stillOwner() || sent.status != 204
-            || sent.header(QByteArrayLiteral("Upload-Offset")) != QByteArray::number(end))
+        if (!job.stillOwner())
             unavailable();
+        if (sent.status == 409 && ++resyncs <= maximumResyncs) {
+            const NoRedirect::Answer again = co_await m_transport->send(
+                uploadRequest(address, job.session), QByteArrayLiteral("HEAD"), std::nullopt, m_options.timeout);
+            if (!guard)
+                throw CloudError(CloudFailure::unavailable);
+            const std::optional<qint64> resumed = reportedOffset(again, total);
+            if (!job.stillOwner() || !resumed)
+                unavailable();
+            offset = *resumed;
+            job.progress(offset);
+            continue;
+        }
+        if (sent.status != 204 || sent.header(QByteArrayLiteral("Upload-Offset")) != QByteArray::number(end))
+            unavailable();
+        resyncs = 0;
         offset = end;
         job.progress(offset);
     }

@@ -2,6 +2,9 @@
 
 #include "TransportError.h"
 
+#include "CloudError.h"
+#include "Text.h"
+
 #include <QCoro/QCoroSignal>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
@@ -9,6 +12,7 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QSslConfiguration>
+#include <QTimer>
 
 namespace vorno {
 
@@ -65,6 +69,12 @@ QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteA
                                                  std::optional<QByteArray> body, std::chrono::milliseconds timeout,
                                                  qint64 answerLimit)
 {
+    // Every value from an answer of the service ends up here: a line break
+    // would let it add headers of its own.
+    for (const QByteArray &name : request.rawHeaderList()) {
+        if (Text::hasControlCharacter(name) || Text::hasControlCharacter(request.rawHeader(name)))
+            throw CloudError(CloudFailure::invalid);
+    }
     request.setTransferTimeout(int(timeout.count()));
     // HEAD and plain GET go through their own operations so that Qt knows what
     // kind of answer to expect (a HEAD answer has no body, whatever it says).
@@ -84,6 +94,19 @@ QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteA
             started->abort();
         }
     });
+    QObject::connect(started, &QNetworkReply::metaDataChanged, started, [started] {
+        qint64 size = 0;
+        const auto headers = started->rawHeaderPairs();
+        for (const auto &[name, value] : headers)
+            size += name.size() + value.size();
+        if (headers.size() > maximumHeaderCount || size > maximumHeaderBytes) {
+            started->setProperty(overLimit, true);
+            started->abort();
+        }
+    });
+    // The transfer time-out only measures silence; a server that trickles a
+    // byte now and then must not hold a request open for longer in all.
+    QTimer::singleShot(timeout, started, [started] { started->abort(); });
 
     if (!started->isFinished())
         co_await qCoro(started, &QNetworkReply::finished);
@@ -98,8 +121,8 @@ QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteA
     // proxy): whatever status arrived before, the answer is not whole.
     const QNetworkReply::NetworkError error = reply->error();
     if (error == QNetworkReply::TimeoutError || error == QNetworkReply::OperationCanceledError) {
-        // The transfer time-out aborts the reply itself; the only abort of ours
-        // is for the size limit, handled above.
+        // The transfer time-out aborts the reply itself, the overall deadline
+        // through abort(); the size limits are handled above.
         throw TransportError(TransportError::Kind::timeout, error);
     }
     if (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)

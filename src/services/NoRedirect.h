@@ -23,6 +23,9 @@ class NoRedirect : public QNetworkAccessManager
     Q_OBJECT
 public:
     static constexpr qint64 defaultAnswerLimit = 8 * 1024 * 1024;
+    // No answer of the service or the storage needs more.
+    static constexpr qsizetype maximumHeaderCount = 100;
+    static constexpr qint64 maximumHeaderBytes = 64 * 1024;
 
     struct Answer
     {
@@ -37,9 +40,10 @@ public:
     // tests pass any.
     explicit NoRedirect(QList<QSslCertificate> extraAuthorities = {}, QObject *parent = nullptr);
 
-    // Sends one request and waits for the whole answer. Throws TransportError
-    // when no HTTP answer arrives (including a time-out) or when the body grows
-    // past `answerLimit`.
+    // Sends one request and waits for the whole answer, at most `timeout` in
+    // all. Throws CloudError(invalid) for a header value with a control
+    // character, before anything is sent; TransportError when no HTTP answer
+    // arrives in time, or when the headers or the body grow past their limits.
     [[nodiscard]] QCoro::Task<Answer> send(QNetworkRequest request, QByteArray method, std::optional<QByteArray> body,
                                            std::chrono::milliseconds timeout, qint64 answerLimit = defaultAnswerLimit);
 

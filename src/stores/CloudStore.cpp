@@ -271,10 +271,10 @@ QCoro::Task<> CloudStore::accept(CloudSession session, QUuid epoch)
 {
     const QPointer guard(this);
     const QString owner = co_await m_api->owner(session);
-    if (owner != session.user.id)
-        throw CloudError(CloudFailure::authentication);
     if (!guard || !isCurrent(epoch))
         co_return;
+    if (owner != session.user.id)
+        throw CloudError(CloudFailure::authentication);
 
     const QString userId = session.user.id;
     m_vault->write(session.toJson(), sessionKey);
@@ -322,6 +322,8 @@ QCoro::Task<CloudSession> CloudStore::validated(CloudSession session, QUuid epoc
         if (error.failure() != CloudFailure::authentication)
             throw;
     }
+    if (!guard || !isCurrent(epoch))
+        throw CloudError(CloudFailure::authentication);
     // The service no longer takes the token: refresh it once.
     CloudSession refreshed = co_await m_api->refresh(session);
     if (!guard || !isCurrent(epoch) || refreshed.user.id != session.user.id)
@@ -536,6 +538,8 @@ QCoro::Task<> CloudStore::refreshEncouragementAvailability()
     bool failed = false;
     try {
         const CloudSession valid = co_await validated(*m_session, epoch);
+        if (!guard || !isCurrent(epoch))
+            co_return;
         const EncouragementState state = co_await m_api->encouragement(valid);
         if (guard && isCurrent(epoch)) {
             if (state.ownerId != userId)
