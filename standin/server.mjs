@@ -162,7 +162,7 @@ function policyFor(user, locale) {
             pdf: 'application/pdf', txt: 'text/plain', md: 'text/markdown', csv: 'text/csv',
             docx: 'application/vnd.openxmlformats-officedocument.wordprocessingml.document',
         },
-        maxBytes: 20 * 1024 * 1024,
+        maxBytes: user.maxBytes || 20 * 1024 * 1024,
         consentVersion: user.consentVersion || '2026-01',
         copy: {
             checks: texts[locale] || texts.en,
@@ -375,6 +375,7 @@ async function control(request, response, url) {
             pro: body.pro === true,
             firstFree: body.firstFree !== false,
             consentVersion: body.consentVersion,
+            maxBytes: body.maxBytes, // the service may allow more than the app can keep
             encouragement: body.encouragement || {
                 available: true, pro: body.pro === true, preferences: { enabled: true, mac: true },
             },
@@ -387,7 +388,7 @@ async function control(request, response, url) {
         const user = account(body.id);
         if (!user) return send(response, 404, {});
         // foreignObjectPaths: hand out object paths outside the user's folder (a broken service)
-        for (const key of ['pro', 'firstFree', 'consentVersion', 'encouragement', 'foreignObjectPaths']) {
+        for (const key of ['pro', 'firstFree', 'consentVersion', 'encouragement', 'foreignObjectPaths', 'maxBytes']) {
             if (key in body) user[key] = body[key];
         }
         if (Array.isArray(body.claims)) user.claims.push(...body.claims);

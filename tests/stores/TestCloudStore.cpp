@@ -62,6 +62,8 @@ private Q_SLOTS:
     void signInFailures();
     void signOutDuringSuspendedOperations_data();
     void signOutDuringSuspendedOperations();
+    void destroyedDuringSuspendedOperations_data();
+    void destroyedDuringSuspendedOperations();
     void refreshSession_data();
     void refreshSession();
     void canSend_data();
@@ -95,6 +97,55 @@ private:
     ScriptedTransport *m_api = nullptr;
     ScriptedVault *m_vault = nullptr;
 };
+
+void TestCloudStore::destroyedDuringSuspendedOperations_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("rejected"); // the owner check fails, so the session is refreshed
+    QTest::newRow("restore")                  << u"restore"_qs       << false;
+    QTest::newRow("refresh, token rejected")  << u"refresh"_qs       << true;
+    QTest::newRow("send")                     << u"send"_qs          << false;
+    QTest::newRow("encouragement read")       << u"encouragement"_qs << false;
+    QTest::newRow("encouragement, rejected")  << u"encouragement"_qs << true;
+    QTest::newRow("next encouragement")       << u"next"_qs          << false;
+    QTest::newRow("file session, rejected")   << u"file"_qs          << true;
+}
+
+void TestCloudStore::destroyedDuringSuspendedOperations()
+{
+    QFETCH(QString, operation);
+    QFETCH(bool, rejected);
+
+    const auto gate = ScriptedTransport::gate();
+    QCoro::Task<> running;
+    if (operation == u"restore") {
+        m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
+        m_api->script(u"refresh"_qs, gated(gate));
+        running = m_store->restore();
+    } else {
+        signIn();
+        m_store->setText(u"a note"_qs);
+        m_api->script(u"owner"_qs, {{}, rejected ? std::make_exception_ptr(CloudError(CloudFailure::authentication)) : nullptr, gate});
+        if (operation == u"refresh")
+            running = m_store->refreshSession();
+        else if (operation == u"send")
+            running = m_store->send();
+        else if (operation == u"encouragement")
+            running = m_store->refreshEncouragementAvailability();
+        else if (operation == u"next")
+            running = [](QCoro::Task<std::optional<EncouragementNote>> next) -> QCoro::Task<> { co_await std::move(next); }(m_store->nextEncouragement());
+        else
+            running = [](QCoro::Task<CloudSession> session) -> QCoro::Task<> { co_await std::move(session); }(m_store->fileSession(user));
+    }
+    m_store.reset(); // with its transport and vault
+    gate->resolve(true);
+    // Nothing may touch the dead store; AddressSanitizer sees it if anything does.
+    try {
+        awaitTask(std::move(running));
+    } catch (const CloudError &error) {
+        QCOMPARE(error.failure(), CloudFailure::authentication);
+    }
+}
 
 void TestCloudStore::init()
 {

@@ -1,6 +1,7 @@
 #include "AwaitTask.h"
 #include "CloudClient.h"
 #include "CloudStore.h"
+#include "FileChecks.h"
 #include "FileCollectionOutbox.h"
 #include "FileCollectionStore.h"
 #include "NativeFileClient.h"
@@ -60,6 +61,9 @@ private Q_SLOTS:
     void signOutMidUploadShowsNothing();
     void refusals_data();
     void refusals();
+    void unreadableRecordIsKept();
+    void signOutDuringLoadShowsNothing();
+    void finishedUploadIsNotResumed();
     void hostileAnswers_data();
     void hostileAnswers();
 
@@ -406,12 +410,15 @@ void TestFileCollectionStore::refusals_data()
     QTest::addColumn<bool>("pro");
     QTest::addColumn<bool>("firstFree");
     QTest::addColumn<QList<QByteArray>>("contents"); // empty: send no files
+    QTest::addColumn<int>("maxBytes");               // the policy's; 0: the stand-in's default of 20 MiB
     QTest::addColumn<QString>("failure");
 
-    QTest::newRow("no files")             << true  << false << QList<QByteArray> {}                        << u"subscription_required"_qs;
-    QTest::newRow("neither pro nor free") << false << false << QList<QByteArray> {"x"}                     << u"subscription_required"_qs;
-    QTest::newRow("empty file")           << true  << false << QList<QByteArray> {"x", ""}                 << u"invalid_file"_qs;
-    QTest::newRow("over the limit")       << true  << false << QList<QByteArray> {QByteArray(20 * 1024 * 1024 + 1, 'x')} << u"invalid_file"_qs;
+    const QByteArray overCopy(20 * 1024 * 1024 + 1, 'x');
+    QTest::newRow("no files")             << true  << false << QList<QByteArray> {}         << 0        << u"subscription_required"_qs;
+    QTest::newRow("neither pro nor free") << false << false << QList<QByteArray> {"x"}      << 0        << u"subscription_required"_qs;
+    QTest::newRow("empty file")           << true  << false << QList<QByteArray> {"x", ""}  << 0        << u"invalid_file"_qs;
+    QTest::newRow("over the limit")       << true  << false << QList<QByteArray> {overCopy} << 0        << u"invalid_file"_qs;
+    QTest::newRow("policy allows more")   << true  << false << QList<QByteArray> {overCopy} << 50 * 1024 * 1024 << u"invalid_file"_qs;
 }
 
 void TestFileCollectionStore::refusals()
@@ -419,10 +426,14 @@ void TestFileCollectionStore::refusals()
     QFETCH(bool, pro);
     QFETCH(bool, firstFree);
     QFETCH(QList<QByteArray>, contents);
+    QFETCH(int, maxBytes);
     QFETCH(QString, failure);
 
     start(pro, firstFree);
+    if (maxBytes)
+        m_standIn->control(u"account"_qs, {{u"id"_qs, m_user}, {u"maxBytes"_qs, maxBytes}});
     consent();
+    QCOMPARE(m_store->policy()->maxBytes, maxBytes ? maxBytes : 20 * 1024 * 1024);
     awaitTask(m_store->send(contents.isEmpty() ? QList<QUrl>() : makeFiles(contents)), 60s);
     QCOMPARE(m_store->failure(), std::optional(failure));
     QVERIFY(!m_store->batch());
@@ -430,6 +441,63 @@ void TestFileCollectionStore::refusals()
     // No recovery copy is left behind by a refused add.
     const FileCollectionOutbox outbox(m_user, m_standIn->origin(), m_home->path() + u"/outbox"_qs);
     QVERIFY(QDir(outbox.directory()).entryList(QDir::Files).isEmpty());
+    QCOMPARE(requestsTo(u"POST"_qs, u"/api/imports"_qs) + requestsTo(u"POST"_qs, u"/api/first-drop/preflight/uploads"_qs), 0);
+}
+
+void TestFileCollectionStore::unreadableRecordIsKept()
+{
+    start(true, false);
+    const FileCollectionOutbox outbox(m_user, m_standIn->origin(), m_home->path() + u"/outbox"_qs);
+    outbox.prepareDirectory();
+    const QString record = outbox.directory() + u"/batch.json"_qs;
+    const QString copy = outbox.directory() + u"/00000000-0000-4000-8000-000000000001.data"_qs;
+    filechecks::writeFile(record, "{not a batch");
+    filechecks::writeFile(copy, "bytes of the unreadable batch");
+    restart();
+    consent(); // the policy still loads
+    QCOMPARE(m_store->failure(), std::optional(u"local_cleanup_failed"_qs));
+    QVERIFY(m_store->isRecordUnreadable());
+
+    awaitTask(m_store->send(makeFiles({"new"})), 60s);
+    QCOMPARE(m_store->failure(), std::optional(u"local_cleanup_failed"_qs));
+    QCOMPARE(filechecks::bytesOf(record), QByteArray("{not a batch"));
+    QVERIFY(QFile::exists(copy));
+
+    m_store->clear();
+    QVERIFY(!m_store->failure());
+    QVERIFY(!m_store->isRecordUnreadable());
+    QCOMPARE(filechecks::entriesOf(outbox.directory()), QStringList());
+}
+
+void TestFileCollectionStore::signOutDuringLoadShowsNothing()
+{
+    start(true, false);
+    // The policy request waits for the cloud store, which a sign-out ends.
+    QCoro::Task<> refreshing = m_cloud->refreshSession();
+    QCoro::Task<> loading = m_store->load(u"en"_qs);
+    awaitTask(m_cloud->logout(), 30s);
+    awaitTask(std::move(loading), 30s);
+    awaitTask(std::move(refreshing), 30s);
+    QVERIFY(!m_store->failure());
+    QVERIFY(!m_store->policy());
+}
+
+void TestFileCollectionStore::finishedUploadIsNotResumed()
+{
+    // A free file whose preflight upload finished is later asked for again.
+    start(false, true);
+    consent();
+    m_standIn->control(u"next"_qs, {{u"method"_qs, u"GET"_qs}, {u"path"_qs, u"/api/imports/process"_qs}, {u"status"_qs, 200},
+                                    {u"body"_qs, uR"({"status":"pending_upload"})"_qs}});
+    m_standIn->control(u"next"_qs, {{u"method"_qs, u"POST"_qs}, {u"path"_qs, u"/api/imports/complete"_qs}, {u"status"_qs, 409},
+                                    {u"body"_qs, uR"({"error":"upload_not_complete"})"_qs}});
+    const QByteArray content = patterned(5000, 'r');
+    awaitTask(m_store->send(makeFiles({content})), 120s);
+    const CollectedFile &file = m_store->batch()->files.front();
+    QVERIFY(!file.tus);
+    QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 2);
+    QCOMPARE(objects().value(u"career-sources/"_qs + file.objectPath.value_or(QString())).toObject().value(u"sha256"_qs).toString(),
+             digestOf(content));
 }
 
 void TestFileCollectionStore::hostileAnswers_data()
