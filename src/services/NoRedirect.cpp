@@ -94,16 +94,6 @@ QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteA
             started->abort();
         }
     });
-    QObject::connect(started, &QNetworkReply::metaDataChanged, started, [started] {
-        qint64 size = 0;
-        const auto headers = started->rawHeaderPairs();
-        for (const auto &[name, value] : headers)
-            size += name.size() + value.size();
-        if (headers.size() > maximumHeaderCount || size > maximumHeaderBytes) {
-            started->setProperty(overLimit, true);
-            started->abort();
-        }
-    });
     // The transfer time-out only measures silence; a server that trickles a
     // byte now and then must not hold a request open for longer in all.
     QTimer::singleShot(timeout, started, [started] { started->abort(); });
@@ -134,6 +124,11 @@ QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteA
         co_return answer; // finished, but not over HTTP
     answer.status = status.toInt();
     answer.headers = reply->rawHeaderPairs();
+    qint64 headerBytes = 0;
+    for (const auto &[name, value] : answer.headers)
+        headerBytes += name.size() + value.size();
+    if (answer.headers.size() > maximumHeaderCount || headerBytes > maximumHeaderBytes)
+        throw TransportError(TransportError::Kind::tooLarge);
     answer.body = reply->readAll();
     if (answer.body.size() > answerLimit)
         throw TransportError(TransportError::Kind::tooLarge);

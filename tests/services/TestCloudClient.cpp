@@ -76,7 +76,9 @@ private Q_SLOTS:
     void fileRequestErrors();
     void redirectsAreNotFollowed();
     void cookiesAreNeitherStoredNorSent();
-    void timeoutIsReportedAsSuch();
+    void timeouts_data();
+    void timeouts();
+    void controlCharactersNeverReachAHeader();
     void hostileAnswers_data();
     void hostileAnswers();
 
@@ -397,14 +399,57 @@ void TestCloudClient::cookiesAreNeitherStoredNorSent()
         QVERIFY(!request.hasHeader("cookie"));
 }
 
-void TestCloudClient::timeoutIsReportedAsSuch()
+void TestCloudClient::timeouts_data()
 {
+    QTest::addColumn<int>("requestMs");
+    QTest::addColumn<int>("fileMs");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("stall");
+    QTest::addColumn<int>("trickleMs"); // the answer's body, one byte per interval
+    QTest::addColumn<QString>("expected");
+
+    // The two limits are far apart, so each row shows which one a request obeys.
+    QTest::newRow("request, silent")          << 300   << 30000 << u"owner"_qs << true  << 0   << u"timeout"_qs;
+    QTest::newRow("file request, silent")     << 30000 << 300   << u"file"_qs  << true  << 0   << u"timeout"_qs;
+    QTest::newRow("file request, slow")       << 300   << 30000 << u"file"_qs  << false << 100 << u"ok"_qs;
+    QTest::newRow("request, trickling")       << 700   << 30000 << u"owner"_qs << false << 100 << u"timeout"_qs;
+    QTest::newRow("file request, trickling")  << 30000 << 700   << u"file"_qs  << false << 100 << u"timeout"_qs;
+}
+
+void TestCloudClient::timeouts()
+{
+    QFETCH(int, requestMs);
+    QFETCH(int, fileMs);
+    QFETCH(QString, operation);
+    QFETCH(bool, stall);
+    QFETCH(int, trickleMs);
+    QFETCH(QString, expected);
+
     CloudClientOptions options;
-    options.requestTimeout = 200ms;
+    options.requestTimeout = std::chrono::milliseconds(requestMs);
+    options.fileTimeout = std::chrono::milliseconds(fileMs);
     options.extraAuthorities = {TestCertificates::instance().authority};
-    CloudClient client(m_server->origin(), options);
-    m_server->setHandler([](const FakeServer::Request &) { return FakeServer::Reply {200, {}, {}, true}; });
-    QCOMPARE(outcome(client.owner(session)), u"timeout"_qs);
+    m_client = std::make_unique<CloudClient>(m_server->origin(), options);
+    // 30 bytes at 100 ms: three seconds in all, never silent for long.
+    const QByteArray body = R"({"ownerId":"user-1"}         )";
+    m_server->setHandler([stall, trickleMs, body](const FakeServer::Request &) {
+        FakeServer::Reply reply {200, body, {}, stall};
+        reply.trickle = std::chrono::milliseconds(trickleMs);
+        return reply;
+    });
+    QCOMPARE(outcome(run(operation)), expected);
+}
+
+void TestCloudClient::controlCharactersNeverReachAHeader()
+{
+    answerWith(200, R"({"ownerId":"user-1"})");
+    CloudSession injected = session;
+    injected.access_token = u"tok\r\nX-Injected: yes"_qs;
+    QCOMPARE(outcome(m_client->owner(injected)), u"invalid"_qs);
+    injected = session;
+    injected.user.id = u"user-1\x01"_qs;
+    QCOMPARE(outcome(m_client->claimEncouragement(injected)), u"invalid"_qs);
+    QCOMPARE(m_server->requests().size(), 0);
 }
 
 void TestCloudClient::hostileAnswers_data()
@@ -421,6 +466,10 @@ void TestCloudClient::hostileAnswers_data()
     QTest::newRow("huge body")          << u"owner"_qs   << FakeServer::json(200, QByteArray(9 * 1024 * 1024, ' ')) << u"tooLarge"_qs;
     QTest::newRow("cut mid-body")       << u"owner"_qs   << FakeServer::Reply {200, R"({"ownerId":"user-1"})", {}, false, 5} << u"network"_qs;
     QTest::newRow("absurd header")      << u"owner"_qs   << FakeServer::Reply {200, R"({"ownerId":"user-1"})", {{"X-Junk", QByteArray(60000, 'j')}}} << u"ok"_qs;
+    QList<std::pair<QByteArray, QByteArray>> many;
+    for (int i = 0; i < 90; ++i)
+        many.append({"X-Junk-" + QByteArray::number(i), QByteArray(1000, 'j')});
+    QTest::newRow("90 kB of headers")        << u"owner"_qs   << FakeServer::Reply {200, R"({"ownerId":"user-1"})", many} << u"tooLarge"_qs;
 }
 
 void TestCloudClient::hostileAnswers()

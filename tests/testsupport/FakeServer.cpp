@@ -6,6 +6,7 @@
 #include <QSslConfiguration>
 #include <QSslServer>
 #include <QSslSocket>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -130,6 +131,19 @@ void FakeServer::serve(QSslSocket *socket)
             socket->write(reply.body.left(reply.dropAfter));
             socket->flush();
             socket->abort();
+            return;
+        }
+        if (reply.trickle.count() > 0) {
+            auto *timer = new QTimer(socket);
+            connect(timer, &QTimer::timeout, socket, [socket, timer, body = reply.body, sent = qsizetype(0)]() mutable {
+                if (sent < body.size()) {
+                    socket->write(body.mid(sent++, 1));
+                    return;
+                }
+                timer->stop();
+                socket->disconnectFromHost();
+            });
+            timer->start(reply.trickle);
             return;
         }
         socket->write(reply.body);

@@ -38,6 +38,7 @@ public:
         QList<std::pair<QByteArray, QByteArray>> headers;
         bool stall = false;        // never answer
         qint64 dropAfter = -1;     // close the connection after this many body bytes
+        std::chrono::milliseconds trickle {0}; // send the body one byte per interval
     };
 
     using Handler = std::function<Reply(const Request &)>;
