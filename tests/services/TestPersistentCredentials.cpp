@@ -45,6 +45,9 @@ private Q_SLOTS:
     void unsoundSessionFile();
     void linksOnThePath_data();
     void linksOnThePath();
+    void directoriesAboveTheApp_data();
+    void directoriesAboveTheApp();
+    void crashLeftoversAreSwept();
     void unreadableEnvelope();
     void failedWriteKeepsPreviousSession();
     void restartWithTheSameTpm();
@@ -198,6 +201,54 @@ void TestPersistentCredentials::linksOnThePath()
     QVERIFY(refusedAsStorage([&] { store->write(session, u"session"_qs); }));
     QVERIFY(refusedAsStorage([&] { store->write(std::nullopt, u"session"_qs); }));
     QVERIFY(entriesOf(target).isEmpty());
+}
+
+void TestPersistentCredentials::directoriesAboveTheApp_data()
+{
+    QTest::addColumn<bool>("linked");   // the data home is a link to <home>/disk/data
+    QTest::addColumn<int>("parentMode"); // of the data home's real parent
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("linked data home")                 << true  << 0700  << true;
+    QTest::newRow("linked into a shared directory")  << true  << 0777  << false;
+    QTest::newRow("linked into a sticky directory")  << true  << 01777 << true;
+    QTest::newRow("group-writable parent")           << false << 0770  << false;
+}
+
+void TestPersistentCredentials::directoriesAboveTheApp()
+{
+    QFETCH(bool, linked);
+    QFETCH(int, parentMode);
+    QFETCH(bool, accepted);
+
+    QString parent = m_home->path();
+    if (linked) {
+        parent += u"/disk"_qs;
+        QVERIFY(QDir().mkpath(parent + u"/data"_qs));
+        QVERIFY(QFile::link(parent + u"/data"_qs, m_home->dataHome()));
+    }
+    QCOMPARE(::chmod(QFile::encodeName(parent).constData(), mode_t(parentMode)), 0);
+
+    const auto store = vault();
+    if (accepted) {
+        store->write(session, u"session"_qs);
+        QCOMPARE(vault()->read(u"session"_qs), std::optional(session));
+    } else {
+        QVERIFY(refusedAsStorage([&] { store->write(session, u"session"_qs); }));
+        QVERIFY(!QFile::exists(store->directory()));
+    }
+    QCOMPARE(::chmod(QFile::encodeName(parent).constData(), 0700), 0);
+}
+
+void TestPersistentCredentials::crashLeftoversAreSwept()
+{
+    vault()->write(session, u"session"_qs);
+    const QString directory = QFileInfo(sessionFile()).path();
+    const QString leftover = u"6F9619FF-8B86-D011-B42D-00C04FC964FF"_qs;
+    writeFile(directory + u'/' + leftover, "half a seal");
+    writeFile(directory + u"/notes.txt"_qs, "not ours");
+    QCOMPARE(vault()->read(u"session"_qs), std::optional(session));
+    QCOMPARE(entriesOf(directory), (QStringList {u"notes.txt"_qs, u"session.v1"_qs}));
 }
 
 void TestPersistentCredentials::unreadableEnvelope()
