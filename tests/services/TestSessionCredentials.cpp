@@ -3,8 +3,8 @@
 #include "FileSizeLimit.h"
 #include "SessionCredentials.h"
 #include "TemporaryHome.h"
+#include "Text.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -20,7 +20,7 @@ const QUrl origin(u"https://vorno.example"_qs);
 
 QString hashOf(const QString &text)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+    return Text::sha256Hex(text.toUtf8());
 }
 
 } // namespace
@@ -106,6 +106,7 @@ void TestSessionCredentials::keys_data()
     QTest::newRow("pending")               << u"pending:u"_qs                        << true;
     QTest::newRow("200 characters")        << u"draft:"_qs + QString(194, u'x')      << true;
     QTest::newRow("201 characters")        << u"draft:"_qs + QString(195, u'x')      << false;
+    QTest::newRow("200 accented")          << u"draft:"_qs + u"e\u0301"_qs.repeated(194) << true;
     QTest::newRow("other prefix")          << u"note:u"_qs                           << false;
     QTest::newRow("prefix case")           << u"Draft:u"_qs                          << false;
     QTest::newRow("empty")                 << QString()                              << false;
@@ -154,6 +155,9 @@ void TestSessionCredentials::linksAreRefused()
     QVERIFY(QFile::link(target, store.directory()));
     QVERIFY(refusedAsStorage([&] { store.write(QByteArray("x"), u"draft:b"_qs); }));
     QVERIFY(entriesOf(target).isEmpty());
+    // ... and nothing planted there is read.
+    writeFile(target + u'/' + hashOf(u"draft:b"_qs), "planted");
+    QVERIFY(refusedAsStorage([&] { (void)store.read(u"draft:b"_qs); }));
 }
 
 void TestSessionCredentials::failedWriteKeepsPreviousEntry()
@@ -166,6 +170,12 @@ void TestSessionCredentials::failedWriteKeepsPreviousEntry()
     }
     QCOMPARE(store.read(u"pending:u"_qs), std::optional(QByteArray("previous")));
     QCOMPARE(entriesOf(store.directory()).size(), 1); // no temporary file left behind
+
+    // What a crash left is swept when the directory is next opened.
+    const QString leftover = store.directory() + u'/' + Text::newUuid(true);
+    writeFile(leftover, "note text of a deleted entry");
+    SessionCredentials(origin).write(std::nullopt, u"pending:u"_qs);
+    QVERIFY(entriesOf(store.directory()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSessionCredentials)
