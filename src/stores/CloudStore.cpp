@@ -59,7 +59,8 @@ bool CloudStore::isDirty() const
 bool CloudStore::canSend() const
 {
     return m_session && !m_busy && !m_acknowledged && m_draftReadable && !Text::isBlank(m_text)
-        && m_text.size() <= maximumNoteLength && (!m_pending || m_pending->text == m_text);
+        && m_text.size() <= maximumNoteLength && Text::isWellFormed(m_text)
+        && (!m_pending || m_pending->text == m_text);
 }
 
 void CloudStore::updateDerived()
@@ -355,6 +356,11 @@ bool CloudStore::saveLocal()
 {
     if (!m_session || !m_draftReadable)
         return false;
+    if (!Text::isWellFormed(m_text)) {
+        // Stored, it would come back changed; the editor keeps it as typed.
+        setNotice(Words::cloudStorage);
+        return false;
+    }
     try {
         m_vault->write(m_text.isEmpty() ? std::nullopt : std::optional(m_text.toUtf8()), draftKey(m_session->user.id));
     } catch (const std::exception &) {

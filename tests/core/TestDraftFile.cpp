@@ -5,6 +5,7 @@
 #include "FileIntent.h"
 #include "FileSizeLimit.h"
 #include "TemporaryHome.h"
+#include "Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -171,6 +172,17 @@ void TestDraftFile::saveTwiceKeepsOneFile()
     m_draft.save(LocalDraft::fromText(u"second"_qs));
     QCOMPARE(QDir(m_dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList {u"draft.json"_qs});
     QCOMPARE(m_draft.read(), std::optional(LocalDraft::fromText(u"second"_qs)));
+
+    // A lone surrogate would be stored changed: refused, the draft kept.
+    QVERIFY_THROWS_EXCEPTION(DecodingError, m_draft.save(LocalDraft::fromText(u"a"_qs + QChar(0xD800) + u"b"_qs)));
+    QCOMPARE(m_draft.read(), std::optional(LocalDraft::fromText(u"second"_qs)));
+
+    // What a save killed before its rename left is swept on the next open.
+    writeFile(m_dir + u"/.draft-"_qs + Text::newUuid(true) + u".tmp"_qs, "note text");
+    writeFile(m_dir + u"/.draft-notes.tmp"_qs, "not ours");
+    (void)DraftFile(m_draft.path).read();
+    QCOMPARE(QDir(m_dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList {u".draft-notes.tmp"_qs, u"draft.json"_qs}));
 }
 
 void TestDraftFile::roundTrip_data()

@@ -455,6 +455,7 @@ void TestCloudStore::canSend_data()
     QTest::newRow("4001 units")      << QString(4001, u'a')     << false;
     QTest::newRow("2000 emoji")      << emoji.repeated(2000)    << true;
     QTest::newRow("2000 emoji + a")  << emoji.repeated(2000) + u'a' << false;
+    QTest::newRow("lone surrogate")  << u"a"_qs + QChar(0xD800) + u"b"_qs          << false;
 }
 
 void TestCloudStore::canSend()
