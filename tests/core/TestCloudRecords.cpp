@@ -99,6 +99,8 @@ void TestCloudRecords::sessionDecoding_data()
     QTest::newRow("string expiry")    << QByteArray(R"({"access_token":"a","refresh_token":"r","expires_at":"1",)" + user + "}") << false << false << false;
     QTest::newRow("email a number")   << QByteArray(R"({"access_token":"a","refresh_token":"r","user":{"id":"u1","email":1}})") << false << false << false;
     QTest::newRow("array")            << QByteArray(R"([{"access_token":"a"}])") << false << false << false;
+    QTest::newRow("line in a token")  << QByteArray(R"({"access_token":"a\r\nX-Injected: yes","refresh_token":"r",)" + user + "}") << false << false << false;
+    QTest::newRow("NUL in a user id") << QByteArray(R"({"access_token":"a","refresh_token":"r","user":{"id":"u\u00001"}})") << false << false << false;
 }
 
 void TestCloudRecords::sessionDecoding()
@@ -244,6 +246,7 @@ void TestCloudRecords::pendingLimits_data()
     QTest::newRow("2001 emoji")         << emoji.repeated(2001)                 << false;
     QTest::newRow("3999 blanks + x")    << QString(3999, u' ') + u'x'           << true;
     QTest::newRow("4000 blanks + x")    << QString(4000, u' ') + u'x'           << false;
+    QTest::newRow("lone surrogate")     << u"a"_qs + QChar(0xD800) + u"b"_qs     << false;
 }
 
 void TestCloudRecords::pendingLimits()
