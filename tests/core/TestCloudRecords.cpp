@@ -1,7 +1,5 @@
 #include "CloudError.h"
-#include "CloudSession.h"
 #include "CloudWork.h"
-#include "DecodingError.h"
 #include "PendingWork.h"
 
 #include <QJsonDocument>
@@ -54,14 +52,6 @@ class TestCloudRecords : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void sessionDecoding_data();
-    void sessionDecoding();
-    void sessionRoundTrip();
-    void hostileDocuments_data();
-    void hostileDocuments();
-    void workDecoding_data();
-    void workDecoding();
-    void workRoundTripOmitsAbsentMembers();
     void recordURL_data();
     void recordURL();
     void pendingLimits_data();
@@ -70,142 +60,10 @@ private Q_SLOTS:
     void pendingDayIsLocal_data();
     void pendingDayIsLocal();
     void pendingBodyAndStoredForm();
-    void pendingDecodingRequiresAllFields_data();
-    void pendingDecodingRequiresAllFields();
     void recentOrder_data();
     void recentOrder();
     void recentIsStableAndTotal();
 };
-
-void TestCloudRecords::sessionDecoding_data()
-{
-    QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<bool>("decodes");
-    QTest::addColumn<bool>("hasExpiry");
-    QTest::addColumn<bool>("hasEmail");
-
-    const QByteArray user = R"("user":{"id":"u1","email":"a@b.c"})";
-    QTest::newRow("complete")         << QByteArray(R"({"access_token":"a","refresh_token":"r","expires_at":1.5,)" + user + "}") << true << true << true;
-    QTest::newRow("integer expiry")   << QByteArray(R"({"access_token":"a","refresh_token":"r","expires_at":1700000000,)" + user + "}") << true << true << true;
-    QTest::newRow("no expiry")        << QByteArray(R"({"access_token":"a","refresh_token":"r",)" + user + "}") << true << false << true;
-    QTest::newRow("null expiry")      << QByteArray(R"({"access_token":"a","refresh_token":"r","expires_at":null,)" + user + "}") << true << false << true;
-    QTest::newRow("user sans email")  << QByteArray(R"({"access_token":"a","refresh_token":"r","user":{"id":"u1"}})") << true << false << false;
-    QTest::newRow("null email")       << QByteArray(R"({"access_token":"a","refresh_token":"r","user":{"id":"u1","email":null}})") << true << false << false;
-    QTest::newRow("unknown members")  << QByteArray(R"({"access_token":"a","refresh_token":"r","x":[1,{}],"user":{"id":"u1","y":2}})") << true << false << false;
-    QTest::newRow("user sans id")     << QByteArray(R"({"access_token":"a","refresh_token":"r","user":{"email":"a@b.c"}})") << false << false << false;
-    QTest::newRow("no user")          << QByteArray(R"({"access_token":"a","refresh_token":"r"})") << false << false << false;
-    QTest::newRow("null token")       << QByteArray(R"({"access_token":null,"refresh_token":"r",)" + user + "}") << false << false << false;
-    QTest::newRow("numeric token")    << QByteArray(R"({"access_token":7,"refresh_token":"r",)" + user + "}") << false << false << false;
-    QTest::newRow("string expiry")    << QByteArray(R"({"access_token":"a","refresh_token":"r","expires_at":"1",)" + user + "}") << false << false << false;
-    QTest::newRow("email a number")   << QByteArray(R"({"access_token":"a","refresh_token":"r","user":{"id":"u1","email":1}})") << false << false << false;
-    QTest::newRow("array")            << QByteArray(R"([{"access_token":"a"}])") << false << false << false;
-    QTest::newRow("line in a token")  << QByteArray(R"({"access_token":"a\r\nX-Injected: yes","refresh_token":"r",)" + user + "}") << false << false << false;
-    QTest::newRow("NUL in a user id") << QByteArray(R"({"access_token":"a","refresh_token":"r","user":{"id":"u\u00001"}})") << false << false << false;
-}
-
-void TestCloudRecords::sessionDecoding()
-{
-    QFETCH(QByteArray, json);
-    QFETCH(bool, decodes);
-    QFETCH(bool, hasExpiry);
-    QFETCH(bool, hasEmail);
-
-    try {
-        const CloudSession session = CloudSession::fromJson(json);
-        QVERIFY2(decodes, "decoded a session that should have been refused");
-        QCOMPARE(session.user.id, QStringLiteral("u1"));
-        QCOMPARE(session.expires_at.has_value(), hasExpiry);
-        QCOMPARE(session.user.email.has_value(), hasEmail);
-    } catch (const DecodingError &) {
-        QVERIFY2(!decodes, "refused a valid session");
-    }
-}
-
-void TestCloudRecords::sessionRoundTrip()
-{
-    const CloudSession withExpiry {QStringLiteral("a"), QStringLiteral("r"), 1712345678.25,
-                                   {QStringLiteral("u1"), QStringLiteral("é@example.org")}};
-    QCOMPARE(CloudSession::fromJson(withExpiry.toJson()), withExpiry);
-
-    CloudSession withoutExpiry = withExpiry;
-    withoutExpiry.expires_at.reset();
-    withoutExpiry.user.email.reset();
-    const QByteArray json = withoutExpiry.toJson();
-    QVERIFY(!object(json).contains(u"expires_at"));
-    QVERIFY(!object(json).value(u"user").toObject().contains(u"email"));
-    QVERIFY(!json.contains("null"));
-    QCOMPARE(CloudSession::fromJson(json), withoutExpiry);
-    QVERIFY(CloudSession::fromJson(json) != withExpiry);
-}
-
-void TestCloudRecords::hostileDocuments_data()
-{
-    QTest::addColumn<QByteArray>("json");
-
-    const QByteArray valid = R"({"access_token":"a","refresh_token":"r","user":{"id":"u1"}})";
-    QTest::newRow("empty")             << QByteArray();
-    QTest::newRow("truncated")         << valid.left(valid.size() - 1);
-    QTest::newRow("truncated string")  << valid.left(20);
-    QTest::newRow("trailing junk")     << valid + "x";
-    QTest::newRow("two documents")     << valid + valid;
-    QTest::newRow("deep nesting")      << QByteArray(R"({"access_token":"a","refresh_token":"r","user":{"id":"u1"},"x":)") + QByteArray(100000, '[') + QByteArray(100000, ']') + "}";
-    QTest::newRow("huge number")       << QByteArray(R"({"access_token":"a","refresh_token":"r","expires_at":1e999,"user":{"id":"u1"}})");
-    QTest::newRow("invalid UTF-8")     << QByteArray("{\"access_token\":\"a\xff\",\"refresh_token\":\"r\",\"user\":{\"id\":\"u1\"}}");
-    QTest::newRow("overlong UTF-8")    << QByteArray("{\"access_token\":\"\xc0\xaf\",\"refresh_token\":\"r\",\"user\":{\"id\":\"u1\"}}");
-    QTest::newRow("lone surrogate")    << QByteArray(R"({"access_token":"\ud800","refresh_token":"r","user":{"id":"u1"}})");
-    QTest::newRow("bad escape")        << QByteArray(R"({"access_token":"\q","refresh_token":"r","user":{"id":"u1"}})");
-    QTest::newRow("control character") << QByteArray("{\"access_token\":\"a\x01\",\"refresh_token\":\"r\",\"user\":{\"id\":\"u1\"}}");
-    QTest::newRow("NUL inside")        << QByteArray("{\"access_token\":\"a\",\0\"refresh_token\":\"r\"}", 38);
-    QTest::newRow("single quotes")     << QByteArray(R"({'access_token':'a'})");
-    QTest::newRow("comment")           << QByteArray(R"({"access_token":"a",/*x*/"refresh_token":"r","user":{"id":"u1"}})");
-}
-
-void TestCloudRecords::hostileDocuments()
-{
-    QFETCH(QByteArray, json);
-    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)CloudSession::fromJson(json));
-}
-
-void TestCloudRecords::workDecoding_data()
-{
-    QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<bool>("decodes");
-
-    QTest::newRow("minimal")            << QByteArray(R"({"id":"1","text":"t","occurredOn":"2026-01-01"})") << true;
-    QTest::newRow("full")               << QByteArray(R"({"id":"1","text":"t","occurredOn":"d","origin":"o","dateBasis":"b","createdAt":"c","projectSlug":"p","sourceId":"s","work":{"projectName":"n","period":{"start":"a","end":"b"}}})") << true;
-    QTest::newRow("empty work context") << QByteArray(R"({"id":"1","text":"t","occurredOn":"d","work":{}})") << true;
-    QTest::newRow("no occurredOn")      << QByteArray(R"({"id":"1","text":"t"})") << false;
-    QTest::newRow("period sans end")    << QByteArray(R"({"id":"1","text":"t","occurredOn":"d","work":{"period":{"start":"a"}}})") << false;
-    QTest::newRow("work a string")      << QByteArray(R"({"id":"1","text":"t","occurredOn":"d","work":"x"})") << false;
-    QTest::newRow("id a number")        << QByteArray(R"({"id":1,"text":"t","occurredOn":"d"})") << false;
-    QTest::newRow("createdAt a bool")   << QByteArray(R"({"id":"1","text":"t","occurredOn":"d","createdAt":true})") << false;
-}
-
-void TestCloudRecords::workDecoding()
-{
-    QFETCH(QByteArray, json);
-    QFETCH(bool, decodes);
-
-    bool decoded = false;
-    try {
-        const CloudWork record = CloudWork::fromJson(json);
-        decoded = true;
-        QCOMPARE(record.id, QStringLiteral("1"));
-    } catch (const DecodingError &) {
-    }
-    QCOMPARE(decoded, decodes);
-}
-
-void TestCloudRecords::workRoundTripOmitsAbsentMembers()
-{
-    CloudWork record = work(QStringLiteral("1"), std::nullopt);
-    QCOMPARE(object(record.toJson()).keys(), (QStringList {u"id"_qs, u"occurredOn"_qs, u"text"_qs}));
-    QCOMPARE(CloudWork::fromJson(record.toJson()), record);
-
-    record.work = CloudWorkContext {QStringLiteral("Project"), CloudWorkPeriod {QStringLiteral("a"), QStringLiteral("b")}};
-    record.origin = QStringLiteral("web");
-    QCOMPARE(CloudWork::fromJson(record.toJson()), record);
-}
 
 void TestCloudRecords::recordURL_data()
 {
@@ -316,21 +174,6 @@ void TestCloudRecords::pendingBodyAndStoredForm()
     const QJsonObject stored = object(pending.toJson());
     QCOMPARE(stored.keys(), (QStringList {u"id"_qs, u"occurredOn"_qs, u"ownerId"_qs, u"text"_qs}));
     QCOMPARE(PendingWork::fromJson(pending.toJson()), pending);
-}
-
-void TestCloudRecords::pendingDecodingRequiresAllFields_data()
-{
-    QTest::addColumn<QString>("missing");
-    for (const char *key : {"id", "ownerId", "text", "occurredOn"})
-        QTest::newRow(key) << QString::fromLatin1(key);
-}
-
-void TestCloudRecords::pendingDecodingRequiresAllFields()
-{
-    QFETCH(QString, missing);
-    QJsonObject stored = object(PendingWork {u"i"_qs, u"o"_qs, u"t"_qs, u"d"_qs}.toJson());
-    stored.remove(missing);
-    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)PendingWork::fromJson(QJsonDocument(stored).toJson()));
 }
 
 void TestCloudRecords::recentOrder_data()

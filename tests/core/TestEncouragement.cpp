@@ -1,5 +1,4 @@
-#include "DecodingError.h"
-#include "EncouragementClaim.h"
+#include "EncouragementNote.h"
 #include "EncouragementState.h"
 #include "InternetDateTime.h"
 
@@ -26,9 +25,6 @@ class TestEncouragement : public QObject
 private Q_SLOTS:
     void dateTimes_data();
     void dateTimes();
-    void stateDecoding_data();
-    void stateDecoding();
-    void claimDecoding();
     void valid_data();
     void valid();
     void paused_data();
@@ -75,47 +71,6 @@ void TestEncouragement::dateTimes()
         QCOMPARE(*parsed, instant);
     else
         QVERIFY(InternetDateTime::parseOrDistantPast(text) < utc(1970, 1, 1, 0, 0));
-}
-
-void TestEncouragement::stateDecoding_data()
-{
-    QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<bool>("decodes");
-
-    QTest::newRow("complete")         << QByteArray(R"({"ownerId":"o","available":true,"pro":true,"preferences":{"enabled":true,"mac":false,"timezone":"Europe/Berlin","snoozed_until":"2026-01-01T00:00:00Z"}})") << true;
-    QTest::newRow("optional null")    << QByteArray(R"({"ownerId":"o","available":true,"pro":true,"preferences":{"enabled":true,"mac":false,"timezone":null}})") << true;
-    QTest::newRow("no preferences")   << QByteArray(R"({"ownerId":"o","available":true,"pro":true})") << false;
-    QTest::newRow("no mac")           << QByteArray(R"({"ownerId":"o","available":true,"pro":true,"preferences":{"enabled":true}})") << false;
-    QTest::newRow("pro as string")    << QByteArray(R"({"ownerId":"o","available":true,"pro":"yes","preferences":{"enabled":true,"mac":true}})") << false;
-    QTest::newRow("timezone number")  << QByteArray(R"({"ownerId":"o","available":true,"pro":true,"preferences":{"enabled":true,"mac":true,"timezone":1}})") << false;
-}
-
-void TestEncouragement::stateDecoding()
-{
-    QFETCH(QByteArray, json);
-    QFETCH(bool, decodes);
-
-    bool decoded = false;
-    try {
-        const EncouragementState state = EncouragementState::fromJson(json);
-        decoded = true;
-        QCOMPARE(state.ownerId, u"o"_qs);
-    } catch (const DecodingError &) {
-    }
-    QCOMPARE(decoded, decodes);
-}
-
-void TestEncouragement::claimDecoding()
-{
-    QCOMPARE(EncouragementClaim::fromJson("{}"), EncouragementClaim {});
-    QCOMPARE(EncouragementClaim::fromJson(R"({"ownerId":null,"message":null})"), EncouragementClaim {});
-    const EncouragementClaim claim = EncouragementClaim::fromJson(
-        R"({"ownerId":"o","message":{"id":"m","message":"Well done","expiresAt":"2026-01-16T00:00:00Z"}})");
-    QCOMPARE(claim.ownerId, std::optional(u"o"_qs));
-    QVERIFY(claim.message);
-    QCOMPARE(claim.message->message, u"Well done"_qs);
-    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)EncouragementClaim::fromJson(R"({"message":{"id":"m","message":"x"}})"));
-    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)EncouragementClaim::fromJson(R"({"message":"x"})"));
 }
 
 void TestEncouragement::valid_data()

@@ -1,11 +1,10 @@
 #include "CloudError.h"
-#include "DecodingError.h"
 #include "FileCollectionBatch.h"
 #include "FileCollectionError.h"
 #include "FileCollectionPolicy.h"
 #include "FileError.h"
+#include "Text.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,18 +41,6 @@ QString uuid(int n)
     return QStringLiteral("00000000-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0'));
 }
 
-QJsonObject removing(QJsonObject object, const QString &path)
-{
-    const qsizetype dot = path.indexOf(u'.');
-    if (dot < 0) {
-        object.remove(path);
-        return object;
-    }
-    const QString head = path.left(dot);
-    object[head] = removing(object.value(head).toObject(), path.mid(dot + 1));
-    return object;
-}
-
 } // namespace
 
 class TestFileCollection : public QObject
@@ -61,11 +48,6 @@ class TestFileCollection : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void policyDecodes();
-    void policyRequiresEveryKey_data();
-    void policyRequiresEveryKey();
-    void fileOptionalMembers();
-    void batchRoundTrip();
     void statusGroups_data();
     void statusGroups();
     void candidate_data();
@@ -74,71 +56,6 @@ private Q_SLOTS:
     void resultURL_data();
     void resultURL();
 };
-
-void TestFileCollection::policyDecodes()
-{
-    const FileCollectionPolicy policy = FileCollectionPolicy::fromJson(policyJson);
-    QCOMPARE(policy.ownerId, u"owner-1"_qs);
-    QVERIFY(!policy.pro && policy.firstFree);
-    QCOMPARE(policy.extensions, (QStringList {u"pdf"_qs, u"txt"_qs, u"md"_qs}));
-    QCOMPARE(policy.contentTypes.value(u"txt"_qs), u"text/plain"_qs);
-    QCOMPARE(policy.maxBytes, 10);
-    QCOMPARE(policy.copy.checks, QStringList {u"I own these files"_qs});
-    QCOMPARE(FileCollectionPolicy::fromJson(policy.toJson()), policy);
-}
-
-void TestFileCollection::policyRequiresEveryKey_data()
-{
-    QTest::addColumn<QString>("missing");
-    for (const char *key : {"ownerId", "pro", "firstFree", "extensions", "contentTypes", "maxBytes", "consentVersion",
-                            "copy", "copy.checks", "copy.responsibility", "copy.processing", "copy.retention"})
-        QTest::newRow(key) << QString::fromLatin1(key);
-}
-
-void TestFileCollection::policyRequiresEveryKey()
-{
-    QFETCH(QString, missing);
-    const QJsonObject complete = QJsonDocument::fromJson(policyJson).object();
-    QVERIFY(!complete.isEmpty());
-    const QByteArray json = QJsonDocument(removing(complete, missing)).toJson();
-    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)FileCollectionPolicy::fromJson(json));
-}
-
-void TestFileCollection::fileOptionalMembers()
-{
-    const CollectedFile bare = file(uuid(1), std::nullopt);
-    const QJsonObject json = QJsonDocument::fromJson(bare.toJson()).object();
-    for (const char *absent : {"objectPath", "tus", "preflight", "uploadId", "failure", "completed", "total", "candidateCount"})
-        QVERIFY2(!json.contains(QLatin1StringView(absent)), absent);
-    QCOMPARE(CollectedFile::fromJson(bare.toJson()), bare);
-
-    CollectedFile full = bare;
-    full.objectPath = u"owner-1/x.pdf"_qs;
-    full.tus = QUrl(u"https://p.storage.supabase.co/storage/v1/upload/resumable/abc"_qs);
-    full.completed = 2;
-    full.total = 5;
-    full.partial = true;
-    QCOMPARE(CollectedFile::fromJson(full.toJson()), full);
-
-    QJsonObject badTus = json;
-    badTus[u"tus"] = u"http://[broken"_qs;
-    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)CollectedFile::fromJson(QJsonDocument(badTus).toJson()));
-    QJsonObject noPartial = json;
-    noPartial.remove(u"partial");
-    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)CollectedFile::fromJson(QJsonDocument(noPartial).toJson()));
-}
-
-void TestFileCollection::batchRoundTrip()
-{
-    FileCollectionBatch batch {u"owner-1"_qs, uuid(9), true, u"2026-01"_qs, {file(uuid(1), std::nullopt), file(uuid(2), u"p"_qs)}, false};
-    QCOMPARE(FileCollectionBatch::fromJson(batch.toJson()), batch);
-    const QByteArray json = batch.toJson();
-    QVERIFY(json.indexOf(uuid(1).toLatin1()) < json.indexOf(uuid(2).toLatin1()));
-
-    QByteArray broken = json;
-    broken.replace("\"registered\":false", "\"registered\":0");
-    QVERIFY_THROWS_EXCEPTION(DecodingError, (void)FileCollectionBatch::fromJson(broken));
-}
 
 void TestFileCollection::statusGroups_data()
 {
@@ -209,7 +126,7 @@ void TestFileCollection::candidate()
         QCOMPARE(candidate.file.name, name);
         QCOMPARE(candidate.file.size, content.size());
         QCOMPARE(candidate.file.sha256,
-                 QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex()));
+                 Text::sha256Hex(content));
         QCOMPARE(candidate.file.status, u"local"_qs);
         QVERIFY(!candidate.file.partial && !candidate.file.objectPath && !candidate.file.tus);
         QCOMPARE(candidate.file.id, candidate.file.id.toLower());

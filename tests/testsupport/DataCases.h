@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+// Case tables kept as JSON under tests/data, so long lists read as data.
+namespace datacases {
+
+// The document tests/data/<name>; fails the calling test when it cannot be read.
+[[nodiscard]] QJsonObject load(const QString &name);
+// One QTest row per object of `cases`, named by its "name", in a column "row".
+void addRows(const QJsonArray &cases);
+// The bytes a case describes: "text" as UTF-8, "hex" as raw bytes, or
+// "document" written compactly.
+[[nodiscard]] QByteArray bytesOf(const QJsonObject &row);
+
+} // namespace datacases
