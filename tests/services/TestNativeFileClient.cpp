@@ -438,6 +438,19 @@ void TestNativeFileClient::resumeAndRestart()
     QCOMPARE(outcome(upload(QByteArray("fresh"))), u"storage unavailable"_qs);
     QCOMPARE(m_tus->creations, 2);
 
+    // A 409 after a replay the server took reads the offset again and goes on.
+    m_tus->overrideHead = nullptr;
+    m_tus->overridePatch = [this](const FakeServer::Request &request) {
+        if (request.header("Upload-Offset").toLongLong() == m_tus->stored.size())
+            m_tus->stored += request.body;
+        return FakeServer::Reply {409, {}, {}};
+    };
+    const qint64 headsBefore = requestsWith(*m_server, "HEAD").size();
+    QCOMPARE(outcome(upload(QByteArray("replayed"))), u"ok"_qs);
+    QCOMPARE(m_tus->stored, QByteArray("replayed"));
+    QCOMPARE(requestsWith(*m_server, "HEAD").size() - headsBefore, 2);
+    m_tus->overridePatch = nullptr;
+
     // A saved address that is not ours is refused outright.
     QCOMPARE(outcome(upload(QByteArray("x"), QUrl(u"https://evil.example/storage/v1/upload/resumable/1"_qs))),
              u"invalid"_qs);
