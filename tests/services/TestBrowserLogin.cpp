@@ -47,6 +47,7 @@ private Q_SLOTS:
     void secondStartIsRefused();
     void browserRefuses();
     void deadline();
+    void earlierDeadlineSparesLaterAttempt();
     void finishCancels();
     void destroyedWhilePending();
 };
@@ -166,11 +167,26 @@ void TestBrowserLogin::deadline()
     auto started = browser.start(origin, next);
     QVERIFY(browser.receive(callbackFor(next)));
     QCOMPARE(outcome(std::move(started)), callbackFor(next));
-    // A later attempt is not cut short by an earlier attempt's deadline.
-    const NativeLogin third;
-    auto again = browser.start(origin, third);
-    QVERIFY(browser.receive(callbackFor(third)));
-    QCOMPARE(outcome(std::move(again)), callbackFor(third));
+}
+
+// A later attempt is not cut short by an earlier attempt's deadline: A is
+// answered half-way through its time, B starts at once and is still pending
+// after A's deadline has passed.
+void TestBrowserLogin::earlierDeadlineSparesLaterAttempt()
+{
+    BrowserLogin browser(1s, [](const QUrl &) { return true; }, scheme);
+    const NativeLogin first;
+    auto a = browser.start(origin, first);
+    QTest::qWait(500);
+    QVERIFY(browser.receive(callbackFor(first)));
+    QCOMPARE(outcome(std::move(a)), callbackFor(first));
+
+    const NativeLogin second;
+    auto b = browser.start(origin, second);
+    QTest::qWait(700);
+    QVERIFY(browser.isPending());
+    QVERIFY(browser.receive(callbackFor(second)));
+    QCOMPARE(outcome(std::move(b)), callbackFor(second));
 }
 
 void TestBrowserLogin::finishCancels()
