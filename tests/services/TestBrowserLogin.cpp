@@ -1,7 +1,7 @@
 #include "AwaitTask.h"
 #include "BrowserLogin.h"
 #include "CancelledError.h"
-#include "CloudError.h"
+#include "Outcome.h"
 
 #include <QTest>
 #include <QUrlQuery>
@@ -24,10 +24,8 @@ QString outcome(QCoro::Task<QString> task)
 {
     try {
         return awaitTask(std::move(task), 20s);
-    } catch (const CloudError &error) {
-        return QString::fromLatin1(name(error.failure()));
-    } catch (const CancelledError &) {
-        return u"cancelled"_qs;
+    } catch (...) {
+        return testsupport::outcomeOf(std::current_exception());
     }
 }
 

@@ -3,6 +3,7 @@
 #include "CloudError.h"
 #include "DecodingError.h"
 #include "FakeServer.h"
+#include "Outcome.h"
 #include "FileCollectionError.h"
 #include "TestCertificates.h"
 #include "TransportError.h"
@@ -19,34 +20,6 @@ namespace {
 const CloudSession session {u"access-1"_qs, u"refresh-1"_qs, std::nullopt, {u"user-1"_qs, std::nullopt}};
 const QByteArray sessionJson = R"({"access_token":"access-2","refresh_token":"refresh-2","expires_at":9,"user":{"id":"user-1"}})";
 const QString uuid = u"123e4567-e89b-12d3-a456-426614174000"_qs;
-
-// What an operation ended in, as one comparable word.
-template<class T>
-QString outcome(QCoro::Task<T> task)
-{
-    try {
-        awaitTask(std::move(task), 20s);
-        return u"ok"_qs;
-    } catch (const CloudError &error) {
-        return QString::fromLatin1(name(error.failure()));
-    } catch (const FileCollectionError &error) {
-        return u"server:"_qs + error.failure().code;
-    } catch (const DecodingError &) {
-        return u"decoding"_qs;
-    } catch (const TransportError &error) {
-        switch (error.kind()) {
-        case TransportError::Kind::timeout:
-            return u"timeout"_qs;
-        case TransportError::Kind::tooLarge:
-            return u"tooLarge"_qs;
-        case TransportError::Kind::cancelled:
-            return u"cancelled"_qs;
-        case TransportError::Kind::network:
-            return u"network"_qs;
-        }
-    }
-    return u"unknown"_qs;
-}
 
 QJsonObject objectOf(const QByteArray &json)
 {

@@ -2,6 +2,7 @@
 #include "FileChecks.h"
 #include "FileCollectionError.h"
 #include "FileCollectionOutbox.h"
+#include "Outcome.h"
 #include "TemporaryHome.h"
 
 #include <QDir>
@@ -33,22 +34,6 @@ CollectedFile fileFor(const QString &id, const QByteArray &bytes)
 QString uuid(int n)
 {
     return QStringLiteral("00000000-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0'));
-}
-
-// How an outbox call ended: "ok", "invalid", "storage", "changed" or "file error".
-template<class Call>
-QString outcome(Call call)
-{
-    try {
-        call();
-        return u"ok"_qs;
-    } catch (const CloudError &error) {
-        return QString::fromLatin1(name(error.failure()));
-    } catch (const FileCollectionError &error) {
-        return error.failure() == FileCollectionFailure::changed() ? u"changed"_qs : u"other"_qs;
-    } catch (const std::exception &) {
-        return u"file error"_qs;
-    }
 }
 
 } // namespace
@@ -139,7 +124,7 @@ void TestFileCollectionOutbox::storedBatchRefusals_data()
     QTest::newRow("batch id")         << u"batchId"_qs    << u"storage"_qs;
     QTest::newRow("duplicate ids")    << u"duplicate"_qs  << u"storage"_qs;
     QTest::newRow("file id")          << u"fileId"_qs     << u"invalid"_qs;
-    QTest::newRow("not JSON")         << u"garbage"_qs    << u"file error"_qs;
+    QTest::newRow("not JSON")         << u"garbage"_qs    << u"decoding"_qs;
 }
 
 void TestFileCollectionOutbox::storedBatchRefusals()

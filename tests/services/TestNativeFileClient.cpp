@@ -4,6 +4,7 @@
 #include "FakeServer.h"
 #include "FileCollectionError.h"
 #include "NativeFileClient.h"
+#include "Outcome.h"
 #include "TestCertificates.h"
 
 #include <QTest>
@@ -53,21 +54,6 @@ struct MiniTus
         return {404, {}, {}};
     }
 };
-
-QString outcome(QCoro::Task<> task)
-{
-    try {
-        awaitTask(std::move(task), 60s);
-        return u"ok"_qs;
-    } catch (const CloudError &error) {
-        return QString::fromLatin1(name(error.failure()));
-    } catch (const FileCollectionError &error) {
-        return error.failure().kind == FileCollectionFailure::Kind::unavailable ? u"storage unavailable"_qs
-                                                                               : u"server:"_qs + error.failure().code;
-    } catch (const std::runtime_error &error) {
-        return QString::fromUtf8(error.what());
-    }
-}
 
 QList<FakeServer::Request> requestsWith(const FakeServer &server, const QByteArray &method)
 {
