@@ -27,6 +27,11 @@ void addRows(const QJsonArray &cases)
     }
 }
 
+void addRows(const QString &file, const QString &table)
+{
+    addRows(load(file).value(table).toArray());
+}
+
 QByteArray bytesOf(const QJsonObject &row)
 {
     if (row.contains(u"text"))

@@ -10,6 +10,8 @@ namespace datacases {
 [[nodiscard]] QJsonObject load(const QString &name);
 // One QTest row per object of `cases`, named by its "name", in a column "row".
 void addRows(const QJsonArray &cases);
+// The same for the table `table` of tests/data/<file>.
+void addRows(const QString &file, const QString &table);
 // The bytes a case describes: "text" as UTF-8, "hex" as raw bytes, or
 // "document" written compactly.
 [[nodiscard]] QByteArray bytesOf(const QJsonObject &row);
