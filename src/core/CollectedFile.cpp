@@ -53,6 +53,11 @@ bool CollectedFile::isNeverPolled() const
     return status == local || isFinished();
 }
 
+bool CollectedFile::isFinishedWithWork() const
+{
+    return status == u"ready_for_review" && !partial && (!candidateCount || *candidateCount != 0);
+}
+
 void CollectedFile::applyProcessing(const QJsonObject &answer)
 {
     if (const std::optional<QString> given = stringIn(answer, QStringLiteral("status")))

@@ -38,6 +38,9 @@ struct CollectedFile
     [[nodiscard]] bool isFinished() const;
     // "local", or finished: nothing to ask the server about.
     [[nodiscard]] bool isNeverPolled() const;
+    // Ready for review, whole, and with work found (or no count given): such a
+    // file needs nothing more from the user and leaves the review list.
+    [[nodiscard]] bool isFinishedWithWork() const;
     // The server holds the bytes, so the recovery copy may go.
     [[nodiscard]] bool mayDropLocalCopy() const;
 

@@ -81,9 +81,7 @@ std::vector<CollectedFile> FileCollectionStore::files() const
     if (!m_batch)
         return visible;
     for (const CollectedFile &file : m_batch->files) {
-        const bool finishedWithWork = file.status == u"ready_for_review" && !file.partial
-            && (!file.candidateCount || *file.candidateCount != 0);
-        if (!finishedWithWork)
+        if (!file.isFinishedWithWork())
             visible.push_back(file);
     }
     return visible;

