@@ -1,6 +1,7 @@
 #include "AwaitTask.h"
 #include "CloudClient.h"
 #include "CloudError.h"
+#include "DataCases.h"
 #include "FakeServer.h"
 #include "FileCollectionError.h"
 #include "NativeFileClient.h"
@@ -185,22 +186,14 @@ void TestNativeFileClient::metadataHeader()
 
 void TestNativeFileClient::endpoint_data()
 {
-    QTest::addColumn<QString>("config");
-    QTest::addColumn<QString>("expected"); // null: invalid
-
-    QTest::newRow("project")          << u"https://abc.supabase.co"_qs           << u"https://abc.storage.supabase.co/storage/v1/upload/resumable"_qs;
-    QTest::newRow("path and query")   << u"https://abc.supabase.co/x?y#z"_qs     << u"https://abc.storage.supabase.co/storage/v1/upload/resumable"_qs;
-    QTest::newRow("port kept")        << u"https://abc.supabase.co:8443"_qs      << u"https://abc.storage.supabase.co:8443/storage/v1/upload/resumable"_qs;
-    QTest::newRow("http")             << u"http://abc.supabase.co"_qs            << QString();
-    QTest::newRow("foreign host")     << u"https://abc.example.com"_qs           << QString();
-    QTest::newRow("lookalike")        << u"https://abc.supabase.co.evil.com"_qs  << QString();
-    QTest::newRow("suffix only")      << u"https://.supabase.co"_qs              << QString();
+    datacases::addRows(u"uploads.json"_qs, u"endpoint"_qs);
 }
 
 void TestNativeFileClient::endpoint()
 {
-    QFETCH(QString, config);
-    QFETCH(QString, expected);
+    QFETCH(QJsonObject, row);
+    const QString config = row.value(u"config").toString();
+    const QString expected = row.value(u"expected").toString(); // null: refused
 
     const NativeFileClient client(nullptr);
     try {
@@ -214,33 +207,14 @@ void TestNativeFileClient::endpoint()
 
 void TestNativeFileClient::validUpload_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<bool>("valid");
-
-    const QString base = u"https://abc.storage.supabase.co/storage/v1/upload/resumable"_qs;
-    QTest::newRow("under the endpoint")  << base + u"/id-1"_qs                         << true;
-    QTest::newRow("deeper")              << base + u"/a/b"_qs                          << true;
-    QTest::newRow("the endpoint itself") << base                                       << false;
-    QTest::newRow("trailing slash only") << base + u"/"_qs                             << true;
-    QTest::newRow("other host")          << u"https://evil.example/storage/v1/upload/resumable/id"_qs << false;
-    QTest::newRow("http")                << u"http://abc.storage.supabase.co/storage/v1/upload/resumable/id"_qs << false;
-    QTest::newRow("other port")          << u"https://abc.storage.supabase.co:444/storage/v1/upload/resumable/id"_qs << false;
-    QTest::newRow("explicit 443")        << u"https://abc.storage.supabase.co:443/storage/v1/upload/resumable/id"_qs << false;
-    QTest::newRow("user")                << u"https://me@abc.storage.supabase.co/storage/v1/upload/resumable/id"_qs << false;
-    QTest::newRow("query")               << base + u"/id?x=1"_qs                       << false;
-    QTest::newRow("empty query")         << base + u"/id?"_qs                          << false;
-    QTest::newRow("fragment")            << base + u"/id#x"_qs                         << false;
-    QTest::newRow("dot-dot")             << base + u"/../../evil"_qs                   << false;
-    QTest::newRow("encoded dot-dot")     << base + u"/%2e%2e/evil"_qs                  << false;
-    QTest::newRow("prefix lookalike")    << base + u"x/id"_qs                          << false;
+    datacases::addRows(u"uploads.json"_qs, u"validUpload"_qs);
 }
 
 void TestNativeFileClient::validUpload()
 {
-    QFETCH(QString, url);
-    QFETCH(bool, valid);
+    QFETCH(QJsonObject, row);
     const QUrl endpoint(u"https://abc.storage.supabase.co/storage/v1/upload/resumable"_qs);
-    QCOMPARE(NativeFileClient::validUpload(QUrl(url), endpoint), valid);
+    QCOMPARE(NativeFileClient::validUpload(QUrl(row.value(u"url").toString()), endpoint), row.value(u"valid").toBool());
 }
 
 void TestNativeFileClient::chunking_data()
@@ -313,29 +287,17 @@ void TestNativeFileClient::refusedBeforeAnyRequest()
 
 void TestNativeFileClient::creationAnswers_data()
 {
-    QTest::addColumn<FakeServer::Reply>("reply");
-    QTest::addColumn<QString>("expected");
-
-    const QByteArray base = "/storage/v1/upload/resumable";
-    QTest::newRow("relative under endpoint") << FakeServer::Reply {201, {}, {{"Location", base + "/abc"}}} << u"ok"_qs;
-    QTest::newRow("absolute, same host")     << FakeServer::Reply {201, {}, {{"Location", "ORIGIN" + base + "/abc"}}} << u"ok"_qs;
-    QTest::newRow("200 instead of 201")      << FakeServer::Reply {200, {}, {{"Location", base + "/abc"}}} << u"storage unavailable"_qs;
-    QTest::newRow("no Location")             << FakeServer::Reply {201, {}, {}}                           << u"storage unavailable"_qs;
-    QTest::newRow("other host")              << FakeServer::Reply {201, {}, {{"Location", "https://evil.example" + base + "/abc"}}} << u"storage unavailable"_qs;
-    QTest::newRow("query added")             << FakeServer::Reply {201, {}, {{"Location", base + "/abc?x=1"}}} << u"storage unavailable"_qs;
-    QTest::newRow("climbs with ..")          << FakeServer::Reply {201, {}, {{"Location", base + "/../../../evil"}}} << u"storage unavailable"_qs;
-    QTest::newRow("dot-dot that stays")      << FakeServer::Reply {201, {}, {{"Location", base + "/x/../abc"}}} << u"storage unavailable"_qs;
-    QTest::newRow("relative, not under")     << FakeServer::Reply {201, {}, {{"Location", "/elsewhere/abc"}}} << u"storage unavailable"_qs;
-    QTest::newRow("401")                     << FakeServer::Reply {401, {}, {}}                           << u"storage unavailable"_qs;
+    datacases::addRows(u"uploads.json"_qs, u"creationAnswers"_qs);
 }
 
 void TestNativeFileClient::creationAnswers()
 {
-    QFETCH(FakeServer::Reply, reply);
-    QFETCH(QString, expected);
+    QFETCH(QJsonObject, row);
+    const QString expected = row.value(u"expected").toString();
 
-    for (auto &[name, value] : reply.headers)
-        value.replace("ORIGIN", m_server->origin().toString().toUtf8());
+    FakeServer::Reply reply {row.value(u"status").toInt(), {}, {}};
+    if (const QJsonValue location = row.value(u"location"); location.isString())
+        reply.headers.append({"Location", location.toString().replace(u"ORIGIN"_qs, m_server->origin().toString()).toUtf8()});
     m_tus->overrideCreate = [this, reply](const FakeServer::Request &request) {
         m_tus->length = request.header("Upload-Length").toLongLong();
         return reply;
@@ -351,28 +313,16 @@ void TestNativeFileClient::creationAnswers()
 
 void TestNativeFileClient::offsetAnswers_data()
 {
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("offset"); // null: no header
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<int>("patches");
-
-    QTest::newRow("204 and zero")      << 204 << QByteArray("0")   << u"ok"_qs << 1;
-    QTest::newRow("full length")       << 200 << QByteArray("5")   << u"ok"_qs << 0;
-    QTest::newRow("part way")          << 200 << QByteArray("2")   << u"ok"_qs << 1;
-    QTest::newRow("beyond the length") << 200 << QByteArray("6")   << u"storage unavailable"_qs << 0;
-    QTest::newRow("negative")          << 200 << QByteArray("-1")  << u"storage unavailable"_qs << 0;
-    QTest::newRow("not a number")      << 200 << QByteArray("two") << u"storage unavailable"_qs << 0;
-    QTest::newRow("huge")              << 200 << QByteArray("99999999999999999999999") << u"storage unavailable"_qs << 0;
-    QTest::newRow("missing")           << 200 << QByteArray()      << u"storage unavailable"_qs << 0;
-    QTest::newRow("500")               << 500 << QByteArray("0")   << u"storage unavailable"_qs << 0;
+    datacases::addRows(u"uploads.json"_qs, u"offsetAnswers"_qs);
 }
 
 void TestNativeFileClient::offsetAnswers()
 {
-    QFETCH(int, status);
-    QFETCH(QByteArray, offset);
-    QFETCH(QString, expected);
-    QFETCH(int, patches);
+    QFETCH(QJsonObject, row);
+    const int status = row.value(u"status").toInt();
+    const QByteArray offset = row.value(u"offset").isString() ? row.value(u"offset").toString().toUtf8() : QByteArray();
+    const QString expected = row.value(u"expected").toString();
+    const int patches = row.value(u"patches").toInt();
 
     m_tus->overrideHead = [this, status, offset](const FakeServer::Request &) {
         FakeServer::Reply reply {status, {}, {}};
