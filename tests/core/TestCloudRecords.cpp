@@ -1,5 +1,6 @@
 #include "CloudError.h"
 #include "CloudWork.h"
+#include "DataCases.h"
 #include "PendingWork.h"
 
 #include <QJsonDocument>
@@ -67,14 +68,7 @@ private Q_SLOTS:
 
 void TestCloudRecords::recordURL_data()
 {
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("plain")      << u"abc"_qs          << u"https://vorno.example/worklog?record=abc"_qs;
-    QTest::newRow("space")      << u"x y"_qs          << u"https://vorno.example/worklog?record=x%20y"_qs;
-    QTest::newRow("separators") << u"a&b=c+d#e?f"_qs  << u"https://vorno.example/worklog?record=a%26b%3Dc%2Bd%23e%3Ff"_qs;
-    QTest::newRow("non-ASCII")  << u"é"_qs            << u"https://vorno.example/worklog?record=%C3%A9"_qs;
-    QTest::newRow("empty")      << QString()          << u"https://vorno.example/worklog?record="_qs;
+    datacases::addTable(u"records.json"_qs, u"recordURL"_qs);
 }
 
 void TestCloudRecords::recordURL()

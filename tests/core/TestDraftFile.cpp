@@ -1,3 +1,4 @@
+#include "DataCases.h"
 #include "FileChecks.h"
 #include "DecodingError.h"
 #include "DraftFile.h"
@@ -201,11 +202,7 @@ void TestDraftFile::roundTrip()
 
 void TestDraftFile::failedWriteKeepsPreviousDraft_data()
 {
-    QTest::addColumn<int>("limit");
-    QTest::newRow("nothing written") << 0;
-    QTest::newRow("one byte")        << 1;
-    QTest::newRow("half")            << 40;
-    QTest::newRow("all but one")     << 79;
+    datacases::addTable(u"draftfile.json"_qs, u"failedWriteKeepsPreviousDraft"_qs);
 }
 
 void TestDraftFile::failedWriteKeepsPreviousDraft()

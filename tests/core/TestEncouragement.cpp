@@ -1,3 +1,4 @@
+#include "DataCases.h"
 #include "EncouragementNote.h"
 #include "EncouragementState.h"
 #include "InternetDateTime.h"
@@ -104,14 +105,7 @@ void TestEncouragement::valid()
 
 void TestEncouragement::paused_data()
 {
-    QTest::addColumn<QString>("snoozedUntil"); // null: absent
-    QTest::addColumn<bool>("paused");
-
-    QTest::newRow("absent")       << QString()                        << false;
-    QTest::newRow("past")         << u"2026-01-15T11:00:00Z"_qs       << false;
-    QTest::newRow("future")       << u"2026-01-15T13:00:00Z"_qs       << true;
-    QTest::newRow("future, ms")   << u"2026-01-15T12:00:00.500Z"_qs   << true;
-    QTest::newRow("unparsable")   << u"2999-99-99"_qs                 << false;
+    datacases::addTable(u"encouragement.json"_qs, u"paused"_qs);
 }
 
 void TestEncouragement::paused()

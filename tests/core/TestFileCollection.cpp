@@ -1,4 +1,5 @@
 #include "CloudError.h"
+#include "DataCases.h"
 #include "FileCollectionBatch.h"
 #include "FileCollectionError.h"
 #include "FileCollectionPolicy.h"
@@ -59,26 +60,7 @@ private Q_SLOTS:
 
 void TestFileCollection::statusGroups_data()
 {
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<bool>("finished");
-    QTest::addColumn<bool>("neverPolled");
-    QTest::addColumn<bool>("dropCopy");
-    QTest::addColumn<bool>("partial");
-    QTest::addColumn<int>("candidates"); // -1: absent
-    QTest::addColumn<bool>("finishedWithWork");
-
-    QTest::newRow("local")            << u"local"_qs            << false << true  << false << false << -1 << false;
-    QTest::newRow("uploaded")         << u"uploaded"_qs         << false << false << true << false << -1 << false;
-    QTest::newRow("queued")           << u"queued"_qs           << false << false << true << false << -1 << false;
-    QTest::newRow("parsing")          << u"parsing"_qs          << false << false << true << false << -1 << false;
-    QTest::newRow("extracting")       << u"extracting"_qs       << false << false << true << false << -1 << false;
-    QTest::newRow("ready_for_review") << u"ready_for_review"_qs << true  << true  << true  << false << -1 << true;
-    QTest::newRow("failed")           << u"failed"_qs           << true  << true  << true  << false << -1 << false;
-    QTest::newRow("deleted")          << u"deleted"_qs          << true  << true  << false << false << -1 << false;
-    QTest::newRow("unknown")          << u"archived"_qs         << false << false << false << false << -1 << false;
-    QTest::newRow("ready, 2 found")   << u"ready_for_review"_qs << true  << true  << true  << false << 2  << true;
-    QTest::newRow("ready, none found") << u"ready_for_review"_qs << true << true  << true  << false << 0  << false;
-    QTest::newRow("ready but partial") << u"ready_for_review"_qs << true << true  << true  << true  << 2  << false;
+    datacases::addTable(u"collection.json"_qs, u"statusGroups"_qs);
 }
 
 void TestFileCollection::statusGroups()

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QTest>
+#include <QVariant>
+
+#include <list>
 
 namespace datacases {
 
@@ -30,6 +33,62 @@ void addRows(const QJsonArray &cases)
 void addRows(const QString &file, const QString &table)
 {
     addRows(load(file).value(table).toArray());
+}
+
+namespace {
+
+QVariant valueOf(const QJsonValue &value, QMetaType type)
+{
+    switch (type.id()) {
+    case QMetaType::QString:
+        return value.isNull() ? QString() : value.toString();
+    case QMetaType::QByteArray:
+        if (value.isNull())
+            return QByteArray();
+        if (value.isObject())
+            return QByteArray::fromHex(value.toObject().value(u"hex").toString().toLatin1());
+        return value.toString().toUtf8();
+    case QMetaType::QStringList:
+        return value.toVariant().toStringList();
+    default: {
+        QVariant converted = value.toVariant();
+        if (!converted.convert(type))
+            qFatal("a case value is not a %s", type.name());
+        return converted;
+    }
+    }
+}
+
+} // namespace
+
+void addTable(const QString &file, const QString &table)
+{
+    const QJsonObject found = load(file).value(table).toObject();
+    if (found.isEmpty())
+        qFatal("%s has no table %s", qPrintable(file), qPrintable(table));
+    // QTest keeps the column names as given, so they must outlive the test.
+    static std::list<QByteArray> names;
+    QList<QMetaType> types;
+    for (const QJsonValue &column : found.value(u"columns").toArray()) {
+        const QJsonArray pair = column.toArray();
+        const QMetaType type = QMetaType::fromName(pair.at(1).toString().toLatin1());
+        if (!type.isValid())
+            qFatal("unknown column type %s", qPrintable(pair.at(1).toString()));
+        names.push_back(pair.at(0).toString().toUtf8());
+        QTest::addColumnInternal(type.id(), names.back().constData());
+        types.append(type);
+    }
+    for (const QJsonValue &entry : found.value(u"rows").toArray()) {
+        const QJsonArray row = entry.toArray();
+        if (row.size() != types.size() + 1)
+            qFatal("%s/%s: row %s has %d values", qPrintable(file), qPrintable(table),
+                   qPrintable(row.at(0).toString()), int(row.size()) - 1);
+        QTestData &data = QTest::newRow(qPrintable(row.at(0).toString()));
+        for (qsizetype i = 0; i < types.size(); ++i) {
+            const QVariant value = valueOf(row.at(i + 1), types.at(i));
+            data.append(types.at(i).id(), value.constData());
+        }
+    }
 }
 
 QByteArray bytesOf(const QJsonObject &row)

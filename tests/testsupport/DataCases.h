@@ -12,6 +12,12 @@ namespace datacases {
 void addRows(const QJsonArray &cases);
 // The same for the table `table` of tests/data/<file>.
 void addRows(const QString &file, const QString &table);
+// The typed table `table` of tests/data/<file>: {"columns": [[name, type,
+// note?], …], "rows": [[row name, value, …], …]}, read by the test with
+// QFETCH as if its columns had been added in code. Types: QString (null for a
+// null string), QByteArray (a string as UTF-8, {"hex": …}, null), QStringList,
+// bool, int, qint64 and double.
+void addTable(const QString &file, const QString &table);
 // The bytes a case describes: "text" as UTF-8, "hex" as raw bytes, or
 // "document" written compactly.
 [[nodiscard]] QByteArray bytesOf(const QJsonObject &row);
