@@ -21,12 +21,6 @@ using namespace filechecks;
 
 namespace {
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 enum class ReadOutcome { none, draft, decodingError, corruptFile, otherFileError };
 
 } // namespace
@@ -104,7 +98,7 @@ void TestDraftFile::read()
 
     if (!content.isNull()) {
         QVERIFY(QDir().mkpath(m_dir));
-        QVERIFY(writeBytes(m_draft.path, content));
+        writeFile(m_draft.path, content);
     }
     ReadOutcome actual = ReadOutcome::none;
     try {
@@ -128,7 +122,7 @@ void TestDraftFile::readRefusesLinksAndSpecialFiles()
 {
     QVERIFY(QDir().mkpath(m_dir));
     const QString target = m_dir + u"/elsewhere.json"_qs;
-    QVERIFY(writeBytes(target, R"({"version":1,"text":"secret"})"));
+    writeFile(target, R"({"version":1,"text":"secret"})");
     QVERIFY(QFile::link(target, m_draft.path));
     QVERIFY_THROWS_EXCEPTION(FileError, (void)m_draft.read());
 
@@ -230,7 +224,7 @@ void TestDraftFile::failedWriteKeepsPreviousDraft()
 void TestDraftFile::saveRefusesBlockedOrLinkedDirectory()
 {
     // A file where the directory should be.
-    QVERIFY(writeBytes(m_dir, "not a directory"));
+    writeFile(m_dir, "not a directory");
     QVERIFY_THROWS_EXCEPTION(FileError, m_draft.save(LocalDraft::fromText(u"x"_qs)));
     QCOMPARE(bytesOf(m_dir), QByteArray("not a directory"));
 
@@ -277,8 +271,8 @@ void TestDraftFile::stage()
 
     const QString home = m_home->path();
     QVERIFY(QDir().mkpath(home + u"/dir"_qs));
-    QVERIFY(writeBytes(home + u"/a.txt"_qs, "a"));
-    QVERIFY(writeBytes(home + u"/b.txt"_qs, "b"));
+    writeFile(home + u"/a.txt"_qs, "a");
+    writeFile(home + u"/b.txt"_qs, "b");
     QList<QUrl> urls;
     for (const QString &path : input)
         urls.append(QUrl::fromLocalFile(home + u'/' + path));
@@ -308,7 +302,7 @@ void TestDraftFile::stageRefuses()
 
     const QString home = m_home->path();
     QVERIFY(QDir().mkpath(home + u"/dir"_qs));
-    QVERIFY(writeBytes(home + u"/a.txt"_qs, "a"));
+    writeFile(home + u"/a.txt"_qs, "a");
     QVERIFY(QFile::link(home + u"/a.txt"_qs, home + u"/link.txt"_qs));
     QVERIFY(QFile::link(home + u"/gone.txt"_qs, home + u"/dangling.txt"_qs));
     QCOMPARE(::mkfifo(QFile::encodeName(home + u"/fifo"_qs).constData(), 0600), 0);

@@ -1,5 +1,6 @@
 #include "CloudError.h"
 #include "DataCases.h"
+#include "FileChecks.h"
 #include "FileCollectionBatch.h"
 #include "FileCollectionError.h"
 #include "FileCollectionPolicy.h"
@@ -109,9 +110,7 @@ void TestFileCollection::candidate()
 
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
-    QFile out(path);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
-    out.close();
+    filechecks::writeFile(path, content);
 
     const FileCollectionPolicy policy = FileCollectionPolicy::fromJson(policyJson);
     try {
@@ -146,10 +145,8 @@ void TestFileCollection::candidateRefusesWhatItCannotRead()
         QCOMPARE(error.failure(), FileCollectionFailure::server(u"invalid_file"_qs));
     }
     // A link swapped in after staging is not followed.
-    QFile target(dir.filePath(u"target.txt"_qs));
-    QVERIFY(target.open(QIODevice::WriteOnly) && target.write("abc") == 3);
-    target.close();
-    QVERIFY(QFile::link(target.fileName(), dir.filePath(u"link.txt"_qs)));
+    filechecks::writeFile(dir.filePath(u"target.txt"_qs), "abc");
+    QVERIFY(QFile::link(dir.filePath(u"target.txt"_qs), dir.filePath(u"link.txt"_qs)));
     QVERIFY_THROWS_EXCEPTION(FileError, (void)policy.candidate(dir.filePath(u"link.txt"_qs)));
 }
 

@@ -143,19 +143,12 @@ void TestFileCollectionOutbox::storedBatchRefusals()
     else if (change == u"fileId")
         batch.files[1].id = u"../escape"_qs;
     outbox.write(batch);
-    if (change == u"garbage") {
-        QFile file(outbox.directory() + u"/batch.json"_qs);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("{\"owner\":");
-    }
-    const QByteArray before = [&] {
-        QFile file(outbox.directory() + u"/batch.json"_qs);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const QString record = outbox.directory() + u"/batch.json"_qs;
+    if (change == u"garbage")
+        filechecks::writeFile(record, "{\"owner\":");
+    const QByteArray before = filechecks::bytesOf(record);
     QCOMPARE(outcome([&] { (void)outbox.read(owner); }), expected);
-    QFile after(outbox.directory() + u"/batch.json"_qs);
-    QVERIFY(after.open(QIODevice::ReadOnly));
-    QCOMPARE(after.readAll(), before); // refused, never deleted
+    QCOMPARE(filechecks::bytesOf(record), before); // refused, never deleted
 }
 
 void TestFileCollectionOutbox::copies_data()

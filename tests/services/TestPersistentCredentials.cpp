@@ -258,10 +258,7 @@ void TestPersistentCredentials::unreadableEnvelope()
     const QByteArray sealed = bytesOf(sessionFile());
 
     // Damaged on disk.
-    QFile file(sessionFile());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(sealed.left(sealed.size() / 2));
-    file.close();
+    writeFile(sessionFile(), sealed.left(sealed.size() / 2));
     QVERIFY(refusedAsStorage([&] { (void)store->read(u"session"_qs); }));
     QVERIFY(QFile::exists(sessionFile())); // never deleted by a read
 

@@ -98,9 +98,7 @@ void TestCaptureStore::startUp()
 
     if (!stored.isNull()) {
         QVERIFY(QDir().mkpath(m_home->path() + u"/drafts"_qs));
-        QFile file(draft().path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(stored);
+        writeFile(draft().path, stored);
     }
     const CaptureStore store(options(true));
     QCOMPARE(store.text(), text);
@@ -115,10 +113,7 @@ void TestCaptureStore::startUp()
 void TestCaptureStore::unreadableDraftIsNeverOverwritten()
 {
     QVERIFY(QDir().mkpath(m_home->path() + u"/drafts"_qs));
-    QFile file(draft().path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("{\"version\":7}");
-    file.close();
+    writeFile(draft().path, "{\"version\":7}");
 
     CaptureStore store(options(true));
     store.setText(u"new words"_qs);
@@ -347,11 +342,8 @@ void TestCaptureStore::staging()
 
     const QString dir = m_home->path() + u"/files"_qs;
     QVERIFY(QDir().mkpath(dir + u"/folder"_qs));
-    for (const QString &name : {u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs}) {
-        QFile file(dir + u'/' + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("x");
-    }
+    for (const QString &name : {u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs})
+        writeFile(dir + u'/' + name, "x");
     QVERIFY(QFile::link(dir + u"/a.txt"_qs, dir + u"/link.txt"_qs));
     const auto urls = [&dir](const QStringList &names) {
         QList<QUrl> result;
@@ -392,10 +384,7 @@ void TestCaptureStore::oneFilePickerAtATime()
     QVERIFY(store.isPickingFiles());
 
     const QString path = m_home->path() + u"/picked.txt"_qs;
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("x");
-    file.close();
+    writeFile(path, "x");
     done(QList {QUrl::fromLocalFile(path)});
     QVERIFY(!store.isPickingFiles());
     QCOMPARE(store.files(), QList {QUrl::fromLocalFile(path)});
@@ -445,10 +434,7 @@ void TestCaptureStore::openCollectionResults()
 
     // A completed batch makes way for newly staged files.
     const QString path = m_home->path() + u"/next.txt"_qs;
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("x");
-    file.close();
+    writeFile(path, "x");
     store->stage({QUrl::fromLocalFile(path)});
     QVERIFY(!store->collection()->batch());
     QCOMPARE(store->files(), QList {QUrl::fromLocalFile(path)});
