@@ -175,13 +175,7 @@ void TestDraftFile::saveTwiceKeepsOneFile()
 
 void TestDraftFile::roundTrip_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::newRow("empty")             << QString();
-    QTest::newRow("breaks and quotes") << u"line 1\nline \"2\"\r\n\ttab \\ slash /"_qs;
-    QTest::newRow("non-ASCII")         << u"Grüße, 日本語, \U0001F600, e\u0301"_qs;
-    QTest::newRow("control characters") << u"\u0001\u001f\u007f"_qs;
-    QTest::newRow("leading blanks")    << u"   kept   "_qs;
-    QTest::newRow("long")              << QString(200000, u'x');
+    datacases::addTable(u"draftfile.json"_qs, u"roundTrip"_qs);
 }
 
 void TestDraftFile::roundTrip()

@@ -76,22 +76,7 @@ void TestEncouragement::dateTimes()
 
 void TestEncouragement::valid_data()
 {
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("expiresAt");
-    QTest::addColumn<bool>("valid");
-
-    const QString later = u"2026-01-15T12:00:01Z"_qs;
-    QTest::newRow("plain")                 << u"Nice work"_qs                   << later                          << true;
-    QTest::newRow("fractional expiry")     << u"Nice work"_qs                   << u"2026-01-15T12:00:00.001Z"_qs << true;
-    QTest::newRow("expires exactly now")   << u"Nice work"_qs                   << u"2026-01-15T12:00:00Z"_qs     << false;
-    QTest::newRow("expired")               << u"Nice work"_qs                   << u"2026-01-15T11:59:59Z"_qs     << false;
-    QTest::newRow("unparsable expiry")     << u"Nice work"_qs                   << u"tomorrow"_qs                 << false;
-    QTest::newRow("empty message")         << QString()                         << later                          << false;
-    QTest::newRow("180 characters")        << QString(180, u'a')                << later                          << true;
-    QTest::newRow("181 characters")        << QString(181, u'a')                << later                          << false;
-    QTest::newRow("180 emoji")             << u"\U0001F44D"_qs.repeated(180)    << later                          << true;
-    QTest::newRow("180 flags")             << u"\U0001F1E9\U0001F1EA"_qs.repeated(180) << later                   << true;
-    QTest::newRow("181 combined")          << u"e\u0301"_qs.repeated(181)       << later                          << false;
+    datacases::addTable(u"encouragement.json"_qs, u"valid"_qs);
 }
 
 void TestEncouragement::valid()

@@ -87,19 +87,7 @@ void TestFileCollection::statusGroups()
 
 void TestFileCollection::candidate_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("outcome"); // a content type, or the failure
-
-    QTest::newRow("one byte")           << u"a.txt"_qs      << QByteArray("x")          << u"text/plain"_qs;
-    QTest::newRow("exactly maxBytes")   << u"a.pdf"_qs      << QByteArray(10, 'x')      << u"application/pdf"_qs;
-    QTest::newRow("upper-case suffix")  << u"A.PDF"_qs      << QByteArray("%PDF")       << u"application/pdf"_qs;
-    QTest::newRow("empty")              << u"a.txt"_qs      << QByteArray("")           << u"invalid_file"_qs;
-    QTest::newRow("maxBytes + 1")       << u"a.txt"_qs      << QByteArray(11, 'x')      << u"invalid_file"_qs;
-    QTest::newRow("unlisted extension") << u"a.exe"_qs      << QByteArray("x")          << u"invalid_file"_qs;
-    QTest::newRow("no extension")       << u"README"_qs     << QByteArray("x")          << u"invalid_file"_qs;
-    QTest::newRow("dot only")           << u"a."_qs         << QByteArray("x")          << u"invalid_file"_qs;
-    QTest::newRow("no content type")    << u"notes.md"_qs   << QByteArray("# x")        << u"invalid"_qs;
+    datacases::addTable(u"collection.json"_qs, u"candidate"_qs);
 }
 
 void TestFileCollection::candidate()

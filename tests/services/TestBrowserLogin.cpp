@@ -1,6 +1,7 @@
 #include "AwaitTask.h"
 #include "BrowserLogin.h"
 #include "CancelledError.h"
+#include "DataCases.h"
 #include "Outcome.h"
 
 #include <QTest>
@@ -103,18 +104,7 @@ void TestBrowserLogin::callbackFromInsideTheBrowserOpener()
 
 void TestBrowserLogin::refusedCallbacksKeepItPending_data()
 {
-    QTest::addColumn<QString>("url");
-
-    const QString state = u"STATE"_qs;
-    QTest::newRow("other state")    << scheme + u"://auth/callback?state=OTHER&code=c"_qs;
-    QTest::newRow("state twice")    << scheme + u"://auth/callback?state=STATE&state=STATE&code=c"_qs;
-    QTest::newRow("no state value") << scheme + u"://auth/callback?state&code=c"_qs;
-    QTest::newRow("no state")       << scheme + u"://auth/callback?code=c"_qs;
-    QTest::newRow("other host")     << scheme + u"://evil/callback?state=STATE"_qs;
-    QTest::newRow("other path")     << scheme + u"://auth/other?state=STATE"_qs;
-    QTest::newRow("other scheme")   << u"https://auth/callback?state=STATE"_qs;
-    QTest::newRow("scheme case")    << u"APP.vorno.desktop://auth/callback?state=STATE"_qs;
-    QTest::newRow("garbage")        << u"%%%"_qs;
+    datacases::addTable(u"browserlogin.json"_qs, u"refusedCallbacksKeepItPending"_qs);
 }
 
 void TestBrowserLogin::refusedCallbacksKeepItPending()

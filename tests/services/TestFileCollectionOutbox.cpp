@@ -1,4 +1,5 @@
 #include "CloudError.h"
+#include "DataCases.h"
 #include "FileChecks.h"
 #include "FileCollectionError.h"
 #include "FileCollectionOutbox.h"
@@ -88,11 +89,7 @@ void TestFileCollectionOutbox::layout()
 
 void TestFileCollectionOutbox::ownersMustBeUuids_data()
 {
-    QTest::addColumn<QString>("candidate");
-    QTest::newRow("UUID")       << owner;
-    QTest::newRow("empty")      << QString();
-    QTest::newRow("path")       << u"../../etc"_qs;
-    QTest::newRow("not a UUID") << u"user-1"_qs;
+    datacases::addTable(u"outbox.json"_qs, u"ownersMustBeUuids"_qs);
 }
 
 void TestFileCollectionOutbox::ownersMustBeUuids()
@@ -117,14 +114,7 @@ void TestFileCollectionOutbox::batchRoundTrip()
 
 void TestFileCollectionOutbox::storedBatchRefusals_data()
 {
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("another owner")    << u"owner"_qs      << u"storage"_qs;
-    QTest::newRow("batch id")         << u"batchId"_qs    << u"storage"_qs;
-    QTest::newRow("duplicate ids")    << u"duplicate"_qs  << u"storage"_qs;
-    QTest::newRow("file id")          << u"fileId"_qs     << u"invalid"_qs;
-    QTest::newRow("not JSON")         << u"garbage"_qs    << u"decoding"_qs;
+    datacases::addTable(u"outbox.json"_qs, u"storedBatchRefusals"_qs);
 }
 
 void TestFileCollectionOutbox::storedBatchRefusals()

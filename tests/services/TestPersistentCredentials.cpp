@@ -1,4 +1,5 @@
 #include "CloudError.h"
+#include "DataCases.h"
 #include "FileChecks.h"
 #include "FileSizeLimit.h"
 #include "PersistentCredentials.h"
@@ -130,13 +131,7 @@ void TestPersistentCredentials::absentDirectory()
 
 void TestPersistentCredentials::unsoundSessionFile_data()
 {
-    QTest::addColumn<QString>("defect");
-
-    QTest::newRow("mode 0644")         << u"mode"_qs;
-    QTest::newRow("second hard link")  << u"link"_qs;
-    QTest::newRow("64 KiB + 1")        << u"size"_qs;
-    QTest::newRow("a directory")       << u"directory"_qs;
-    QTest::newRow("a symbolic link")   << u"symlink"_qs;
+    datacases::addTable(u"persistentcredentials.json"_qs, u"unsoundSessionFile"_qs);
 }
 
 void TestPersistentCredentials::unsoundSessionFile()

@@ -1,4 +1,5 @@
 #include "CloudError.h"
+#include "DataCases.h"
 #include "FileChecks.h"
 #include "FileSizeLimit.h"
 #include "SessionCredentials.h"
@@ -99,18 +100,7 @@ void TestSessionCredentials::missingEntries()
 
 void TestSessionCredentials::keys_data()
 {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("draft")                 << u"draft:u"_qs                          << true;
-    QTest::newRow("pending")               << u"pending:u"_qs                        << true;
-    QTest::newRow("200 characters")        << u"draft:"_qs + QString(194, u'x')      << true;
-    QTest::newRow("201 characters")        << u"draft:"_qs + QString(195, u'x')      << false;
-    QTest::newRow("200 accented")          << u"draft:"_qs + u"e\u0301"_qs.repeated(194) << true;
-    QTest::newRow("other prefix")          << u"note:u"_qs                           << false;
-    QTest::newRow("prefix case")           << u"Draft:u"_qs                          << false;
-    QTest::newRow("empty")                 << QString()                              << false;
-    QTest::newRow("path in key")           << u"../draft:u"_qs                       << false;
+    datacases::addTable(u"sessioncredentials.json"_qs, u"keys"_qs);
 }
 
 void TestSessionCredentials::keys()

@@ -1,3 +1,4 @@
+#include "DataCases.h"
 #include "FileChecks.h"
 #include "CaptureStore.h"
 #include "AwaitTask.h"
@@ -80,14 +81,7 @@ void TestCaptureStore::cleanup()
 
 void TestCaptureStore::startUp_data()
 {
-    QTest::addColumn<QByteArray>("stored"); // null: no file
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("readFailed");
-
-    QTest::newRow("no draft")      << QByteArray()                              << QString()      << false;
-    QTest::newRow("a draft")       << QByteArray(R"({"version":1,"text":"hi"})") << u"hi"_qs     << false;
-    QTest::newRow("version 2")     << QByteArray(R"({"version":2,"text":"hi"})") << QString()     << true;
-    QTest::newRow("not JSON")      << QByteArray("garbage")                     << QString()      << true;
+    datacases::addTable(u"capturestore.json"_qs, u"startUp"_qs);
 }
 
 void TestCaptureStore::startUp()
