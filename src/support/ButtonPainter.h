@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CaptureButtonBody.h"
+
+#include <QFont>
+#include <QString>
+
+class QPainter;
+class QRectF;
+
+namespace vorno {
+
+// A button's label: its text, then a symbol (hidden from accessibility).
+struct ButtonLabel
+{
+    QString text;
+    QString icon; // empty: none
+    QFont font;
+
+    static constexpr double iconSize = 12;
+    static constexpr double spacing = 6;
+
+    [[nodiscard]] double width() const;
+};
+
+// Draws one look of the shared button style into a rectangle.
+namespace ButtonPainter {
+
+void paintBody(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body);
+void paint(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body, const ButtonLabel &label);
+
+} // namespace ButtonPainter
+
+} // namespace vorno

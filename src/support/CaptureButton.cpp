@@ -1,0 +1,156 @@
+#include "CaptureButton.h"
+
+#include "ButtonPainter.h"
+#include "SpringAnimation.h"
+
+#include <QEnterEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace vorno {
+
+namespace {
+
+constexpr Spring pressSpring {0.23, 0.88};
+constexpr std::chrono::milliseconds hoverEase {160};
+
+} // namespace
+
+CaptureButton::CaptureButton(Kind kind, AccessibilitySettings *settings, QWidget *parent)
+    : QAbstractButton(parent),
+      m_kind(kind),
+      m_settings(settings),
+      m_press(new SpringAnimation(this)),
+      m_hover(new SpringAnimation(this))
+{
+    setFocusPolicy(Qt::TabFocus); // a click does not draw the focus ring
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+    m_press->setSpring(pressSpring);
+    m_hover->setEaseOut(hoverEase);
+    m_press->moveTo(0.0, true);
+    m_hover->moveTo(0.0, true);
+    connect(m_press, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_hover, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::pressed, this, &CaptureButton::follow);
+    connect(this, &QAbstractButton::released, this, &CaptureButton::follow);
+    if (settings)
+        connect(settings, &AccessibilitySettings::changed, this, &CaptureButton::follow);
+}
+
+void CaptureButton::setKind(Kind kind)
+{
+    if (kind == m_kind)
+        return;
+    m_kind = kind;
+    updateGeometry();
+    update();
+}
+
+void CaptureButton::setWords(Words words, QString icon)
+{
+    setText(words.string());
+    setIconName(std::move(icon));
+}
+
+void CaptureButton::setIconName(QString icon)
+{
+    if (icon == m_icon)
+        return;
+    m_icon = std::move(icon);
+    updateGeometry();
+    update();
+}
+
+CaptureButtonBody::State CaptureButton::visualState() const
+{
+    return {.enabled = isEnabled(), .pressed = isDown(), .hovered = m_hovered && isEnabled(), .focused = hasFocus()};
+}
+
+void CaptureButton::follow()
+{
+    const bool reduce = m_settings && m_settings->reduceMotion();
+    const CaptureButtonBody::State state = visualState();
+    m_press->moveTo(state.pressed ? 1.0 : 0.0, reduce);
+    m_hover->moveTo(state.hovered ? 1.0 : 0.0, reduce);
+    update();
+}
+
+QFont CaptureButton::labelFont() const
+{
+    QFont font = this->font();
+    font.setPixelSize(CaptureButtonBody::fontPixelSize);
+    font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+QSize CaptureButton::sizeHint() const
+{
+    const ButtonLabel label {text(), m_icon, labelFont()};
+    const double padding = CaptureButtonBody::horizontalPadding(m_kind);
+    return {int(std::ceil(label.width() + 2 * padding)), int(CaptureButtonBody::minimumHeight(m_kind))};
+}
+
+QSize CaptureButton::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+bool CaptureButton::hitButton(const QPoint &position) const
+{
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), CaptureButtonBody::cornerRadius, CaptureButtonBody::cornerRadius);
+    return shape.contains(position);
+}
+
+void CaptureButton::paintEvent(QPaintEvent *)
+{
+    const AccessibilitySettings::Values settings = m_settings ? m_settings->values() : AccessibilitySettings::Values {};
+    const QColor primary = palette().color(QPalette::WindowText);
+    CaptureButtonBody::State state = visualState();
+    // The geometry follows the animated amounts; colours follow the state.
+    const double press = m_press->now().toDouble();
+    const double hover = m_hover->now().toDouble();
+    CaptureButtonBody body = CaptureButtonBody::look(m_kind, state, settings, primary);
+    if (state.enabled && !settings.reduceMotion) {
+        body.scale = 1 - 0.03 * press;
+        body.yOffset = state.pressed ? 0 : -hover;
+    }
+    QPainter painter(this);
+    ButtonPainter::paint(painter, QRectF(rect()), body, ButtonLabel {text(), m_icon, labelFont()});
+}
+
+void CaptureButton::enterEvent(QEnterEvent *event)
+{
+    m_hovered = true;
+    follow();
+    QAbstractButton::enterEvent(event);
+}
+
+void CaptureButton::leaveEvent(QEvent *event)
+{
+    m_hovered = false;
+    follow();
+    QAbstractButton::leaveEvent(event);
+}
+
+void CaptureButton::focusInEvent(QFocusEvent *event)
+{
+    QAbstractButton::focusInEvent(event);
+    update();
+}
+
+void CaptureButton::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractButton::focusOutEvent(event);
+    update();
+}
+
+void CaptureButton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
+        follow();
+    QAbstractButton::changeEvent(event);
+}
+
+} // namespace vorno

@@ -1,0 +1,125 @@
+#include "CaptureEditor.h"
+
+#include "AccessibilitySettings.h"
+#include "SpringAnimation.h"
+#include "VornoMetrics.h"
+#include "Words.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace vorno {
+
+using VornoMetrics::faded;
+
+namespace {
+
+constexpr std::chrono::milliseconds focusEase {200};
+
+QColor mix(const QColor &from, const QColor &to, double t)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * t),
+                            float(from.alphaF() + (to.alphaF() - from.alphaF()) * t));
+}
+
+} // namespace
+
+CaptureEditor::CaptureEditor(AccessibilitySettings *settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_editor(new QPlainTextEdit(this)), m_focus(new SpringAnimation(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(int(padding), int(padding), int(padding), int(padding));
+    layout->addWidget(m_editor);
+    m_editor->setFrameShape(QFrame::NoFrame);
+    m_editor->viewport()->setAutoFillBackground(false);
+    m_editor->setAutoFillBackground(false);
+    m_editor->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
+    m_editor->setTabChangesFocus(true);
+    m_editor->setAccessibleName(Words(Words::start).string());
+    m_editor->installEventFilter(this);
+    m_focus->setEaseOut(focusEase);
+    m_focus->moveTo(0.0, true);
+    connect(m_focus, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
+        update(); // the placeholder
+        if (!m_settingText)
+            Q_EMIT textEdited(m_editor->toPlainText());
+    });
+    if (settings)
+        connect(settings, &AccessibilitySettings::changed, this, qOverload<>(&QWidget::update));
+}
+
+void CaptureEditor::setText(const QString &text)
+{
+    if (text == m_editor->toPlainText())
+        return;
+    m_settingText = true;
+    m_editor->setPlainText(text);
+    m_editor->moveCursor(QTextCursor::End);
+    m_settingText = false;
+}
+
+QString CaptureEditor::text() const
+{
+    return m_editor->toPlainText();
+}
+
+void CaptureEditor::setReadOnly(bool readOnly)
+{
+    m_editor->setReadOnly(readOnly);
+}
+
+bool CaptureEditor::isEditing() const
+{
+    return m_editor->hasFocus();
+}
+
+bool CaptureEditor::showsPlaceholder() const
+{
+    return m_editor->document()->isEmpty();
+}
+
+QColor CaptureEditor::borderColor() const
+{
+    const QColor primary = palette().color(QPalette::WindowText);
+    const bool contrast = m_settings && m_settings->increaseContrast();
+    return mix(faded(primary, contrast ? 0.6 : 0.1), faded(VornoMetrics::action(), 0.7), m_focus->now().toDouble());
+}
+
+bool CaptureEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_editor && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        followFocus();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CaptureEditor::followFocus()
+{
+    m_focus->moveTo(m_editor->hasFocus() ? 1.0 : 0.0, m_settings && m_settings->reduceMotion());
+    update();
+}
+
+void CaptureEditor::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor primary = palette().color(QPalette::WindowText);
+    const QRectF field = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath shape;
+    shape.addRoundedRect(field, radius, radius);
+    painter.fillPath(shape, faded(primary, 0.065));
+    painter.strokePath(shape, QPen(borderColor(), 1));
+    if (showsPlaceholder()) {
+        painter.setFont(m_editor->font());
+        painter.setPen(faded(primary, 0.38));
+        const QRectF area = QRectF(rect()).adjusted(placeholderInset.x(), placeholderInset.y(), -placeholderInset.x(), 0);
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Words(Words::start).string());
+    }
+}
+
+} // namespace vorno

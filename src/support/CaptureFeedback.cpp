@@ -1,0 +1,99 @@
+#include "CaptureFeedback.h"
+
+#include "AccessibilitySettings.h"
+#include "SpringAnimation.h"
+#include "Symbols.h"
+#include "VornoMetrics.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace vorno {
+
+namespace {
+
+constexpr double symbolSize = 15;
+constexpr double gap = 7;
+constexpr Spring popSpring {0.2, 0.9};
+constexpr double popScale = 1.15;
+
+} // namespace
+
+CaptureFeedback::CaptureFeedback(AccessibilitySettings *settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_pop(new SpringAnimation(this))
+{
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    m_pop->setSpring(popSpring);
+    m_pop->moveTo(1.0, true);
+    connect(m_pop, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    // Grow, then settle back: the second half starts when the first ends.
+    connect(m_pop, &QVariantAnimation::finished, this, [this] {
+        if (m_pop->now().toDouble() > 1)
+            m_pop->moveTo(1.0, m_settings && m_settings->reduceMotion());
+    });
+    setVisible(false);
+}
+
+bool CaptureFeedback::isSuccess(Words notice)
+{
+    return notice == Words::saved || notice == Words::cloudSaved;
+}
+
+QString CaptureFeedback::symbolName() const
+{
+    return m_notice && isSuccess(*m_notice) ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("info.circle");
+}
+
+void CaptureFeedback::setNotice(std::optional<Words> notice)
+{
+    if (notice == m_notice)
+        return;
+    m_notice = notice;
+    setAccessibleName(notice ? notice->string() : QString());
+    setVisible(notice.has_value());
+    updateGeometry();
+    if (notice && isSuccess(*notice))
+        m_pop->moveTo(popScale, m_settings && m_settings->reduceMotion());
+    update();
+}
+
+QRectF CaptureFeedback::textRect(double width) const
+{
+    const QFontMetricsF metrics(font());
+    const double left = symbolSize + gap;
+    const QRectF bounds = metrics.boundingRect(QRectF(0, 0, std::max(1.0, width - left), 10000),
+                                               Qt::TextWordWrap, m_notice ? m_notice->string() : QString());
+    return {left, 0, width - left, std::max(bounds.height(), symbolSize)};
+}
+
+QSize CaptureFeedback::sizeHint() const
+{
+    return {320, heightForWidth(320)};
+}
+
+int CaptureFeedback::heightForWidth(int width) const
+{
+    return int(std::ceil(textRect(width).height()));
+}
+
+void CaptureFeedback::paintEvent(QPaintEvent *)
+{
+    if (!m_notice)
+        return;
+    QPainter painter(this);
+    const QColor primary = palette().color(QPalette::WindowText);
+    const QColor ink = isSuccess(*m_notice) ? VornoMetrics::action() : VornoMetrics::faded(primary, 0.75);
+    const double scale = m_pop->now().toDouble();
+    const QFontMetricsF metrics(font());
+    const double symbolTop = std::max(0.0, (metrics.height() - symbolSize) / 2);
+    painter.save();
+    painter.translate(symbolSize / 2, symbolTop + symbolSize / 2);
+    painter.scale(scale, scale);
+    painter.drawPixmap(QPointF(-symbolSize / 2, -symbolSize / 2),
+                       Symbols::pixmap(symbolName(), symbolSize, ink, devicePixelRatioF()));
+    painter.restore();
+    painter.setPen(VornoMetrics::faded(primary, 0.85));
+    painter.drawText(textRect(width()), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, m_notice->string());
+}
+
+} // namespace vorno

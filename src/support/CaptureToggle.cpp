@@ -1,0 +1,177 @@
+#include "CaptureToggle.h"
+
+#include "ButtonPainter.h"
+#include "SpringAnimation.h"
+#include "Symbols.h"
+#include "VornoMetrics.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace vorno {
+
+using VornoMetrics::faded;
+
+namespace {
+
+constexpr Spring flipSpring {0.26, 0.84};
+constexpr double checkSize = 11;
+constexpr int labelPixelSize = 13;
+
+} // namespace
+
+CaptureToggle::CaptureToggle(bool checkbox, AccessibilitySettings *settings, QWidget *parent)
+    : QAbstractButton(parent), m_checkbox(checkbox), m_settings(settings), m_position(new SpringAnimation(this))
+{
+    setCheckable(true);
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_position->setSpring(flipSpring);
+    m_position->moveTo(0.0, true);
+    connect(m_position, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        m_position->moveTo(on ? 1.0 : 0.0, !isVisible() || (m_settings && m_settings->reduceMotion()));
+    });
+    if (settings)
+        connect(settings, &AccessibilitySettings::changed, this, qOverload<>(&QWidget::update));
+}
+
+CaptureToggle::Geometry CaptureToggle::geometry(bool checkbox, QSizeF size, double labelHeight, double position,
+                                                AccessibilitySettings::Values settings)
+{
+    Geometry result;
+    const double middle = size.height() / 2;
+    const double left = horizontalPadding;
+    const double right = size.width() - horizontalPadding;
+    if (checkbox) {
+        result.track = QRectF(left, middle - boxSide / 2, boxSide, boxSide);
+        const double labelLeft = left + boxSide + spacing;
+        result.label = QRectF(labelLeft, middle - labelHeight / 2, right - labelLeft, labelHeight);
+        result.checkOpacity = position;
+        result.checkScale = settings.reduceMotion ? 1 : 0.6 + 0.4 * position;
+    } else {
+        result.track = QRectF(right - trackSize.width(), middle - trackSize.height() / 2, trackSize.width(),
+                              trackSize.height());
+        result.label = QRectF(left, middle - labelHeight / 2, result.track.left() - spacing - left, labelHeight);
+        const double offset = knobTravel * (2 * position - 1);
+        const QPointF centre = result.track.center() + QPointF(offset, 0);
+        result.knob = QRectF(centre.x() - knobDiameter / 2, centre.y() - knobDiameter / 2, knobDiameter, knobDiameter);
+    }
+    return result;
+}
+
+QFont CaptureToggle::labelFont() const
+{
+    QFont font = this->font();
+    font.setPixelSize(labelPixelSize);
+    return font;
+}
+
+double CaptureToggle::labelWidth(double rowWidth) const
+{
+    const double control = m_checkbox ? boxSide : trackSize.width();
+    return std::max(1.0, rowWidth - 2 * horizontalPadding - control - spacing);
+}
+
+double CaptureToggle::labelHeight(double rowWidth) const
+{
+    // Long consent statements wrap onto several lines, never cut.
+    return QFontMetricsF(labelFont())
+        .boundingRect(QRectF(0, 0, labelWidth(rowWidth), 100000), Qt::TextWordWrap, text())
+        .height();
+}
+
+QSize CaptureToggle::sizeHint() const
+{
+    return {360, heightForWidth(360)};
+}
+
+int CaptureToggle::heightForWidth(int width) const
+{
+    const double control = m_checkbox ? boxSide : trackSize.height();
+    return int(std::ceil(std::max(labelHeight(width), control) + 2 * verticalPadding));
+}
+
+void CaptureToggle::paintEvent(QPaintEvent *)
+{
+    const AccessibilitySettings::Values settings = m_settings ? m_settings->values() : AccessibilitySettings::Values {};
+    const QColor primary = palette().color(QPalette::WindowText);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    const CaptureButtonBody::State state {isEnabled(), isDown(), m_hovered && isEnabled(), hasFocus()};
+    CaptureButtonBody row = CaptureButtonBody::look(CaptureButtonBody::Kind::quiet, state, settings, primary);
+    ButtonPainter::paintBody(painter, QRectF(rect()), row);
+
+    const double position = m_position->now().toDouble();
+    const Geometry parts = geometry(m_checkbox, QSizeF(size()), labelHeight(width()), position, settings);
+    painter.setFont(labelFont());
+    painter.setPen(faded(primary, isEnabled() ? 0.9 : 0.4));
+    painter.drawText(parts.label, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignVCenter, text());
+
+    const bool on = isChecked();
+    if (m_checkbox) {
+        QPainterPath box;
+        box.addRoundedRect(parts.track, boxRadius, boxRadius);
+        painter.fillPath(box, on ? VornoMetrics::action() : faded(primary, 0.06));
+        if (!on) {
+            QPainterPath edge;
+            edge.addRoundedRect(parts.track.adjusted(0.5, 0.5, -0.5, -0.5), boxRadius - 0.5, boxRadius - 0.5);
+            painter.strokePath(edge, QPen(faded(primary, settings.increaseContrast ? 0.7 : 0.35), 1));
+        }
+        if (parts.checkOpacity > 0) {
+            const double side = checkSize * parts.checkScale;
+            painter.setOpacity(parts.checkOpacity);
+            painter.drawPixmap(QRectF(parts.track.center() - QPointF(side, side) / 2, QSizeF(side, side)),
+                               Symbols::pixmap(QStringLiteral("checkmark"), checkSize, Qt::black, devicePixelRatioF()),
+                               QRectF());
+            painter.setOpacity(1);
+        }
+    } else {
+        QPainterPath track;
+        track.addRoundedRect(parts.track, parts.track.height() / 2, parts.track.height() / 2);
+        painter.fillPath(track, on ? VornoMetrics::action() : faded(primary, settings.increaseContrast ? 0.5 : 0.2));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(on ? QColor(Qt::black) : primary);
+        painter.drawEllipse(parts.knob);
+    }
+}
+
+void CaptureToggle::enterEvent(QEnterEvent *event)
+{
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void CaptureToggle::leaveEvent(QEvent *event)
+{
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void CaptureToggle::focusInEvent(QFocusEvent *event)
+{
+    QAbstractButton::focusInEvent(event);
+    update();
+}
+
+void CaptureToggle::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractButton::focusOutEvent(event);
+    update();
+}
+
+void CaptureToggle::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        update();
+    QAbstractButton::changeEvent(event);
+}
+
+} // namespace vorno

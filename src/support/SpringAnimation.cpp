@@ -1,0 +1,60 @@
+#include "SpringAnimation.h"
+
+#include <QEasingCurve>
+#include <QPointF>
+
+namespace vorno {
+
+SpringAnimation::SpringAnimation(QObject *parent) : QVariantAnimation(parent)
+{
+    setEasingCurve(QEasingCurve::Linear);
+}
+
+void SpringAnimation::setSpring(Spring spring)
+{
+    m_spring = spring;
+    setEasingCurve(QEasingCurve::Linear);
+    setDuration(int(spring.settlingTime().count()));
+}
+
+void SpringAnimation::setEaseOut(std::chrono::milliseconds duration)
+{
+    m_spring.reset();
+    setEasingCurve(QEasingCurve::OutCubic);
+    setDuration(int(duration.count()));
+}
+
+QVariant SpringAnimation::now() const
+{
+    return state() == Running ? currentValue() : m_resting;
+}
+
+void SpringAnimation::moveTo(const QVariant &target, bool reduceMotion)
+{
+    const QVariant from = now();
+    stop();
+    m_resting = target;
+    if (reduceMotion || !from.isValid() || from == target || duration() <= 0) {
+        // Observers see the same end as after a motion, with no frames between
+        // (setting the values announces the new one).
+        setStartValue(target);
+        setEndValue(target);
+        Q_EMIT finished();
+        return;
+    }
+    setStartValue(from);
+    setEndValue(target);
+    start();
+}
+
+QVariant SpringAnimation::interpolated(const QVariant &from, const QVariant &to, qreal progress) const
+{
+    if (!m_spring)
+        return QVariantAnimation::interpolated(from, to, progress);
+    const double fraction = m_spring->value(progress * duration() / 1000.0);
+    if (from.typeId() == QMetaType::QPointF)
+        return from.toPointF() + (to.toPointF() - from.toPointF()) * fraction;
+    return from.toDouble() + (to.toDouble() - from.toDouble()) * fraction;
+}
+
+} // namespace vorno
