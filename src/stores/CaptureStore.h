@@ -77,6 +77,9 @@ public:
     // panel when the notch companion is off.
     void setPanelChanged(Action action) { m_panelChanged = std::move(action); }
     void setOpenMain(Action action) { m_openMain = std::move(action); }
+    // Runs the panel-changed action, for a change the store does not see
+    // itself (the notch setting switched in the preferences).
+    void notifyPanel();
 
     void show(Page page);
     void collapse();
@@ -106,7 +109,6 @@ private:
     void setSavedText(QString savedText);
     void setExpanded(bool expanded);
     void setForceNotch(bool forceNotch);
-    void notifyPanel();
     void updateCanSave();
     void setFiles(QList<QUrl> files);
     void updatePendingFileCount();

@@ -10,6 +10,17 @@
 
 namespace vorno {
 
+double ButtonLabel::iconWidth() const
+{
+    return icon.isEmpty() ? 0 : iconSize + (text.isEmpty() ? 0 : spacing);
+}
+
+double ButtonLabel::heightFor(double buttonWidth) const
+{
+    const double room = std::max(1.0, buttonWidth - 2 * padding - iconWidth());
+    return QFontMetricsF(font).boundingRect(QRectF(0, 0, room, 100000), Qt::TextWordWrap, text).height();
+}
+
 double ButtonLabel::width() const
 {
     const double textWidth = QFontMetricsF(font).horizontalAdvance(text);
@@ -64,14 +75,15 @@ void paint(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body,
     painter.translate(-centre.x(), -centre.y());
     paintBody(painter, rect, body);
 
-    const double width = label.width();
-    double x = rect.center().x() - width / 2;
+    // A label wider than the button wraps onto more lines; the button grew for it.
+    const double room = rect.width() - 2 * label.padding - label.iconWidth();
+    const double textWidth = std::min(QFontMetricsF(label.font).horizontalAdvance(label.text), std::max(1.0, room));
+    double x = rect.center().x() - (textWidth + label.iconWidth()) / 2;
     painter.setFont(label.font);
     painter.setPen(body.label);
     if (!label.text.isEmpty()) {
-        const double textWidth = QFontMetricsF(label.font).horizontalAdvance(label.text);
-        painter.drawText(QRectF(x, rect.top(), textWidth + 1, rect.height()), Qt::AlignVCenter | Qt::AlignLeft,
-                         label.text);
+        painter.drawText(QRectF(x, rect.top(), textWidth + 1, rect.height()),
+                         Qt::AlignVCenter | Qt::AlignHCenter | Qt::TextWordWrap, label.text);
         x += textWidth + ButtonLabel::spacing;
     }
     if (!label.icon.isEmpty()) {

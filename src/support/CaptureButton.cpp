@@ -4,6 +4,7 @@
 #include "SpringAnimation.h"
 
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -26,6 +27,9 @@ CaptureButton::CaptureButton(Kind kind, AccessibilitySettings *settings, QWidget
     setFocusPolicy(Qt::TabFocus); // a click does not draw the focus ring
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     m_press->setSpring(pressSpring);
     m_hover->setEaseOut(hoverEase);
     m_press->moveTo(0.0, true);
@@ -64,7 +68,8 @@ void CaptureButton::setIconName(QString icon)
 
 CaptureButtonBody::State CaptureButton::visualState() const
 {
-    return {.enabled = isEnabled(), .pressed = isDown(), .hovered = m_hovered && isEnabled(), .focused = hasFocus()};
+    return {.enabled = isEnabled(), .pressed = isDown(), .hovered = m_hovered && isEnabled(),
+            .focused = hasFocus() && m_keyboardFocus};
 }
 
 void CaptureButton::follow()
@@ -86,14 +91,26 @@ QFont CaptureButton::labelFont() const
 
 QSize CaptureButton::sizeHint() const
 {
-    const ButtonLabel label {text(), m_icon, labelFont()};
     const double padding = CaptureButtonBody::horizontalPadding(m_kind);
-    return {int(std::ceil(label.width() + 2 * padding)), int(CaptureButtonBody::minimumHeight(m_kind))};
+    return {int(std::ceil(label().width() + 2 * padding)), int(CaptureButtonBody::minimumHeight(m_kind))};
 }
 
 QSize CaptureButton::minimumSizeHint() const
 {
-    return sizeHint();
+    // Long labels wrap rather than push the page wider.
+    const QSize natural = sizeHint();
+    return {std::min(natural.width(), maximumNaturalWidth), natural.height()};
+}
+
+int CaptureButton::heightForWidth(int width) const
+{
+    const double lines = label().heightFor(width);
+    return int(std::ceil(std::max(CaptureButtonBody::minimumHeight(m_kind), lines + verticalTextPadding * 2)));
+}
+
+ButtonLabel CaptureButton::label() const
+{
+    return {text(), m_icon, labelFont(), CaptureButtonBody::horizontalPadding(m_kind)};
 }
 
 bool CaptureButton::hitButton(const QPoint &position) const
@@ -117,7 +134,7 @@ void CaptureButton::paintEvent(QPaintEvent *)
         body.yOffset = state.pressed ? 0 : -hover;
     }
     QPainter painter(this);
-    ButtonPainter::paint(painter, QRectF(rect()), body, ButtonLabel {text(), m_icon, labelFont()});
+    ButtonPainter::paint(painter, QRectF(rect()), body, label());
 }
 
 void CaptureButton::enterEvent(QEnterEvent *event)
@@ -136,6 +153,8 @@ void CaptureButton::leaveEvent(QEvent *event)
 
 void CaptureButton::focusInEvent(QFocusEvent *event)
 {
+    // Only focus reached with the keyboard is drawn.
+    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
     QAbstractButton::focusInEvent(event);
     update();
 }

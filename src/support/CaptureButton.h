@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ButtonPainter.h"
 #include "CaptureButtonBody.h"
 #include "Words.h"
 
@@ -32,6 +33,8 @@ public:
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
+    [[nodiscard]] bool hasHeightForWidth() const override { return true; }
+    [[nodiscard]] int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -45,11 +48,16 @@ protected:
 private:
     void follow();
     [[nodiscard]] QFont labelFont() const;
+    [[nodiscard]] ButtonLabel label() const;
+
+    static constexpr int maximumNaturalWidth = 280;
+    static constexpr double verticalTextPadding = 10;
 
     Kind m_kind;
     QPointer<AccessibilitySettings> m_settings;
     QString m_icon;
     bool m_hovered = false;
+    bool m_keyboardFocus = false;
     bool m_wasPressed = false;
     SpringAnimation *m_press = nullptr; // 0 at rest, 1 pressed
     SpringAnimation *m_hover = nullptr; // 0 at rest, 1 hovered

@@ -2,6 +2,7 @@
 
 #include "AccessibilitySettings.h"
 #include "SpringAnimation.h"
+#include "ThinScrollBar.h"
 #include "VornoMetrics.h"
 #include "Words.h"
 
@@ -38,8 +39,16 @@ CaptureEditor::CaptureEditor(AccessibilitySettings *settings, QWidget *parent)
     m_editor->setFrameShape(QFrame::NoFrame);
     m_editor->viewport()->setAutoFillBackground(false);
     m_editor->setAutoFillBackground(false);
-    m_editor->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
+    // The field behind is ours; the text takes the page's primary colour.
+    QPalette palette = m_editor->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    palette.setColor(QPalette::Text, this->palette().color(QPalette::WindowText));
+    m_editor->setPalette(palette);
+    QFont font = m_editor->font();
+    font.setPixelSize(bodyPixelSize);
+    m_editor->setFont(font);
     m_editor->setTabChangesFocus(true);
+    m_editor->setVerticalScrollBar(new ThinScrollBar(m_editor));
     m_editor->setAccessibleName(Words(Words::start).string());
     m_editor->installEventFilter(this);
     m_focus->setEaseOut(focusEase);

@@ -18,6 +18,7 @@ class CaptureEditor : public QWidget
 
 public:
     static constexpr double padding = 16;
+    static constexpr int bodyPixelSize = 14;
     static constexpr double radius = 20;
     static constexpr QPointF placeholderInset {21, 17};
 

@@ -22,7 +22,9 @@ constexpr double popScale = 1.15;
 CaptureFeedback::CaptureFeedback(AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_pop(new SpringAnimation(this))
 {
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     m_pop->setSpring(popSpring);
     m_pop->moveTo(1.0, true);
     connect(m_pop, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));

@@ -6,6 +6,7 @@
 #include "VornoMetrics.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -29,7 +30,9 @@ CaptureToggle::CaptureToggle(bool checkbox, AccessibilitySettings *settings, QWi
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     m_position->setSpring(flipSpring);
     m_position->moveTo(0.0, true);
     connect(m_position, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
@@ -103,7 +106,7 @@ void CaptureToggle::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const CaptureButtonBody::State state {isEnabled(), isDown(), m_hovered && isEnabled(), hasFocus()};
+    const CaptureButtonBody::State state {isEnabled(), isDown(), m_hovered && isEnabled(), hasFocus() && m_keyboardFocus};
     CaptureButtonBody row = CaptureButtonBody::look(CaptureButtonBody::Kind::quiet, state, settings, primary);
     ButtonPainter::paintBody(painter, QRectF(rect()), row);
 
@@ -157,6 +160,7 @@ void CaptureToggle::leaveEvent(QEvent *event)
 
 void CaptureToggle::focusInEvent(QFocusEvent *event)
 {
+    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
     QAbstractButton::focusInEvent(event);
     update();
 }

@@ -62,6 +62,7 @@ private:
     bool m_checkbox;
     QPointer<AccessibilitySettings> m_settings;
     bool m_hovered = false;
+    bool m_keyboardFocus = false;
     SpringAnimation *m_position;
 };
 

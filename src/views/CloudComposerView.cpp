@@ -1,0 +1,134 @@
+#include "CloudComposerView.h"
+
+#include "CaptureButton.h"
+#include "CaptureEditor.h"
+#include "CaptureFeedback.h"
+#include "CaptureText.h"
+#include "CloudStore.h"
+#include "PendingWork.h"
+#include "Spawn.h"
+#include "VornoMetrics.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace vorno {
+
+CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *settings, bool compact, Action close,
+                                     Action addFiles, QWidget *parent)
+    : QWidget(parent),
+      m_cloud(cloud),
+      m_compact(compact),
+      m_close(std::move(close)),
+      m_editor(new CaptureEditor(settings, this)),
+      m_limit(new CaptureText(Words(Words::cloudLong).string(), 0.85, 12, this)),
+      m_feedback(new CaptureFeedback(settings, this)),
+      m_send(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
+      m_newNote(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
+      m_keep(new CaptureButton(CaptureButton::Kind::quiet, settings, this))
+{
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(10);
+    if (!compact) {
+        auto *title = new CaptureText(Words(Words::quick).string(), 1, 17, this);
+        title->setWeight(QFont::DemiBold);
+        column->addWidget(title);
+    }
+    column->addWidget(m_editor, 1);
+    column->addWidget(new CaptureText(Words(Words::cloudManual).string(), 0.55, 12, this));
+    m_limit->setColour(VornoMetrics::action());
+    column->addWidget(m_limit);
+    column->addWidget(m_feedback);
+
+    auto *row = new QHBoxLayout;
+    row->setSpacing(8);
+    auto *files = new CaptureButton(CaptureButton::Kind::secondary, settings, this);
+    files->setWords(Words::files, QStringLiteral("paperclip"));
+    row->addWidget(files);
+    row->addStretch();
+    m_keep->setWords(Words::save);
+    row->addWidget(m_keep);
+    m_newNote->setWords(Words::cloudNew, QStringLiteral("plus"));
+    row->addWidget(m_newNote);
+    row->addWidget(m_send);
+    column->addLayout(row);
+
+    connect(m_editor, &CaptureEditor::textEdited, cloud, [cloud](const QString &text) { cloud->setText(text); });
+    connect(files, &QAbstractButton::clicked, this, [addFiles = std::move(addFiles)] {
+        if (addFiles)
+            addFiles();
+    });
+    connect(m_send, &QAbstractButton::clicked, this, &CloudComposerView::send);
+    connect(m_newNote, &QAbstractButton::clicked, cloud, [cloud] { cloud->newNote(); });
+    connect(m_keep, &QAbstractButton::clicked, cloud, [cloud] { cloud->saveLocal(); });
+
+    auto *sendShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    sendShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(sendShortcut, &QShortcut::activated, this, [this] {
+        if (m_send->isVisible() && m_send->isEnabled())
+            send();
+    });
+    auto *keepShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
+    keepShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(keepShortcut, &QShortcut::activated, this, [this] {
+        if (m_cloud && m_keep->isEnabled())
+            m_cloud->saveLocal();
+    });
+    if (compact) {
+        auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+        escape->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(escape, &QShortcut::activated, this, [this] {
+            if (m_close)
+                m_close();
+        });
+    }
+
+    for (auto signal : {&CloudStore::textChanged, &CloudStore::busyChanged, &CloudStore::pendingChanged,
+                        &CloudStore::acknowledgedChanged, &CloudStore::canSendChanged, &CloudStore::noticeChanged})
+        connect(cloud, signal, this, &CloudComposerView::refresh);
+    refresh();
+}
+
+void CloudComposerView::send()
+{
+    if (m_cloud)
+        spawn(m_cloud->send());
+}
+
+bool CloudComposerView::showsLimitWarning() const
+{
+    return !m_limit->isHidden();
+}
+
+void CloudComposerView::setExpanded(bool expanded)
+{
+    m_expanded = expanded;
+    if (!m_compact)
+        return;
+    if (expanded)
+        m_editor->editor()->setFocus(Qt::OtherFocusReason);
+    else
+        m_editor->editor()->clearFocus();
+}
+
+void CloudComposerView::refresh()
+{
+    if (!m_cloud)
+        return;
+    const CloudStore &cloud = *m_cloud;
+    m_editor->setText(cloud.text());
+    m_editor->setReadOnly(cloud.isBusy() || cloud.pending().has_value());
+    m_limit->setVisible(cloud.text().size() > PendingWork::maximumLength);
+    m_feedback->setNotice(cloud.notice());
+    const bool acknowledged = cloud.isAcknowledged();
+    m_send->setVisible(!acknowledged);
+    m_send->setWords(cloud.pending() ? Words::cloudRetrySave : Words::cloudSave, QStringLiteral("arrow.up.right"));
+    m_send->setEnabled(cloud.canSend());
+    m_newNote->setVisible(acknowledged);
+    m_keep->setEnabled(!cloud.isBusy());
+}
+
+} // namespace vorno

@@ -1,0 +1,112 @@
+#include "ComposerView.h"
+
+#include "CaptureButton.h"
+#include "CaptureEditor.h"
+#include "CaptureFeedback.h"
+#include "CaptureStore.h"
+#include "CaptureText.h"
+#include "CloudComposerView.h"
+#include "CloudStore.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace vorno {
+
+ComposerView::ComposerView(CaptureStore *store, AccessibilitySettings *settings, bool compact, QWidget *parent)
+    : QWidget(parent),
+      m_store(store),
+      m_compact(compact),
+      m_stack(new QStackedLayout(this)),
+      m_local(new QWidget(this)),
+      m_editor(new CaptureEditor(settings, m_local)),
+      m_feedback(new CaptureFeedback(settings, m_local)),
+      m_save(new CaptureButton(CaptureButton::Kind::primary, settings, m_local)),
+      m_cloudComposer(new CloudComposerView(
+          store->cloud(), settings, compact, [store] { store->collapse(); }, [store] { store->chooseFiles(); }, this))
+{
+    auto *column = new QVBoxLayout(m_local);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(10);
+    if (!compact) {
+        auto *title = new CaptureText(Words(Words::quick).string(), 1, 17, m_local);
+        title->setWeight(QFont::DemiBold);
+        column->addWidget(title);
+    }
+    column->addWidget(m_editor, 1);
+    column->addWidget(new CaptureText(Words(Words::local).string(), 0.55, 12, m_local));
+    column->addWidget(m_feedback);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(8);
+    auto *files = new CaptureButton(CaptureButton::Kind::secondary, settings, m_local);
+    files->setWords(Words::files, QStringLiteral("paperclip"));
+    row->addWidget(files);
+    row->addStretch();
+    m_save->setWords(Words::save, QStringLiteral("checkmark"));
+    row->addWidget(m_save);
+    column->addLayout(row);
+
+    m_stack->addWidget(m_local);
+    m_stack->addWidget(m_cloudComposer);
+
+    connect(m_editor, &CaptureEditor::textEdited, store, [store](const QString &text) { store->setText(text); });
+    connect(files, &QAbstractButton::clicked, store, [store] { store->chooseFiles(); });
+    connect(m_save, &QAbstractButton::clicked, store, [store] { store->saveDraft(); });
+    auto *saveShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), m_local);
+    saveShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(saveShortcut, &QShortcut::activated, store, [store] {
+        if (store->canSave())
+            store->saveDraft();
+    });
+    if (compact) {
+        auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_local);
+        escape->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(escape, &QShortcut::activated, store, [store] { store->collapse(); });
+    }
+
+    for (auto signal : {&CaptureStore::textChanged, &CaptureStore::noticeChanged, &CaptureStore::canSaveChanged})
+        connect(store, signal, this, &ComposerView::refresh);
+    connect(store->cloud(), &CloudStore::sessionChanged, this, &ComposerView::refresh);
+    connect(store, &CaptureStore::expandedChanged, this, &ComposerView::followPresentation);
+    connect(store, &CaptureStore::pageChanged, this, &ComposerView::followPresentation);
+    refresh();
+    followPresentation();
+}
+
+bool ComposerView::showsCloudComposer() const
+{
+    return m_stack->currentWidget() == m_cloudComposer;
+}
+
+void ComposerView::refresh()
+{
+    if (!m_store)
+        return;
+    const bool signedIn = m_store->cloud()->isSignedIn();
+    const bool switched = signedIn != showsCloudComposer();
+    m_stack->setCurrentWidget(signedIn ? static_cast<QWidget *>(m_cloudComposer) : m_local);
+    m_editor->setText(m_store->text());
+    m_feedback->setNotice(m_store->notice());
+    m_save->setEnabled(m_store->canSave());
+    if (switched)
+        followPresentation();
+}
+
+void ComposerView::followPresentation()
+{
+    if (!m_store)
+        return;
+    const bool editing = m_store->isExpanded() && m_store->page() == CaptureStore::Page::compose;
+    m_cloudComposer->setExpanded(editing);
+    if (!m_compact || showsCloudComposer())
+        return;
+    if (editing)
+        m_editor->editor()->setFocus(Qt::OtherFocusReason);
+    else
+        m_editor->editor()->clearFocus();
+}
+
+} // namespace vorno

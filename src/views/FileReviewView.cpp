@@ -1,0 +1,425 @@
+#include "FileReviewView.h"
+
+#include "BusyIndicator.h"
+#include "CaptureButton.h"
+#include "CaptureDisclosure.h"
+#include "CaptureProgress.h"
+#include "CaptureStore.h"
+#include "CaptureText.h"
+#include "CaptureToggle.h"
+#include "CloudStore.h"
+#include "CollectedFile.h"
+#include "ContinuousClock.h"
+#include "FileCollectionBatch.h"
+#include "FileCollectionPolicy.h"
+#include "FileCollectionStore.h"
+#include "Spawn.h"
+#include "Symbols.h"
+#include "VornoMetrics.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QVBoxLayout>
+
+namespace vorno {
+
+namespace {
+
+constexpr int textPixelSize = 12;
+constexpr double rowSymbolSize = 16;
+
+QLabel *symbolLabel(const QString &name, const QColor &color, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setPixmap(Symbols::pixmap(name, rowSymbolSize, color, parent->devicePixelRatioF()));
+    label->setFixedSize(int(rowSymbolSize), int(rowSymbolSize));
+    label->setAlignment(Qt::AlignTop);
+    return label;
+}
+
+void clearLayout(QVBoxLayout *layout)
+{
+    while (QLayoutItem *item = layout->takeAt(0)) {
+        if (QWidget *widget = item->widget())
+            widget->deleteLater();
+        delete item;
+    }
+}
+
+QString interfaceLanguage()
+{
+    const QString language = QLocale().name().section(u'_', 0, 0);
+    return language.isEmpty() || language == u"C" ? QStringLiteral("en") : language;
+}
+
+} // namespace
+
+Words FileReviewView::stateText(const CollectedFile &file)
+{
+    if (file.status == u"ready_for_review") {
+        if (file.partial)
+            return Words::filePartial;
+        if (file.candidateCount == 0)
+            return Words::fileEmpty;
+        return Words::fileReady;
+    }
+    if (file.status == u"failed" || file.status == u"deleted")
+        return Words::fileFailed;
+    if (file.status == u"uploaded" || file.status == u"queued" || file.status == u"parsing"
+        || file.status == u"extracting")
+        return Words::fileProcessing;
+    return Words::fileLocal;
+}
+
+Words FileReviewView::failureText(const QString &code)
+{
+    if (code == u"subscription_required" || code == u"first_free_file_requires_pro" || code == u"first_drop_used")
+        return Words::filePro;
+    if (code == u"invalid_file")
+        return Words::fileInvalid;
+    return Words::fileUnavailable;
+}
+
+FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *settings, Options options, QWidget *parent)
+    : QWidget(parent),
+      m_store(store),
+      m_settings(settings),
+      m_options(std::move(options)),
+      m_account(new CaptureText({}, 0.6, textPixelSize, this)),
+      m_signIn(new CaptureButton(CaptureButton::Kind::secondary, settings, this)),
+      m_rows(new QVBoxLayout),
+      m_hint(new CaptureText(Words(Words::selectedHint).string(), 0.55, textPixelSize, this)),
+      m_failure(new CaptureText({}, 0.85, textPixelSize, this)),
+      m_consent(new CaptureDisclosure(Words(Words::fileChecks).string(), settings, this)),
+      m_consentContent(new QWidget),
+      m_loading(new BusyIndicator(settings, this)),
+      m_finished(new CaptureText(Words(Words::fileReady).string(), 0.85, 13, this)),
+      m_primary(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
+      m_results(new CaptureButton(CaptureButton::Kind::secondary, settings, this)),
+      m_refresh(new CaptureButton(CaptureButton::Kind::quiet, settings, this)),
+      m_clear(new CaptureButton(CaptureButton::Kind::quiet, settings, this)),
+      m_confirmation(new QWidget(this)),
+      m_confirm(new CaptureButton(CaptureButton::Kind::secondary, settings, m_confirmation))
+{
+    if (!m_options.openUrl)
+        m_options.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    if (m_options.language.isEmpty())
+        m_options.language = interfaceLanguage();
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(10);
+
+    auto *header = new QHBoxLayout;
+    header->setSpacing(8);
+    header->addWidget(symbolLabel(QStringLiteral("paperclip"), VornoMetrics::action(), this));
+    auto *title = new CaptureText(Words(Words::fileReview).string(), 1, 15, this);
+    title->setWeight(QFont::DemiBold);
+    header->addWidget(title, 1);
+    header->addWidget(m_loading);
+    column->addLayout(header);
+    auto *accountRow = new QHBoxLayout;
+    accountRow->addWidget(m_account, 1);
+    m_signIn->setWords(Words::cloudLogin);
+    accountRow->addWidget(m_signIn);
+    column->addLayout(accountRow);
+
+    m_rows->setSpacing(8);
+    column->addLayout(m_rows);
+    column->addWidget(m_hint);
+    column->addWidget(m_failure);
+    m_failure->setColour(VornoMetrics::action());
+    m_consent->setContent(m_consentContent);
+    column->addWidget(m_consent);
+    column->addWidget(m_finished);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    m_results->setWords(Words::fileResults, QStringLiteral("arrow.up.right"));
+    buttons->addStretch();
+    buttons->addWidget(m_results);
+    buttons->addWidget(m_primary);
+    column->addLayout(buttons);
+    auto *upkeep = new QHBoxLayout;
+    upkeep->setSpacing(4);
+    m_refresh->setWords(Words::cloudRefresh, QStringLiteral("arrow.clockwise"));
+    m_clear->setWords(Words::fileClear);
+    upkeep->addWidget(m_refresh);
+    upkeep->addWidget(m_clear);
+    upkeep->addStretch();
+    column->addLayout(upkeep);
+
+    // The clear confirmation, in the page: a modal dialog would take the
+    // keyboard away from the panel.
+    auto *confirmation = new QVBoxLayout(m_confirmation);
+    confirmation->setContentsMargins(0, 4, 0, 0);
+    confirmation->setSpacing(8);
+    auto *confirmTitle = new CaptureText(Words(Words::fileClear).string(), 1, 13, m_confirmation);
+    confirmTitle->setWeight(QFont::DemiBold);
+    confirmation->addWidget(confirmTitle);
+    confirmation->addWidget(new CaptureText(Words(Words::fileClearHint).string(), 0.7, textPixelSize, m_confirmation));
+    auto *choices = new QHBoxLayout;
+    auto *cancel = new CaptureButton(CaptureButton::Kind::quiet, settings, m_confirmation);
+    cancel->setWords(Words::cancel);
+    m_confirm->setWords(Words::fileClear);
+    choices->addStretch();
+    choices->addWidget(cancel);
+    choices->addWidget(m_confirm);
+    confirmation->addLayout(choices);
+    column->addWidget(m_confirmation);
+
+    connect(m_signIn, &QAbstractButton::clicked, store, [store] { store->show(CaptureStore::Page::settings); });
+    connect(m_primary, &QAbstractButton::clicked, this, &FileReviewView::send);
+    connect(m_results, &QAbstractButton::clicked, this, [this] {
+        if (!m_store)
+            return;
+        const FileCollectionStore &collection = *m_store->collection();
+        const std::optional<CloudSession> &session = m_store->cloud()->session();
+        if (collection.batch() && session)
+            if (const std::optional<QUrl> url = collection.batch()->resultURL(session->user.id, std::nullopt))
+                m_options.openUrl(*url);
+    });
+    connect(m_refresh, &QAbstractButton::clicked, this, [this] {
+        if (m_store)
+            spawn(m_store->collection()->load(m_options.language));
+    });
+    connect(m_clear, &QAbstractButton::clicked, this, [this] {
+        m_confirmClear = true;
+        refreshControls();
+    });
+    connect(cancel, &QAbstractButton::clicked, this, [this] {
+        m_confirmClear = false;
+        refreshControls();
+    });
+    connect(m_confirm, &QAbstractButton::clicked, this, &FileReviewView::confirmClear);
+
+    FileCollectionStore *collection = store->collection();
+    for (auto signal : {&FileCollectionStore::batchChanged, &FileCollectionStore::transferringChanged,
+                        &FileCollectionStore::bytesSentChanged})
+        connect(collection, signal, this, &FileReviewView::rebuildRows);
+    connect(store, &CaptureStore::filesChanged, this, &FileReviewView::rebuildRows);
+    connect(collection, &FileCollectionStore::policyChanged, this, &FileReviewView::rebuildConsent);
+    connect(collection, &FileCollectionStore::checksChanged, this, &FileReviewView::rebuildConsent);
+    for (auto signal : {&FileCollectionStore::policyChanged, &FileCollectionStore::batchChanged,
+                        &FileCollectionStore::busyChanged, &FileCollectionStore::failureChanged,
+                        &FileCollectionStore::completedChanged, &FileCollectionStore::readyChanged})
+        connect(collection, signal, this, &FileReviewView::refreshControls);
+    connect(store->cloud(), &CloudStore::sessionChanged, this, &FileReviewView::refreshControls);
+    rebuildRows();
+    rebuildConsent();
+    refreshControls();
+}
+
+FileReviewView::~FileReviewView()
+{
+    stopPolling();
+}
+
+void FileReviewView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_poll)
+        return;
+    m_poll.emplace();
+    spawn(pollSteps(m_poll->get_token()));
+}
+
+void FileReviewView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    stopPolling();
+}
+
+void FileReviewView::stopPolling()
+{
+    if (!m_poll)
+        return;
+    m_poll->request_stop();
+    m_poll.reset();
+}
+
+QCoro::Task<> FileReviewView::pollSteps(std::stop_token stop)
+{
+    const QPointer guard(this);
+    const std::chrono::nanoseconds interval = m_options.pollInterval;
+    if (!m_store)
+        co_return;
+    QPointer<FileCollectionStore> collection = m_store->collection();
+    co_await collection->load(m_options.language);
+    while (!stop.stop_requested()) {
+        try {
+            co_await ContinuousClock::sleep(interval, stop);
+        } catch (const std::exception &) {
+            co_return; // a cancelled sleep ends the task
+        }
+        if (!guard || !collection || stop.stop_requested())
+            co_return;
+        co_await collection->poll();
+    }
+}
+
+void FileReviewView::send()
+{
+    if (!m_store)
+        return;
+    spawn(m_store->collection()->send(m_store->files()));
+}
+
+void FileReviewView::confirmClear()
+{
+    m_confirmClear = false;
+    if (m_store) {
+        m_store->collection()->clear();
+        // The staged files go even when the store keeps a batch that is still sending.
+        for (const QUrl &url : QList<QUrl>(m_store->files()))
+            m_store->remove(url);
+    }
+    refreshControls();
+}
+
+QStringList FileReviewView::rowTexts() const
+{
+    QStringList texts;
+    for (int i = 0; i < m_rows->count(); ++i) {
+        QWidget *row = m_rows->itemAt(i)->widget();
+        if (!row)
+            continue;
+        QStringList parts;
+        for (const CaptureText *text : row->findChildren<CaptureText *>())
+            parts.append(text->text());
+        texts.append(parts.join(u" · "_qs));
+    }
+    return texts;
+}
+
+void FileReviewView::rebuildRows()
+{
+    clearLayout(m_rows);
+    if (!m_store)
+        return;
+    const QColor primary = palette().color(QPalette::WindowText);
+    const FileCollectionStore &collection = *m_store->collection();
+    if (!collection.batch()) {
+        for (const QUrl &url : m_store->files()) {
+            auto *row = new QWidget(this);
+            auto *layout = new QHBoxLayout(row);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->setSpacing(8);
+            layout->addWidget(symbolLabel(QStringLiteral("doc.text"), VornoMetrics::faded(primary, 0.7), row));
+            auto *name = new CaptureText(QFileInfo(url.toLocalFile()).fileName(), 0.9, 13, row);
+            layout->addWidget(name, 1);
+            auto *remove = new CaptureButton(CaptureButton::Kind::quiet, m_settings, row);
+            remove->setIconName(QStringLiteral("minus.circle"));
+            remove->setAccessibleName(Words(Words::remove).string());
+            remove->setToolTip(Words(Words::remove).string());
+            connect(remove, &QAbstractButton::clicked, m_store, [store = m_store, url] {
+                if (store)
+                    store->remove(url);
+            });
+            layout->addWidget(remove);
+            m_rows->addWidget(row);
+        }
+        return;
+    }
+    for (const CollectedFile &file : collection.files()) {
+        auto *row = new QWidget(this);
+        auto *layout = new QHBoxLayout(row);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(8);
+        const bool ready = file.status == u"ready_for_review";
+        layout->addWidget(symbolLabel(ready ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("doc.text"),
+                                      ready ? VornoMetrics::action() : VornoMetrics::faded(primary, 0.7), row),
+                          0, Qt::AlignTop);
+        auto *details = new QVBoxLayout;
+        details->setSpacing(3);
+        details->addWidget(new CaptureText(file.name, 0.9, 13, row));
+        details->addWidget(new CaptureText(stateText(file).string(), 0.55, textPixelSize, row));
+        if (collection.transferring() == file.id) {
+            details->addWidget(new CaptureText(Words(Words::fileTransfer).string(), 0.55, textPixelSize, row));
+            auto *bar = new CaptureProgress(row);
+            bar->setProgress(collection.bytesSent(), file.size);
+            details->addWidget(bar);
+        }
+        if (file.completed && file.total) {
+            auto *progress = new QHBoxLayout;
+            auto *bar = new CaptureProgress(row);
+            bar->setProgress(*file.completed, *file.total);
+            progress->addWidget(bar, 1);
+            progress->addWidget(new CaptureText(QString::number(*file.completed) + u" / "_qs
+                                                    + QString::number(*file.total),
+                                                0.55, textPixelSize, row));
+            details->addLayout(progress);
+        }
+        layout->addLayout(details, 1);
+        m_rows->addWidget(row);
+    }
+}
+
+void FileReviewView::rebuildConsent()
+{
+    if (!m_store)
+        return;
+    const FileCollectionStore &collection = *m_store->collection();
+    const QStringList statements = collection.policy() ? collection.policy()->copy.checks : QStringList();
+    if (m_toggles.size() != statements.size()) {
+        qDeleteAll(m_toggles);
+        m_toggles.clear();
+        delete m_consentContent->layout();
+        auto *layout = new QVBoxLayout(m_consentContent);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(2);
+        for (qsizetype i = 0; i < statements.size(); ++i) {
+            auto *toggle = new CaptureToggle(true, m_settings, m_consentContent);
+            connect(toggle, &QAbstractButton::toggled, this, [this, i](bool on) {
+                if (m_store && m_store->collection()->checks().value(i) != on)
+                    m_store->collection()->setCheck(i, on);
+            });
+            layout->addWidget(toggle);
+            m_toggles.append(toggle);
+        }
+        if (collection.policy()) {
+            const FileCollectionPolicy::Copy &copy = collection.policy()->copy;
+            for (const QString &text : {copy.responsibility, copy.processing, copy.retention})
+                if (!text.isEmpty())
+                    layout->addWidget(new CaptureText(text, 0.55, textPixelSize, m_consentContent));
+        }
+    }
+    const QList<bool> &checks = collection.checks();
+    for (qsizetype i = 0; i < m_toggles.size(); ++i) {
+        m_toggles[i]->setText(statements.value(i));
+        m_toggles[i]->setChecked(checks.value(i));
+    }
+    m_consent->setContent(m_consentContent);
+}
+
+void FileReviewView::refreshControls()
+{
+    if (!m_store)
+        return;
+    const FileCollectionStore &collection = *m_store->collection();
+    const std::optional<CloudSession> &session = m_store->cloud()->session();
+    const bool signedIn = session.has_value();
+    m_account->setText(signedIn ? session->user.email.value_or(QString()) : Words(Words::cloudAccount).string());
+    m_signIn->setVisible(!signedIn);
+    const bool hasBatch = collection.batch().has_value();
+    m_hint->setVisible(!hasBatch && !m_store->files().isEmpty());
+    m_failure->setVisible(collection.failure().has_value());
+    m_failure->setText(collection.failure() ? failureText(*collection.failure()).string() : QString());
+    m_consent->setVisible(collection.policy().has_value() && !collection.isCompleted());
+    m_loading->setVisible(signedIn && !collection.policy() && !collection.failure());
+    m_finished->setVisible(collection.isCompleted());
+    m_primary->setWords(hasBatch ? Words::fileResume : Words::fileSend);
+    m_primary->setEnabled(collection.isReady());
+    m_primary->setVisible(!collection.isCompleted());
+    const bool hasResults = collection.isCompleted() && signedIn && collection.batch()
+                         && collection.batch()->resultURL(session->user.id, std::nullopt).has_value();
+    m_results->setVisible(hasResults);
+    m_refresh->setVisible(signedIn);
+    m_clear->setVisible(hasBatch || !m_store->files().isEmpty());
+    m_confirmation->setVisible(m_confirmClear);
+}
+
+} // namespace vorno

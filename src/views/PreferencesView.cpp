@@ -1,0 +1,282 @@
+#include "PreferencesView.h"
+
+#include "BuildConstants.h"
+#include "CaptureButton.h"
+#include "CaptureSettingsSection.h"
+#include "CaptureStore.h"
+#include "CaptureText.h"
+#include "CaptureToggle.h"
+#include "CloudAccountView.h"
+#include "CloudStore.h"
+#include "EncouragementState.h"
+#include "NotificationCenter.h"
+#include "Spawn.h"
+#include "UserDefaults.h"
+#include "WebUrl.h"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace vorno {
+
+namespace {
+
+constexpr int textPixelSize = 12;
+
+// A row with a label on the left and its value on the right.
+QWidget *labelledRow(Words label, CaptureText *value, QWidget *parent)
+{
+    auto *row = new QWidget(parent);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *name = new CaptureText(label.string(), 0.9, 13, row);
+    name->setWordWrap(false);
+    layout->addWidget(name, 0, Qt::AlignTop);
+    value->setParent(row);
+    value->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    layout->addWidget(value, 1);
+    return row;
+}
+
+} // namespace
+
+Words PreferencesView::encouragementStatus(const EncouragementState &state, const QDateTime &now)
+{
+    if (!(state.pro && state.preferences.enabled && state.preferences.mac))
+        return Words::aiOff;
+    if (state.preferences.paused(now))
+        return Words::aiPaused;
+    if (state.preferences.quiet(now))
+        return Words::aiQuietNow;
+    return Words::aiOn;
+}
+
+PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifications,
+                                 AccessibilitySettings *settings, Options options, QWidget *parent)
+    : QWidget(parent),
+      m_store(store),
+      m_center(notifications),
+      m_options(std::move(options)),
+      m_showNotch(new CaptureToggle(false, settings, this)),
+      m_notifications(new CaptureSettingsSection(Words::notifications, QStringLiteral("bell"), this)),
+      m_state(new CaptureText({}, 0.8, textPixelSize, m_notifications)),
+      m_stateRefresh(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
+      m_statusValue(new CaptureText({}, 0.9, 13)),
+      m_permissionValue(new CaptureText({}, 0.9, 13)),
+      m_systemOn(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
+      m_systemOff(new CaptureButton(CaptureButton::Kind::quiet, settings, m_notifications)),
+      m_test(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
+      m_testText(new CaptureText({}, 0.75, textPixelSize, m_notifications))
+{
+    if (!m_options.openUrl)
+        m_options.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    if (!m_options.now)
+        m_options.now = [] { return QDateTime::currentDateTimeUtc(); };
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(12);
+
+    auto *general = new CaptureSettingsSection(Words::general, QStringLiteral("slider.horizontal.3"), this);
+    m_showNotch->setText(Words(Words::show).string());
+    m_showNotch->setChecked(UserDefaults::boolean(UserDefaults::showNotch).value_or(true));
+    general->content()->addWidget(m_showNotch);
+    general->content()->addWidget(new CaptureText(Words(Words::privacy).string(), 0.55, textPixelSize, general));
+    column->addWidget(general);
+
+    auto *status = new CaptureSettingsSection(Words::status, QStringLiteral("person.crop.circle"), this);
+    status->content()->addWidget(new CloudAccountView(store->cloud(), m_options.origin, settings, status));
+    column->addWidget(status);
+
+    QVBoxLayout *content = m_notifications->content();
+    content->addWidget(m_state);
+    m_stateRefresh->setWords(Words::cloudRefresh);
+    content->addWidget(m_stateRefresh, 0, Qt::AlignLeft);
+    m_statusRow = labelledRow(Words::notifications, m_statusValue, m_notifications);
+    content->addWidget(m_statusRow);
+    content->addWidget(new CaptureText(Words(Words::aiQuiet).string(), 0.55, textPixelSize, m_notifications));
+    auto *account = new CaptureButton(CaptureButton::Kind::quiet, settings, m_notifications);
+    account->setWords(Words::aiSettings, QStringLiteral("arrow.up.right"));
+    content->addWidget(account, 0, Qt::AlignLeft);
+    content->addWidget(labelledRow(Words::aiPermission, m_permissionValue, m_notifications));
+    m_systemOn->setWords(Words::aiSystemOn);
+    m_systemOff->setWords(Words::aiSystemOff);
+    m_test->setWords(Words::aiTest, QStringLiteral("bell"));
+    content->addWidget(m_systemOn, 0, Qt::AlignLeft);
+    auto *alerts = new QHBoxLayout;
+    alerts->addWidget(m_test);
+    alerts->addWidget(m_systemOff);
+    alerts->addStretch();
+    content->addLayout(alerts);
+    content->addWidget(m_testText);
+    column->addWidget(m_notifications);
+    column->addStretch();
+
+    connect(m_showNotch, &QAbstractButton::toggled, this, [this](bool on) {
+        UserDefaults::setBoolean(UserDefaults::showNotch, on);
+        if (m_store)
+            m_store->notifyPanel();
+    });
+    connect(m_stateRefresh, &QAbstractButton::clicked, this, [this] {
+        if (m_store)
+            spawn(m_store->cloud()->refreshEncouragementAvailability());
+    });
+    connect(account, &QAbstractButton::clicked, this, [this] {
+        QUrl page = WebUrl::appending(m_options.origin, QStringLiteral("account"));
+        page.setFragment(QStringLiteral("encouragement"));
+        m_options.openUrl(page);
+    });
+    connect(m_systemOn, &QAbstractButton::clicked, this, &PreferencesView::requestPermission);
+    connect(m_systemOff, &QAbstractButton::clicked, this, [this] {
+        UserDefaults::setBoolean(UserDefaults::encouragementOS, false);
+        refreshControls();
+    });
+    connect(m_test, &QAbstractButton::clicked, this, &PreferencesView::sendTest);
+
+    CloudStore *cloud = store->cloud();
+    for (auto signal : {&CloudStore::sessionChanged, &CloudStore::encouragementReadingChanged,
+                        &CloudStore::encouragementReadFailedChanged, &CloudStore::encouragementSettingsChanged,
+                        &CloudStore::encouragementAvailableChanged})
+        connect(cloud, signal, this, &PreferencesView::refreshControls);
+    refreshControls();
+}
+
+void PreferencesView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void PreferencesView::refresh()
+{
+    spawn(refreshSteps());
+}
+
+QCoro::Task<> PreferencesView::refreshSteps()
+{
+    const QPointer guard(this);
+    if (m_store)
+        co_await m_store->cloud()->refreshEncouragementAvailability();
+    if (guard)
+        co_await permissionSteps();
+}
+
+void PreferencesView::refreshPermission()
+{
+    spawn(permissionSteps());
+}
+
+QCoro::Task<> PreferencesView::permissionSteps()
+{
+    if (!m_center || !m_center->hasSettings())
+        co_return; // nothing to read: the value stays
+    const QPointer guard(this);
+    const NotificationCenter::Authorization authorization = co_await m_center->authorization();
+    if (!guard)
+        co_return;
+    m_permission = authorization == NotificationCenter::Authorization::authorized ? Words::aiAllowed
+                 : authorization == NotificationCenter::Authorization::denied     ? Words::aiBlocked
+                                                                                  : Words::aiUnknown;
+    refreshControls();
+}
+
+void PreferencesView::requestPermission()
+{
+    if (!m_requestingPermission)
+        spawn(requestSteps());
+}
+
+QCoro::Task<> PreferencesView::requestSteps()
+{
+    m_requestingPermission = true;
+    refreshControls();
+    const QPointer guard(this);
+    bool granted = false;
+    try {
+        if (m_center)
+            granted = co_await m_center->requestAuthorization();
+    } catch (const std::exception &) {
+        granted = false; // an error counts as not granted
+    }
+    if (!guard)
+        co_return;
+    UserDefaults::setBoolean(UserDefaults::encouragementOS, granted);
+    co_await permissionSteps();
+    if (!guard)
+        co_return;
+    m_requestingPermission = false;
+    refreshControls();
+}
+
+void PreferencesView::sendTest()
+{
+    if (!m_testingAlert)
+        spawn(testSteps());
+}
+
+QCoro::Task<> PreferencesView::testSteps()
+{
+    m_testingAlert = true;
+    refreshControls();
+    const QPointer guard(this);
+    bool sent = false;
+    try {
+        if (m_center)
+            sent = co_await m_center->sendTest();
+    } catch (const std::exception &) {
+        sent = false;
+    }
+    if (!guard)
+        co_return;
+    m_testNotice = sent ? Words::aiTestSent : Words::aiTestFailed;
+    m_testingAlert = false;
+    refreshControls();
+}
+
+QString PreferencesView::encouragementLine() const
+{
+    if (!m_store)
+        return {};
+    const CloudStore &cloud = *m_store->cloud();
+    if (cloud.isEncouragementReading())
+        return Words(Words::aiLoading).string();
+    if (cloud.encouragementReadFailed())
+        return Words(Words::aiReadFailed).string();
+    if (!cloud.encouragementSettings())
+        return {};
+    if (!cloud.isEncouragementAvailable())
+        return Words(Words::aiUnavailable).string();
+    return encouragementStatus(*cloud.encouragementSettings(), m_options.now()).string();
+}
+
+void PreferencesView::refreshControls()
+{
+    if (!m_store)
+        return;
+    const CloudStore &cloud = *m_store->cloud();
+    m_notifications->setVisible(cloud.isSignedIn());
+
+    const bool reading = cloud.isEncouragementReading();
+    const bool failed = !reading && cloud.encouragementReadFailed();
+    const bool unread = !reading && !failed && !cloud.encouragementSettings();
+    const bool unavailable = !reading && !failed && !unread && !cloud.isEncouragementAvailable();
+    const bool status = !reading && !failed && !unread && !unavailable;
+    m_state->setVisible(reading || failed || unavailable);
+    m_state->setText(status || unread ? QString() : encouragementLine());
+    m_stateRefresh->setVisible(failed || unread);
+    m_statusRow->setVisible(status);
+    m_statusValue->setText(status ? encouragementLine() : QString());
+
+    m_permissionValue->setText(m_permission.string());
+    const bool systemAlerts = UserDefaults::boolean(UserDefaults::encouragementOS).value_or(false);
+    m_systemOn->setVisible(!systemAlerts);
+    m_systemOn->setEnabled(!m_requestingPermission);
+    m_systemOff->setVisible(systemAlerts);
+    m_test->setVisible(systemAlerts);
+    m_test->setEnabled(!m_testingAlert);
+    m_testText->setVisible(systemAlerts && m_testNotice.has_value());
+    m_testText->setText(m_testNotice ? m_testNotice->string() : QString());
+}
+
+} // namespace vorno

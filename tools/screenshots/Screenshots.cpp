@@ -1,0 +1,317 @@
+// Renders every page and style piece in the states a user meets into PNG
+// files, so they can be looked at without a desktop session.
+#include "AccessibilitySettings.h"
+#include "AwaitTask.h"
+#include "CaptureButton.h"
+#include "CaptureCelebration.h"
+#include "CaptureDisclosure.h"
+#include "CaptureEditor.h"
+#include "CaptureFeedback.h"
+#include "CaptureSettingsSection.h"
+#include "CaptureStore.h"
+#include "CaptureText.h"
+#include "CaptureToggle.h"
+#include "CloudAccountView.h"
+#include "CloudStore.h"
+#include "CloudClient.h"
+#include "ComposerView.h"
+#include "FileCollectionStore.h"
+#include "FileReviewView.h"
+#include "NativeFileClient.h"
+#include "PreferencesView.h"
+#include "ScriptedNotificationCenter.h"
+#include "StandIn.h"
+#include "ScriptedTransport.h"
+#include "ScriptedVault.h"
+#include "TemporaryHome.h"
+#include "Translations.h"
+#include "VornoSurface.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QUuid>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <functional>
+
+using namespace vorno;
+
+namespace {
+
+constexpr int pageWidth = 460;
+
+// The panel the pages sit in: black, rounded, with its padding.
+class Panel : public QWidget
+{
+public:
+    explicit Panel(AccessibilitySettings *settings) : m_settings(settings)
+    {
+        QPalette dark = palette();
+        dark.setColor(QPalette::Window, Qt::black);
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Text, Qt::white);
+        dark.setColor(QPalette::Base, QColor(28, 28, 30));
+        dark.setColor(QPalette::Highlight, QColor::fromRgbF(0.67f, 0.62f, 0.95f, 0.5f));
+        setPalette(dark);
+        setAttribute(Qt::WA_TranslucentBackground);
+        auto *layout = new QVBoxLayout(this);
+        layout->setContentsMargins(22, 22, 22, 22);
+        layout->setSpacing(14);
+        setFixedWidth(pageWidth);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), 28, 28);
+        painter.fillPath(shape, Qt::black);
+    }
+
+private:
+    AccessibilitySettings *m_settings;
+};
+
+struct Scene
+{
+    QString name;
+    std::function<void(Panel *, AccessibilitySettings *)> build;
+};
+
+std::unique_ptr<CloudStore> cloudStore(bool signedIn, const QString &email = QString())
+{
+    auto api = std::make_unique<ScriptedTransport>();
+    auto vault = std::make_unique<ScriptedVault>();
+    if (signedIn) {
+        CloudSession session = ScriptedTransport::sessionFor(u"user-1"_qs);
+        session.user.email = email.isEmpty() ? std::nullopt : std::optional(email);
+        vault->entries.insert(u"session"_qs, session.toJson());
+    }
+    auto store = std::make_unique<CloudStore>(std::move(api), std::move(vault));
+    if (signedIn)
+        awaitTask(store->restore());
+    return store;
+}
+
+CaptureStoreOptions captureOptions(CloudStore *cloud = nullptr)
+{
+    CaptureStoreOptions options;
+    options.cloud = cloud;
+    options.notchEnabled = [] { return true; };
+    return options;
+}
+
+// A signed-in capture store against the stand-in: a fresh account of its own,
+// its files client and an outbox under the temporary home.
+CaptureStore *standInStore(StandIn &standIn, bool pro, QWidget *parent)
+{
+    const QString user = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    standIn.control(u"accounts"_qs, {{u"id"_qs, user}, {u"pro"_qs, pro}, {u"firstFree"_qs, !pro},
+                                      {u"email"_qs, u"mia@example.com"_qs}});
+    const QByteArray session = QJsonDocument(standIn.control(u"sessions"_qs, {{u"userId"_qs, user}})).toJson();
+    CloudClientOptions apiOptions;
+    apiOptions.extraAuthorities = {standIn.authority()};
+    auto vault = std::make_unique<ScriptedVault>();
+    vault->entries.insert(u"session"_qs, session);
+    auto *cloud = new CloudStore(std::make_unique<CloudClient>(standIn.origin(), apiOptions), std::move(vault));
+    awaitTask(cloud->restore(), std::chrono::seconds(30));
+    auto *api = new CloudClient(standIn.origin(), apiOptions, parent);
+    NativeFileClientOptions fileOptions;
+    fileOptions.projectHostSuffix = u".0.0.1"_qs;
+    fileOptions.directHostSuffix = u".0.0.2"_qs;
+    fileOptions.extraAuthorities = {standIn.authority()};
+    CaptureStoreOptions options = captureOptions(cloud);
+    options.fileClient = new NativeFileClient(api, fileOptions);
+    options.outboxRoot = QDir::tempPath() + u"/vorno-screens-"_qs + user;
+    return new CaptureStore(options, parent);
+}
+
+QList<QUrl> sampleFiles(const QStringList &names)
+{
+    QList<QUrl> urls;
+    const QString directory = QDir::tempPath() + u"/vorno-screens-files"_qs;
+    QDir().mkpath(directory);
+    for (const QString &name : names) {
+        QFile file(directory + u'/' + name);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("Quarterly review notes\n" + name.toUtf8().repeated(40));
+        urls.append(QUrl::fromLocalFile(file.fileName()));
+    }
+    return urls;
+}
+
+void grab(QWidget *widget, const QString &path)
+{
+    widget->show();
+    // Let every motion that the scene started come to rest.
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 900)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const int height = widget->layout()->hasHeightForWidth() ? widget->layout()->totalHeightForWidth(pageWidth)
+                                                              : widget->sizeHint().height();
+    widget->resize(pageWidth, height);
+    QApplication::processEvents();
+    const QPixmap picture = widget->grab();
+    if (!picture.save(path))
+        std::fprintf(stderr, "screenshots: could not write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+    widget->hide();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    installTranslations(application);
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath() + u"/screenshots"_qs;
+    QDir().mkpath(output);
+    TemporaryHome home; // drafts and settings of the scenes stay out of the user's own
+
+    AccessibilitySettings settings;
+    StandIn standIn;
+    if (!standIn.isRunning())
+        std::fprintf(stderr, "screenshots: the stand-in did not start (%s)\n", qPrintable(standIn.error()));
+    ScriptedNotificationCenter notifications;
+    notifications.current = NotificationCenter::Authorization::authorized;
+    const QList<Scene> scenes {
+        {u"style-pieces"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *layout = panel->layout();
+             auto *row = new QHBoxLayout;
+             for (auto kind : {CaptureButton::Kind::primary, CaptureButton::Kind::secondary, CaptureButton::Kind::quiet}) {
+                 auto *button = new CaptureButton(kind, a11y, panel);
+                 button->setWords(Words::cloudNew, QStringLiteral("plus"));
+                 row->addWidget(button);
+             }
+             row->addStretch();
+             static_cast<QVBoxLayout *>(layout)->addLayout(row);
+             auto *second = new QHBoxLayout;
+             auto *disabled = new CaptureButton(CaptureButton::Kind::primary, a11y, panel);
+             disabled->setWords(Words::save, QStringLiteral("checkmark"));
+             disabled->setEnabled(false);
+             second->addWidget(disabled);
+             auto *focused = new CaptureButton(CaptureButton::Kind::secondary, a11y, panel);
+             focused->setWords(Words::files, QStringLiteral("paperclip"));
+             second->addWidget(focused);
+             second->addStretch();
+             static_cast<QVBoxLayout *>(layout)->addLayout(second);
+             auto *toggle = new CaptureToggle(false, a11y, panel);
+             toggle->setText(Words(Words::show).string());
+             toggle->setChecked(true);
+             layout->addWidget(toggle);
+             auto *off = new CaptureToggle(false, a11y, panel);
+             off->setText(Words(Words::aiSystemOn).string());
+             layout->addWidget(off);
+             auto *check = new CaptureToggle(true, a11y, panel);
+             check->setText(u"I have the right to upload these files and they contain no one else's private data."_qs);
+             check->setChecked(true);
+             layout->addWidget(check);
+             auto *unchecked = new CaptureToggle(true, a11y, panel);
+             unchecked->setText(u"I understand that processing may take a few minutes."_qs);
+             layout->addWidget(unchecked);
+             auto *group = new CaptureDisclosure(Words(Words::fileChecks).string(), a11y, panel);
+             group->setContent(new CaptureText(u"Statements to agree to before the upload."_qs, 0.7, 12));
+             group->setExpanded(true);
+             layout->addWidget(group);
+             auto *feedback = new CaptureFeedback(a11y, panel);
+             feedback->setNotice(Words::cloudSaved);
+             layout->addWidget(feedback);
+             auto *info = new CaptureFeedback(a11y, panel);
+             info->setNotice(Words::cloudRetry);
+             layout->addWidget(info);
+             auto *section = new CaptureSettingsSection(Words::general, QStringLiteral("slider.horizontal.3"), panel);
+             section->content()->addWidget(new CaptureText(Words(Words::privacy).string(), 0.6, 12, section));
+             layout->addWidget(section);
+         }},
+        {u"compose-local-empty"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = new CaptureStore(captureOptions(), panel);
+             auto *view = new ComposerView(store, a11y, true, panel);
+             view->setMinimumHeight(260);
+             panel->layout()->addWidget(view);
+         }},
+        {u"compose-local-saved"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = new CaptureStore(captureOptions(), panel);
+             store->setText(u"Reviewed the onboarding flow with Mia and wrote up three fixes for the sign-up form."_qs);
+             store->saveDraft();
+             auto *view = new ComposerView(store, a11y, true, panel);
+             view->setMinimumHeight(260);
+             panel->layout()->addWidget(view);
+         }},
+        {u"compose-cloud"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = new CaptureStore(captureOptions(cloudStore(true).release()), panel);
+             store->cloud()->setText(u"Shipped the export fix and answered two support tickets."_qs);
+             auto *view = new ComposerView(store, a11y, true, panel);
+             view->setMinimumHeight(260);
+             panel->layout()->addWidget(view);
+         }},
+        {u"compose-cloud-too-long"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = new CaptureStore(captureOptions(cloudStore(true).release()), panel);
+             store->cloud()->setText(QString(4001, u'a'));
+             auto *view = new ComposerView(store, a11y, true, panel);
+             view->setMinimumHeight(260);
+             panel->layout()->addWidget(view);
+         }},
+        {u"account-signed-out"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *cloud = cloudStore(false).release();
+             cloud->setParent(panel);
+             panel->layout()->addWidget(new CloudAccountView(cloud, QUrl(u"https://vorno.example"_qs), a11y, panel));
+         }},
+        {u"account-signed-in"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *cloud = cloudStore(true, u"mia@example.com"_qs).release();
+             cloud->setParent(panel);
+             panel->layout()->addWidget(new CloudAccountView(cloud, QUrl(u"https://vorno.example"_qs), a11y, panel));
+         }},
+        {u"preferences-signed-in"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = standInStore(standIn, true, panel);
+             panel->layout()->addWidget(new PreferencesView(store, &notifications, a11y, {standIn.origin(), {}, {}}, panel));
+         }},
+        {u"preferences-signed-out"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = new CaptureStore(captureOptions(cloudStore(false).release()), panel);
+             panel->layout()->addWidget(new PreferencesView(store, &notifications, a11y, {standIn.origin(), {}, {}}, panel));
+         }},
+        {u"files-staged"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = standInStore(standIn, true, panel);
+             store->stage(sampleFiles({u"retro-notes.md"_qs, u"launch-plan.txt"_qs, u"interview.txt"_qs}));
+             auto *view = new FileReviewView(store, a11y, {}, panel);
+             panel->layout()->addWidget(view);
+             awaitTask(store->collection()->load(u"en"_qs), std::chrono::seconds(30));
+             store->collection()->setCheck(0, true);
+             view->findChild<CaptureDisclosure *>()->setExpanded(true);
+         }},
+        {u"files-collected"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = standInStore(standIn, true, panel);
+             store->stage(sampleFiles({u"retro-notes.md"_qs, u"launch-plan.txt"_qs}));
+             awaitTask(store->collection()->load(u"en"_qs), std::chrono::seconds(30));
+             for (qsizetype i = 0; i < store->collection()->checks().size(); ++i)
+                 store->collection()->setCheck(i, true);
+             awaitTask(store->collection()->send(store->files()), std::chrono::seconds(60));
+             awaitTask(store->collection()->poll(), std::chrono::seconds(30));
+             panel->layout()->addWidget(new FileReviewView(store, a11y, {}, panel));
+         }},
+        {u"files-signed-out"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = new CaptureStore(captureOptions(cloudStore(false).release()), panel);
+             store->stage(sampleFiles({u"retro-notes.md"_qs}));
+             panel->layout()->addWidget(new FileReviewView(store, a11y, {}, panel));
+         }},
+    };
+
+    for (const Scene &scene : scenes) {
+        for (const bool contrast : {false, true}) {
+            settings.setDesktopValues({.increaseContrast = contrast});
+            Panel panel(&settings);
+            scene.build(&panel, &settings);
+            grab(&panel, output + u'/' + scene.name + (contrast ? u"-contrast"_qs : QString()) + u".png"_qs);
+        }
+    }
+    return 0;
+}
