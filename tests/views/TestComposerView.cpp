@@ -1,0 +1,197 @@
+#include "AccessibilitySettings.h"
+#include "AwaitTask.h"
+#include "CaptureButton.h"
+#include "CaptureEditor.h"
+#include "CaptureStore.h"
+#include "CloudAccountView.h"
+#include "CloudComposerView.h"
+#include "CloudError.h"
+#include "CloudStore.h"
+#include "ComposerView.h"
+#include "ScriptedTransport.h"
+#include "ScriptedVault.h"
+#include "TemporaryHome.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace vorno;
+
+// The compose page and the account view, driven as a user would: keys into
+// the editor, shortcuts, and the stores' answers.
+class TestComposerView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void limitWarningFollowsTheText();
+    void failedSaveLeavesTheNoteReadOnly();
+    void shortcuts();
+    void signingInSwitchesComposers();
+    void accountLine_data();
+    void accountLine();
+
+private:
+    void makeStore(bool signedIn);
+    void showActive();
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<CaptureStore> m_store;
+    std::unique_ptr<ComposerView> m_view;
+    AccessibilitySettings m_settings {AccessibilitySettings::Values {.reduceMotion = true}};
+    ScriptedTransport *m_api = nullptr;
+    ScriptedVault *m_vault = nullptr;
+};
+
+void TestComposerView::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    makeStore(true);
+}
+
+void TestComposerView::cleanup()
+{
+    m_view.reset();
+    m_store.reset();
+    m_home.reset();
+}
+
+void TestComposerView::makeStore(bool signedIn)
+{
+    m_view.reset();
+    m_store.reset();
+    auto api = std::make_unique<ScriptedTransport>();
+    auto vault = std::make_unique<ScriptedVault>();
+    m_api = api.get();
+    m_vault = vault.get();
+    if (signedIn)
+        vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(u"user-1"_qs).toJson());
+    CaptureStoreOptions options;
+    options.draft = DraftFile {m_home->path() + u"/drafts/draft.json"_qs};
+    options.notchEnabled = [] { return true; };
+    options.cloud = new CloudStore(std::move(api), std::move(vault));
+    options.outboxRoot = m_home->path() + u"/outbox"_qs;
+    m_store = std::make_unique<CaptureStore>(options);
+    if (signedIn)
+        awaitTask(m_store->cloud()->restore());
+    m_view = std::make_unique<ComposerView>(m_store.get(), &m_settings, true);
+}
+
+void TestComposerView::showActive()
+{
+    m_view->show();
+    m_view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+}
+
+void TestComposerView::limitWarningFollowsTheText()
+{
+    CloudComposerView *composer = m_view->cloudComposer();
+    QVERIFY(m_view->showsCloudComposer());
+    showActive();
+    QPlainTextEdit *editor = composer->editor()->editor();
+    editor->setFocus();
+    m_store->cloud()->setText(QString(4000, u'a'));
+    editor->moveCursor(QTextCursor::End);
+    QVERIFY(!composer->showsLimitWarning());
+    QVERIFY(composer->sendButton()->isEnabled());
+
+    QTest::keyClick(editor, Qt::Key_B);
+    QCOMPARE(m_store->cloud()->text().size(), 4001);
+    QVERIFY(composer->showsLimitWarning());
+    QVERIFY(!composer->sendButton()->isEnabled());
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QVERIFY(!composer->showsLimitWarning());
+    QVERIFY(composer->sendButton()->isEnabled());
+}
+
+void TestComposerView::failedSaveLeavesTheNoteReadOnly()
+{
+    CloudComposerView *composer = m_view->cloudComposer();
+    m_store->cloud()->setText(u"shipped it"_qs);
+    m_api->script(u"save"_qs, ScriptedTransport::failing(CloudError(CloudFailure::unavailable)));
+    composer->sendButton()->click();
+    QTRY_VERIFY(m_store->cloud()->pending().has_value() && !m_store->cloud()->isBusy());
+    QVERIFY(composer->editor()->editor()->isReadOnly());
+    QCOMPARE(composer->sendButton()->text(), Words(Words::cloudRetrySave).string());
+
+    composer->sendButton()->click(); // the retry succeeds
+    QTRY_VERIFY(m_store->cloud()->isAcknowledged());
+    QVERIFY(composer->sendButton()->isHidden());
+    QVERIFY(!composer->newNoteButton()->isHidden());
+}
+
+void TestComposerView::shortcuts()
+{
+    showActive();
+    CloudComposerView *composer = m_view->cloudComposer();
+    QPlainTextEdit *cloudEditor = composer->editor()->editor();
+    cloudEditor->setFocus();
+    QTest::keyClicks(cloudEditor, u"fixed the export"_qs);
+    QTest::keyClick(cloudEditor, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_vault->entries.value(u"draft:user-1"_qs), QByteArray("fixed the export"));
+    QCOMPARE(m_api->count(u"save"_qs), 0);
+    QTest::keyClick(cloudEditor, Qt::Key_S, Qt::ControlModifier);
+    QTRY_COMPARE(m_api->count(u"save"_qs), 1);
+    QTRY_VERIFY(m_store->cloud()->isAcknowledged());
+
+    // Signed out, the same key keeps the local draft.
+    makeStore(false);
+    showActive();
+    QPlainTextEdit *localEditor = m_view->editor()->editor();
+    localEditor->setFocus();
+    QTest::keyClicks(localEditor, u"local words"_qs);
+    QTest::keyClick(localEditor, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_store->savedText(), u"local words"_qs);
+    QCOMPARE(m_store->notice(), std::optional(Words(Words::saved)));
+}
+
+void TestComposerView::signingInSwitchesComposers()
+{
+    makeStore(false);
+    QVERIFY(!m_view->showsCloudComposer());
+    m_store->setText(u"unsaved local text"_qs);
+    QCOMPARE(m_view->editor()->text(), u"unsaved local text"_qs);
+    QVERIFY(m_view->editor()->showsPlaceholder() == false);
+    m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(u"user-1"_qs).toJson());
+    awaitTask(m_store->cloud()->restore());
+    QVERIFY(m_view->showsCloudComposer());
+    QCOMPARE(m_store->text(), u"unsaved local text"_qs);
+    awaitTask(m_store->cloud()->logout());
+    QVERIFY(!m_view->showsCloudComposer());
+    QCOMPARE(m_view->editor()->text(), u"unsaved local text"_qs);
+}
+
+void TestComposerView::accountLine_data()
+{
+    QTest::addColumn<QString>("email"); // null: the session has none
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("e-mail")      << u"mia@example.com"_qs << u"mia@example.com"_qs;
+    QTest::newRow("no e-mail")   << QString()            << u"vorno"_qs;
+    QTest::newRow("empty")       << u""_qs               << u"vorno"_qs;
+}
+
+void TestComposerView::accountLine()
+{
+    QFETCH(QString, email);
+    QFETCH(QString, shown);
+
+    makeStore(false);
+    CloudSession session = ScriptedTransport::sessionFor(u"user-1"_qs, 2);
+    session.user.email = email.isNull() ? std::nullopt : std::optional(email);
+    m_api->script(u"refresh"_qs, {session, {}, {}});
+    CloudStore *cloud = m_store->cloud();
+    const CloudAccountView view(cloud, QUrl(u"https://vorno.example"_qs), &m_settings);
+    QCOMPARE(view.primaryButton()->text(), Words(Words::cloudLogin).string());
+    m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(u"user-1"_qs).toJson());
+    awaitTask(cloud->restore());
+    QCOMPARE(view.accountLine(), shown);
+    QCOMPARE(view.secondaryButton()->text(), Words(Words::cloudLogout).string());
+}
+
+QTEST_MAIN(TestComposerView)
+#include "TestComposerView.moc"

@@ -1,0 +1,204 @@
+#include "AccessibilitySettings.h"
+#include "AwaitTask.h"
+#include "CaptureButton.h"
+#include "CaptureStore.h"
+#include "CaptureToggle.h"
+#include "CloudClient.h"
+#include "CloudStore.h"
+#include "CollectedFile.h"
+#include "FileChecks.h"
+#include "FileCollectionStore.h"
+#include "FileReviewView.h"
+#include "NativeFileClient.h"
+#include "ScriptedTransport.h"
+#include "ScriptedVault.h"
+#include "StandIn.h"
+#include "TemporaryHome.h"
+
+#include <QJsonDocument>
+#include <QTest>
+#include <QUuid>
+
+using namespace vorno;
+using namespace std::chrono_literals;
+
+class TestFileReviewView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void stateText_data();
+    void stateText();
+    void failureText_data();
+    void failureText();
+    void pollsWhileShown();
+    void clearEmptiesTheStagedFiles();
+    void consentGatesTheCollection();
+
+private:
+    void makeStore(CloudStore *cloud, NativeFileClient *files = nullptr);
+    [[nodiscard]] QList<QUrl> stage(const QStringList &names);
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<CaptureStore> m_store;
+    AccessibilitySettings m_settings {AccessibilitySettings::Values {.reduceMotion = true}};
+};
+
+void TestFileReviewView::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+}
+
+void TestFileReviewView::cleanup()
+{
+    m_store.reset();
+    m_home.reset();
+}
+
+void TestFileReviewView::makeStore(CloudStore *cloud, NativeFileClient *files)
+{
+    CaptureStoreOptions options;
+    options.draft = DraftFile {m_home->path() + u"/drafts/draft.json"_qs};
+    options.notchEnabled = [] { return true; };
+    options.cloud = cloud ? cloud : new CloudStore(std::make_unique<ScriptedTransport>(), std::make_unique<ScriptedVault>());
+    options.fileClient = files;
+    options.outboxRoot = m_home->path() + u"/outbox"_qs;
+    m_store = std::make_unique<CaptureStore>(options);
+}
+
+QList<QUrl> TestFileReviewView::stage(const QStringList &names)
+{
+    QList<QUrl> urls;
+    for (const QString &name : names) {
+        filechecks::writeFile(m_home->path() + u'/' + name, "notes");
+        urls.append(QUrl::fromLocalFile(m_home->path() + u'/' + name));
+    }
+    m_store->stage(urls);
+    return urls;
+}
+
+void TestFileReviewView::stateText_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("partial");
+    QTest::addColumn<int>("candidates"); // -1: absent
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("ready")            << u"ready_for_review"_qs << false << 3  << int(Words::fileReady);
+    QTest::newRow("ready, no count")  << u"ready_for_review"_qs << false << -1 << int(Words::fileReady);
+    QTest::newRow("ready, nothing")   << u"ready_for_review"_qs << false << 0  << int(Words::fileEmpty);
+    QTest::newRow("ready, partial")   << u"ready_for_review"_qs << true  << 0  << int(Words::filePartial);
+    QTest::newRow("failed")           << u"failed"_qs           << false << -1 << int(Words::fileFailed);
+    QTest::newRow("deleted")          << u"deleted"_qs          << false << -1 << int(Words::fileFailed);
+    QTest::newRow("uploaded")         << u"uploaded"_qs         << false << -1 << int(Words::fileProcessing);
+    QTest::newRow("extracting")       << u"extracting"_qs       << false << -1 << int(Words::fileProcessing);
+    QTest::newRow("local")            << u"local"_qs            << false << -1 << int(Words::fileLocal);
+    QTest::newRow("unknown status")   << u"archived"_qs         << true  << -1 << int(Words::fileLocal);
+}
+
+void TestFileReviewView::stateText()
+{
+    QFETCH(QString, status);
+    QFETCH(bool, partial);
+    QFETCH(int, candidates);
+    QFETCH(int, expected);
+
+    CollectedFile file;
+    file.status = status;
+    file.partial = partial;
+    if (candidates >= 0)
+        file.candidateCount = candidates;
+    QCOMPARE(FileReviewView::stateText(file), Words(Words::Value(expected)));
+}
+
+void TestFileReviewView::failureText_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("subscription")   << u"subscription_required"_qs        << int(Words::filePro);
+    QTest::newRow("first free pro") << u"first_free_file_requires_pro"_qs << int(Words::filePro);
+    QTest::newRow("first drop")     << u"first_drop_used"_qs              << int(Words::filePro);
+    QTest::newRow("invalid")        << u"invalid_file"_qs                 << int(Words::fileInvalid);
+    QTest::newRow("unknown code")   << u"quota_exploded"_qs               << int(Words::fileUnavailable);
+}
+
+void TestFileReviewView::failureText()
+{
+    QFETCH(QString, code);
+    QFETCH(int, expected);
+    QCOMPARE(FileReviewView::failureText(code), Words(Words::Value(expected)));
+}
+
+void TestFileReviewView::pollsWhileShown()
+{
+    makeStore(nullptr);
+    FileReviewView view(m_store.get(), &m_settings, {{}, u"en"_qs, 10ms});
+    QVERIFY(!view.isPolling());
+    view.show();
+    QVERIFY(view.isPolling());
+    view.hide();
+    QVERIFY(!view.isPolling());
+    view.show();
+    QVERIFY(view.isPolling());
+}
+
+void TestFileReviewView::clearEmptiesTheStagedFiles()
+{
+    makeStore(nullptr);
+    const QList<QUrl> staged = stage({u"a.txt"_qs, u"b.txt"_qs});
+    FileReviewView view(m_store.get(), &m_settings, {{}, u"en"_qs, 5s});
+    QCOMPARE(view.rowTexts(), (QStringList {u"a.txt"_qs, u"b.txt"_qs}));
+    view.clearButton()->click();
+    QVERIFY(view.isConfirmingClear());
+    QCOMPARE(m_store->files(), staged); // nothing goes before the confirmation
+    view.confirmClearButton()->click();
+    QVERIFY(!view.isConfirmingClear());
+    QVERIFY(m_store->files().isEmpty());
+    QVERIFY(view.rowTexts().isEmpty());
+}
+
+void TestFileReviewView::consentGatesTheCollection()
+{
+    StandIn standIn;
+    QVERIFY2(standIn.isRunning(), qPrintable(standIn.error()));
+    const QString user = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    standIn.control(u"accounts"_qs, {{u"id"_qs, user}, {u"pro"_qs, true}});
+    auto vault = std::make_unique<ScriptedVault>();
+    vault->entries.insert(u"session"_qs,
+                          QJsonDocument(standIn.control(u"sessions"_qs, {{u"userId"_qs, user}})).toJson());
+    CloudClientOptions apiOptions;
+    apiOptions.extraAuthorities = {standIn.authority()};
+    auto *cloud = new CloudStore(std::make_unique<CloudClient>(standIn.origin(), apiOptions), std::move(vault));
+    awaitTask(cloud->restore(), 30s);
+    CloudClient api(standIn.origin(), apiOptions);
+    NativeFileClientOptions fileOptions;
+    fileOptions.projectHostSuffix = u".0.0.1"_qs;
+    fileOptions.directHostSuffix = u".0.0.2"_qs;
+    fileOptions.extraAuthorities = {standIn.authority()};
+    makeStore(cloud, new NativeFileClient(&api, fileOptions));
+    (void)stage({u"notes.txt"_qs});
+
+    FileReviewView view(m_store.get(), &m_settings, {{}, u"en"_qs, 1h});
+    view.show(); // the page loads the policy as it appears
+    QTRY_VERIFY_WITH_TIMEOUT(m_store->collection()->policy().has_value(), 30000);
+    const QList<CaptureToggle *> toggles = view.consentToggles();
+    QCOMPARE(toggles.size(), m_store->collection()->policy()->copy.checks.size());
+    QVERIFY(toggles.size() >= 2);
+    for (CaptureToggle *toggle : toggles) {
+        QVERIFY(!view.primaryButton()->isEnabled());
+        toggle->click();
+    }
+    QVERIFY(view.primaryButton()->isEnabled());
+    QCOMPARE(m_store->collection()->checks(), QList<bool>(toggles.size(), true));
+    toggles.first()->click();
+    QVERIFY(!view.primaryButton()->isEnabled());
+    QCOMPARE(view.primaryButton()->text(), Words(Words::fileSend).string());
+    view.hide();
+}
+
+QTEST_MAIN(TestFileReviewView)
+#include "TestFileReviewView.moc"

@@ -1,0 +1,191 @@
+#include "AccessibilitySettings.h"
+#include "AwaitTask.h"
+#include "CaptureSettingsSection.h"
+#include "CaptureStore.h"
+#include "CaptureToggle.h"
+#include "CloudStore.h"
+#include "EncouragementState.h"
+#include "PreferencesView.h"
+#include "ScriptedNotificationCenter.h"
+#include "ScriptedTransport.h"
+#include "ScriptedVault.h"
+#include "TemporaryHome.h"
+#include "UserDefaults.h"
+
+#include <QTest>
+
+using namespace vorno;
+
+class TestPreferencesView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void encouragementStatus_data();
+    void encouragementStatus();
+    void encouragementLine();
+    void permissionFlow_data();
+    void permissionFlow();
+    void testAlert();
+    void notchSettingReachesThePanel();
+
+private:
+    void makeView(bool signedIn);
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<CaptureStore> m_store;
+    std::unique_ptr<PreferencesView> m_view;
+    ScriptedNotificationCenter m_center;
+    AccessibilitySettings m_settings {AccessibilitySettings::Values {.reduceMotion = true}};
+    ScriptedTransport *m_api = nullptr;
+};
+
+void TestPreferencesView::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    m_center = ScriptedNotificationCenter();
+}
+
+void TestPreferencesView::cleanup()
+{
+    m_view.reset();
+    m_store.reset();
+    m_home.reset();
+}
+
+void TestPreferencesView::makeView(bool signedIn)
+{
+    auto api = std::make_unique<ScriptedTransport>();
+    auto vault = std::make_unique<ScriptedVault>();
+    m_api = api.get();
+    if (signedIn)
+        vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(u"user-1"_qs).toJson());
+    CaptureStoreOptions options;
+    options.draft = DraftFile {m_home->path() + u"/drafts/draft.json"_qs};
+    options.notchEnabled = [] { return true; };
+    options.cloud = new CloudStore(std::move(api), std::move(vault));
+    options.outboxRoot = m_home->path() + u"/outbox"_qs;
+    m_store = std::make_unique<CaptureStore>(options);
+    if (signedIn)
+        awaitTask(m_store->cloud()->restore());
+    m_view = std::make_unique<PreferencesView>(m_store.get(), &m_center, &m_settings,
+                                               PreferencesView::Options {QUrl(u"https://vorno.example"_qs), {}, {}});
+}
+
+void TestPreferencesView::encouragementStatus_data()
+{
+    QTest::addColumn<QString>("state");    // letters: p pro, e enabled, m mac, s snoozed ahead
+    QTest::addColumn<QString>("zone"); // the user's; 23:00 there is quiet
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("on")                   << u"pem"_qs  << u"UTC"_qs           << u"On"_qs;
+    QTest::newRow("not pro")              << u"em"_qs   << u"UTC"_qs           << u"Off"_qs;
+    QTest::newRow("not enabled")          << u"pm"_qs   << u"UTC"_qs           << u"Off"_qs;
+    QTest::newRow("not for this channel") << u"pe"_qs   << u"UTC"_qs           << u"Off"_qs;
+    QTest::newRow("quiet hours")          << u"pem"_qs  << u"Asia/Tokyo"_qs    << u"Quiet hours"_qs;
+    QTest::newRow("paused")               << u"pems"_qs << u"UTC"_qs           << u"Paused"_qs;
+    QTest::newRow("paused in quiet hours") << u"pems"_qs << u"Asia/Tokyo"_qs   << u"Paused"_qs;
+    QTest::newRow("paused but off")       << u"ems"_qs  << u"UTC"_qs           << u"Off"_qs;
+}
+
+void TestPreferencesView::encouragementStatus()
+{
+    QFETCH(QString, state);
+    QFETCH(QString, zone);
+    QFETCH(QString, expected);
+
+    const QDateTime now(QDate(2026, 3, 2), QTime(14, 0), QTimeZone::utc()); // 23:00 in Tokyo
+    EncouragementState settings;
+    settings.pro = state.contains(u'p');
+    settings.preferences.enabled = state.contains(u'e');
+    settings.preferences.mac = state.contains(u'm');
+    settings.preferences.timezone = zone;
+    if (state.contains(u's'))
+        settings.preferences.snoozed_until = u"2026-03-03T00:00:00Z"_qs;
+    QCOMPARE(PreferencesView::encouragementStatus(settings, now).rawValue(), expected);
+}
+
+void TestPreferencesView::encouragementLine()
+{
+    makeView(false);
+    QVERIFY(m_view->notificationsSection()->isHidden());
+
+    makeView(true);
+    QVERIFY(!m_view->notificationsSection()->isHidden());
+    QCOMPARE(m_view->encouragementLine(), QString()); // not read yet: a refresh button instead
+    EncouragementState unavailable;
+    unavailable.ownerId = u"user-1"_qs;
+    unavailable.pro = true;
+    unavailable.preferences.enabled = true;
+    unavailable.preferences.mac = true;
+    m_api->script(u"encouragement"_qs, {unavailable, {}, {}});
+    m_view->refresh();
+    QTRY_COMPARE(m_view->encouragementLine(), Words(Words::aiUnavailable).string());
+    m_view->refresh(); // the healthy answer
+    QTRY_COMPARE(m_view->encouragementLine(), Words(Words::aiOn).string());
+}
+
+void TestPreferencesView::permissionFlow_data()
+{
+    QTest::addColumn<bool>("grants");
+    QTest::addColumn<bool>("systemAlerts");
+    QTest::addColumn<int>("permission");
+
+    QTest::newRow("allowed")  << true  << true  << int(Words::aiAllowed);
+    QTest::newRow("declined") << false << false << int(Words::aiBlocked);
+}
+
+void TestPreferencesView::permissionFlow()
+{
+    QFETCH(bool, grants);
+    QFETCH(bool, systemAlerts);
+    QFETCH(int, permission);
+
+    makeView(true);
+    m_center.grants = grants;
+    m_view->requestPermission();
+    QTRY_VERIFY(!m_view->isRequestingPermission());
+    QCOMPARE(UserDefaults::boolean(UserDefaults::encouragementOS), std::optional(systemAlerts));
+    QCOMPARE(m_view->permission(), Words(Words::Value(permission)));
+
+    // Turning alerts off and on again asks the desktop again.
+    UserDefaults::setBoolean(UserDefaults::encouragementOS, false);
+    m_view->requestPermission();
+    QTRY_VERIFY(!m_view->isRequestingPermission());
+    QCOMPARE(m_center.requests, 2);
+}
+
+void TestPreferencesView::testAlert()
+{
+    makeView(true);
+    m_center.settings = false; // no settings to read: the value stays
+    m_center.current = NotificationCenter::Authorization::denied;
+    m_view->refreshPermission();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_view->permission(), Words(Words::aiUnknown));
+
+    for (const bool accepted : {true, false}) {
+        m_center.testAccepted = accepted;
+        m_view->sendTest();
+        QTRY_VERIFY(!m_view->isTestingAlert());
+        QCOMPARE(m_view->testNotice(), std::optional(Words(accepted ? Words::aiTestSent : Words::aiTestFailed)));
+    }
+    QCOMPARE(m_center.tests, 2);
+}
+
+void TestPreferencesView::notchSettingReachesThePanel()
+{
+    makeView(false);
+    int panelChanges = 0;
+    m_store->setPanelChanged([&panelChanges] { ++panelChanges; });
+    QVERIFY(m_view->showNotchToggle()->isChecked()); // on when absent
+    m_view->showNotchToggle()->click();
+    QCOMPARE(UserDefaults::boolean(UserDefaults::showNotch), std::optional(false));
+    QCOMPARE(panelChanges, 1);
+}
+
+QTEST_MAIN(TestPreferencesView)
+#include "TestPreferencesView.moc"
