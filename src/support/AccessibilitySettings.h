@@ -36,6 +36,7 @@ public:
     // VORNO_INCREASE_CONTRAST and VORNO_REDUCE_TRANSPARENCY overrides ("1"
     // or "0"; anything else leaves the desktop's value).
     void setDesktopValues(Values desktop);
+    [[nodiscard]] Values desktopValues() const { return m_desktop; }
     void setEnvironment(const QProcessEnvironment &environment);
 
 Q_SIGNALS:
