@@ -17,7 +17,6 @@
 #include "Symbols.h"
 #include "VornoMetrics.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -104,8 +103,6 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
       m_confirmation(new QWidget(this)),
       m_confirm(new CaptureButton(CaptureButton::Kind::secondary, settings, m_confirmation))
 {
-    if (!m_options.openUrl)
-        m_options.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     if (m_options.language.isEmpty())
         m_options.language = interfaceLanguage();
 
@@ -173,15 +170,7 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
 
     connect(m_signIn, &QAbstractButton::clicked, store, [store] { store->show(CaptureStore::Page::settings); });
     connect(m_primary, &QAbstractButton::clicked, this, &FileReviewView::send);
-    connect(m_results, &QAbstractButton::clicked, this, [this] {
-        if (!m_store)
-            return;
-        const FileCollectionStore &collection = *m_store->collection();
-        const std::optional<CloudSession> &session = m_store->cloud()->session();
-        if (collection.batch() && session)
-            if (const std::optional<QUrl> url = collection.batch()->resultURL(session->user.id, std::nullopt))
-                m_options.openUrl(*url);
-    });
+    connect(m_results, &QAbstractButton::clicked, store, [store] { store->openCollectionResults(); });
     connect(m_refresh, &QAbstractButton::clicked, this, [this] {
         if (m_store)
             spawn(m_store->collection()->load(m_options.language));

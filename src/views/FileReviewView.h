@@ -7,7 +7,6 @@
 #include <QWidget>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <stop_token>
 
@@ -34,7 +33,6 @@ class FileReviewView : public QWidget
 public:
     struct Options
     {
-        std::function<bool(const QUrl &)> openUrl;  // default: the desktop's default handler
         QString language;                           // default: the interface locale's language, "en" without one
         std::chrono::nanoseconds pollInterval = std::chrono::seconds(5);
     };

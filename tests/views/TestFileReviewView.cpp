@@ -136,7 +136,7 @@ void TestFileReviewView::failureText()
 void TestFileReviewView::pollsWhileShown()
 {
     makeStore(nullptr);
-    FileReviewView view(m_store.get(), &m_settings, {{}, u"en"_qs, 10ms});
+    FileReviewView view(m_store.get(), &m_settings, {u"en"_qs, 10ms});
     QVERIFY(!view.isPolling());
     view.show();
     QVERIFY(view.isPolling());
@@ -150,7 +150,7 @@ void TestFileReviewView::clearEmptiesTheStagedFiles()
 {
     makeStore(nullptr);
     const QList<QUrl> staged = stage({u"a.txt"_qs, u"b.txt"_qs});
-    FileReviewView view(m_store.get(), &m_settings, {{}, u"en"_qs, 5s});
+    FileReviewView view(m_store.get(), &m_settings, {u"en"_qs, 5s});
     QCOMPARE(view.rowTexts(), (QStringList {u"a.txt"_qs, u"b.txt"_qs}));
     view.clearButton()->click();
     QVERIFY(view.isConfirmingClear());
@@ -182,7 +182,7 @@ void TestFileReviewView::consentGatesTheCollection()
     makeStore(cloud, new NativeFileClient(&api, fileOptions));
     (void)stage({u"notes.txt"_qs});
 
-    FileReviewView view(m_store.get(), &m_settings, {{}, u"en"_qs, 1h});
+    FileReviewView view(m_store.get(), &m_settings, {u"en"_qs, 1h});
     view.show(); // the page loads the policy as it appears
     QTRY_VERIFY_WITH_TIMEOUT(m_store->collection()->policy().has_value(), 30000);
     const QList<CaptureToggle *> toggles = view.consentToggles();
