@@ -3,8 +3,6 @@
 #include "ButtonPainter.h"
 #include "SpringAnimation.h"
 
-#include <QEnterEvent>
-#include <QFocusEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -18,15 +16,11 @@ constexpr std::chrono::milliseconds hoverEase {160};
 } // namespace
 
 CaptureButton::CaptureButton(Kind kind, AccessibilitySettings *settings, QWidget *parent)
-    : QAbstractButton(parent),
+    : CaptureControl(settings, parent),
       m_kind(kind),
-      m_settings(settings),
       m_press(new SpringAnimation(this)),
       m_hover(new SpringAnimation(this))
 {
-    setFocusPolicy(Qt::TabFocus); // a click does not draw the focus ring
-    setAttribute(Qt::WA_Hover);
-    setCursor(Qt::PointingHandCursor);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -36,10 +30,8 @@ CaptureButton::CaptureButton(Kind kind, AccessibilitySettings *settings, QWidget
     m_hover->moveTo(0.0, true);
     connect(m_press, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_hover, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(this, &QAbstractButton::pressed, this, &CaptureButton::follow);
-    connect(this, &QAbstractButton::released, this, &CaptureButton::follow);
-    if (settings)
-        connect(settings, &AccessibilitySettings::changed, this, &CaptureButton::follow);
+    connect(this, &QAbstractButton::pressed, this, &CaptureButton::followState);
+    connect(this, &QAbstractButton::released, this, &CaptureButton::followState);
 }
 
 void CaptureButton::setKind(Kind kind)
@@ -66,15 +58,9 @@ void CaptureButton::setIconName(QString icon)
     update();
 }
 
-CaptureButtonBody::State CaptureButton::visualState() const
+void CaptureButton::followState()
 {
-    return {.enabled = isEnabled(), .pressed = isDown(), .hovered = m_hovered && isEnabled(),
-            .focused = hasFocus() && m_keyboardFocus};
-}
-
-void CaptureButton::follow()
-{
-    const bool reduce = m_settings && m_settings->reduceMotion();
+    const bool reduce = reduceMotion();
     const CaptureButtonBody::State state = visualState();
     m_press->moveTo(state.pressed ? 1.0 : 0.0, reduce);
     m_hover->moveTo(state.hovered ? 1.0 : 0.0, reduce);
@@ -122,7 +108,7 @@ bool CaptureButton::hitButton(const QPoint &position) const
 
 void CaptureButton::paintEvent(QPaintEvent *)
 {
-    const AccessibilitySettings::Values settings = m_settings ? m_settings->values() : AccessibilitySettings::Values {};
+    const AccessibilitySettings::Values settings = this->settings();
     const QColor primary = palette().color(QPalette::WindowText);
     CaptureButtonBody::State state = visualState();
     // The geometry follows the animated amounts; colours follow the state.
@@ -135,41 +121,6 @@ void CaptureButton::paintEvent(QPaintEvent *)
     }
     QPainter painter(this);
     ButtonPainter::paint(painter, QRectF(rect()), body, label());
-}
-
-void CaptureButton::enterEvent(QEnterEvent *event)
-{
-    m_hovered = true;
-    follow();
-    QAbstractButton::enterEvent(event);
-}
-
-void CaptureButton::leaveEvent(QEvent *event)
-{
-    m_hovered = false;
-    follow();
-    QAbstractButton::leaveEvent(event);
-}
-
-void CaptureButton::focusInEvent(QFocusEvent *event)
-{
-    // Only focus reached with the keyboard is drawn.
-    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QAbstractButton::focusInEvent(event);
-    update();
-}
-
-void CaptureButton::focusOutEvent(QFocusEvent *event)
-{
-    QAbstractButton::focusOutEvent(event);
-    update();
-}
-
-void CaptureButton::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
-        follow();
-    QAbstractButton::changeEvent(event);
 }
 
 } // namespace vorno

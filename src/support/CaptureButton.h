@@ -2,10 +2,9 @@
 
 #include "ButtonPainter.h"
 #include "CaptureButtonBody.h"
+#include "CaptureControl.h"
 #include "Words.h"
 
-#include <QAbstractButton>
-#include <QPointer>
 
 namespace vorno {
 
@@ -14,7 +13,7 @@ class SpringAnimation;
 // A push button of the shared style. Its label is a text (a `Words` value or
 // a string the caller owns, such as a consent statement) with an optional
 // symbol after it; the action label form is a title and a symbol.
-class CaptureButton : public QAbstractButton
+class CaptureButton : public CaptureControl
 {
     Q_OBJECT
 
@@ -28,8 +27,6 @@ public:
     void setWords(Words words, QString icon = {});
     void setIconName(QString icon);
     [[nodiscard]] QString iconName() const { return m_icon; }
-    // The state the look is computed from.
-    [[nodiscard]] CaptureButtonBody::State visualState() const;
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
@@ -38,15 +35,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    void followState() override;
     [[nodiscard]] bool hitButton(const QPoint &position) const override;
 
 private:
-    void follow();
     [[nodiscard]] QFont labelFont() const;
     [[nodiscard]] ButtonLabel label() const;
 
@@ -54,10 +46,7 @@ private:
     static constexpr double verticalTextPadding = 10;
 
     Kind m_kind;
-    QPointer<AccessibilitySettings> m_settings;
     QString m_icon;
-    bool m_hovered = false;
-    bool m_keyboardFocus = false;
     bool m_wasPressed = false;
     SpringAnimation *m_press = nullptr; // 0 at rest, 1 pressed
     SpringAnimation *m_hover = nullptr; // 0 at rest, 1 hovered

@@ -5,8 +5,6 @@
 #include "Symbols.h"
 #include "VornoMetrics.h"
 
-#include <QEvent>
-#include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -24,12 +22,9 @@ constexpr int labelPixelSize = 13;
 } // namespace
 
 CaptureToggle::CaptureToggle(bool checkbox, AccessibilitySettings *settings, QWidget *parent)
-    : QAbstractButton(parent), m_checkbox(checkbox), m_settings(settings), m_position(new SpringAnimation(this))
+    : CaptureControl(settings, parent), m_checkbox(checkbox), m_position(new SpringAnimation(this))
 {
     setCheckable(true);
-    setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_Hover);
-    setCursor(Qt::PointingHandCursor);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -37,10 +32,8 @@ CaptureToggle::CaptureToggle(bool checkbox, AccessibilitySettings *settings, QWi
     m_position->moveTo(0.0, true);
     connect(m_position, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
     connect(this, &QAbstractButton::toggled, this, [this](bool on) {
-        m_position->moveTo(on ? 1.0 : 0.0, !isVisible() || (m_settings && m_settings->reduceMotion()));
+        m_position->moveTo(on ? 1.0 : 0.0, !isVisible() || reduceMotion());
     });
-    if (settings)
-        connect(settings, &AccessibilitySettings::changed, this, qOverload<>(&QWidget::update));
 }
 
 CaptureToggle::Geometry CaptureToggle::geometry(bool checkbox, QSizeF size, double labelHeight, double position,
@@ -101,13 +94,12 @@ int CaptureToggle::heightForWidth(int width) const
 
 void CaptureToggle::paintEvent(QPaintEvent *)
 {
-    const AccessibilitySettings::Values settings = m_settings ? m_settings->values() : AccessibilitySettings::Values {};
+    const AccessibilitySettings::Values settings = this->settings();
     const QColor primary = palette().color(QPalette::WindowText);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const CaptureButtonBody::State state {isEnabled(), isDown(), m_hovered && isEnabled(), hasFocus() && m_keyboardFocus};
-    CaptureButtonBody row = CaptureButtonBody::look(CaptureButtonBody::Kind::quiet, state, settings, primary);
+    const CaptureButtonBody row = CaptureButtonBody::look(CaptureButtonBody::Kind::quiet, visualState(), settings, primary);
     ButtonPainter::paintBody(painter, QRectF(rect()), row);
 
     const double position = m_position->now().toDouble();
@@ -142,40 +134,6 @@ void CaptureToggle::paintEvent(QPaintEvent *)
         painter.setBrush(on ? QColor(Qt::black) : primary);
         painter.drawEllipse(parts.knob);
     }
-}
-
-void CaptureToggle::enterEvent(QEnterEvent *event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void CaptureToggle::leaveEvent(QEvent *event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
-void CaptureToggle::focusInEvent(QFocusEvent *event)
-{
-    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QAbstractButton::focusInEvent(event);
-    update();
-}
-
-void CaptureToggle::focusOutEvent(QFocusEvent *event)
-{
-    QAbstractButton::focusOutEvent(event);
-    update();
-}
-
-void CaptureToggle::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::EnabledChange)
-        update();
-    QAbstractButton::changeEvent(event);
 }
 
 } // namespace vorno

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "AccessibilitySettings.h"
-
-#include <QAbstractButton>
-#include <QPointer>
+#include "CaptureControl.h"
 
 namespace vorno {
 
@@ -11,7 +8,7 @@ class SpringAnimation;
 
 // A toggle row of the shared style: the whole row is a quiet button that flips
 // the value; it shows a switch after the label, or a checkbox before it.
-class CaptureToggle : public QAbstractButton
+class CaptureToggle : public CaptureControl
 {
     Q_OBJECT
 
@@ -48,11 +45,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     [[nodiscard]] double labelWidth(double rowWidth) const;
@@ -60,9 +52,6 @@ private:
     [[nodiscard]] QFont labelFont() const;
 
     bool m_checkbox;
-    QPointer<AccessibilitySettings> m_settings;
-    bool m_hovered = false;
-    bool m_keyboardFocus = false;
     SpringAnimation *m_position;
 };
 

@@ -8,6 +8,7 @@
 #include "CloudError.h"
 #include "CloudStore.h"
 #include "ComposerView.h"
+#include "ScriptedCapture.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
 #include "TemporaryHome.h"
@@ -62,21 +63,10 @@ void TestComposerView::cleanup()
 void TestComposerView::makeStore(bool signedIn)
 {
     m_view.reset();
-    m_store.reset();
-    auto api = std::make_unique<ScriptedTransport>();
-    auto vault = std::make_unique<ScriptedVault>();
-    m_api = api.get();
-    m_vault = vault.get();
-    if (signedIn)
-        vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(u"user-1"_qs).toJson());
-    CaptureStoreOptions options;
-    options.draft = DraftFile {m_home->path() + u"/drafts/draft.json"_qs};
-    options.notchEnabled = [] { return true; };
-    options.cloud = new CloudStore(std::move(api), std::move(vault));
-    options.outboxRoot = m_home->path() + u"/outbox"_qs;
-    m_store = std::make_unique<CaptureStore>(options);
-    if (signedIn)
-        awaitTask(m_store->cloud()->restore());
+    ScriptedCapture capture(m_home->path(), signedIn);
+    m_store = std::move(capture.store);
+    m_api = capture.api;
+    m_vault = capture.vault;
     m_view = std::make_unique<ComposerView>(m_store.get(), &m_settings, true);
 }
 

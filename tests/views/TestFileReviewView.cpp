@@ -10,6 +10,7 @@
 #include "FileCollectionStore.h"
 #include "FileReviewView.h"
 #include "NativeFileClient.h"
+#include "ScriptedCapture.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
 #include "StandIn.h"
@@ -60,13 +61,7 @@ void TestFileReviewView::cleanup()
 
 void TestFileReviewView::makeStore(CloudStore *cloud, NativeFileClient *files)
 {
-    CaptureStoreOptions options;
-    options.draft = DraftFile {m_home->path() + u"/drafts/draft.json"_qs};
-    options.notchEnabled = [] { return true; };
-    options.cloud = cloud ? cloud : new CloudStore(std::make_unique<ScriptedTransport>(), std::make_unique<ScriptedVault>());
-    options.fileClient = files;
-    options.outboxRoot = m_home->path() + u"/outbox"_qs;
-    m_store = std::make_unique<CaptureStore>(options);
+    m_store = ScriptedCapture(m_home->path(), false, cloud, files).store;
 }
 
 QList<QUrl> TestFileReviewView::stage(const QStringList &names)

@@ -6,6 +6,7 @@
 #include "CloudStore.h"
 #include "EncouragementState.h"
 #include "PreferencesView.h"
+#include "ScriptedCapture.h"
 #include "ScriptedNotificationCenter.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
@@ -58,19 +59,10 @@ void TestPreferencesView::cleanup()
 
 void TestPreferencesView::makeView(bool signedIn)
 {
-    auto api = std::make_unique<ScriptedTransport>();
-    auto vault = std::make_unique<ScriptedVault>();
-    m_api = api.get();
-    if (signedIn)
-        vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(u"user-1"_qs).toJson());
-    CaptureStoreOptions options;
-    options.draft = DraftFile {m_home->path() + u"/drafts/draft.json"_qs};
-    options.notchEnabled = [] { return true; };
-    options.cloud = new CloudStore(std::move(api), std::move(vault));
-    options.outboxRoot = m_home->path() + u"/outbox"_qs;
-    m_store = std::make_unique<CaptureStore>(options);
-    if (signedIn)
-        awaitTask(m_store->cloud()->restore());
+    m_view.reset();
+    ScriptedCapture capture(m_home->path(), signedIn);
+    m_store = std::move(capture.store);
+    m_api = capture.api;
     m_view = std::make_unique<PreferencesView>(m_store.get(), &m_center, &m_settings,
                                                PreferencesView::Options {QUrl(u"https://vorno.example"_qs), {}, {}});
 }

@@ -1,0 +1,30 @@
+#include "ScriptedCapture.h"
+
+#include "AwaitTask.h"
+#include "CloudStore.h"
+#include "ScriptedTransport.h"
+#include "ScriptedVault.h"
+
+using namespace vorno;
+
+ScriptedCapture::ScriptedCapture(const QString &home, bool signedIn, CloudStore *cloud, NativeFileClient *files)
+{
+    if (!cloud) {
+        auto scriptedApi = std::make_unique<ScriptedTransport>();
+        auto scriptedVault = std::make_unique<ScriptedVault>();
+        api = scriptedApi.get();
+        vault = scriptedVault.get();
+        if (signedIn)
+            vault->entries.insert(QStringLiteral("session"), ScriptedTransport::sessionFor(QStringLiteral("user-1")).toJson());
+        cloud = new CloudStore(std::move(scriptedApi), std::move(scriptedVault));
+    }
+    CaptureStoreOptions options;
+    options.draft = DraftFile {home + QStringLiteral("/drafts/draft.json")};
+    options.notchEnabled = [] { return true; };
+    options.cloud = cloud;
+    options.fileClient = files;
+    options.outboxRoot = home + QStringLiteral("/outbox");
+    store = std::make_unique<CaptureStore>(options);
+    if (signedIn && api)
+        awaitTask(store->cloud()->restore());
+}
