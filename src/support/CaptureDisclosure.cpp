@@ -33,7 +33,7 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         const QColor primary = palette().color(QPalette::WindowText);
-        const CaptureButtonBody body = CaptureButtonBody::look(kind(), visualState(), {}, primary);
+        const CaptureButtonBody body = CaptureButtonBody::look(kind(), visualState(), settings(), primary);
         QPainter painter(this);
         ButtonPainter::paintBody(painter, QRectF(rect()), body);
         const double padding = CaptureButtonBody::horizontalPadding(kind());
