@@ -12,7 +12,6 @@ BusyIndicator::BusyIndicator(AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_turn(new QVariantAnimation(this))
 {
     setFixedSize(side, side);
-    setAccessibleName(QStringLiteral("busy"));
     m_turn->setStartValue(0.0);
     m_turn->setEndValue(360.0);
     m_turn->setDuration(900);

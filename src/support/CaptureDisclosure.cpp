@@ -84,6 +84,10 @@ CaptureDisclosure::CaptureDisclosure(QString label, AccessibilitySettings *setti
 
 void CaptureDisclosure::setContent(QWidget *content)
 {
+    if (content == m_content) {
+        place(); // the same content, grown or shrunk: measure it again
+        return;
+    }
     m_content = content;
     content->setParent(m_holder);
     auto *opacity = new QGraphicsOpacityEffect(content);

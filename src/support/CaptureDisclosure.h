@@ -23,6 +23,7 @@ public:
 
     CaptureDisclosure(QString label, AccessibilitySettings *settings, QWidget *parent = nullptr);
 
+    // Takes `content`; giving the same content again re-measures it.
     void setContent(QWidget *content);
     void setExpanded(bool expanded);
     [[nodiscard]] bool isExpanded() const { return m_expanded; }
