@@ -1,17 +1,20 @@
 #include "Translations.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <QTranslator>
 
 namespace vorno {
 
-void installTranslations(QCoreApplication &application)
+QTranslator *installTranslations(QCoreApplication &application, const QLocale &locale)
 {
     auto *translator = new QTranslator(&application);
-    if (translator->load(QLocale(), QStringLiteral("vorno"), QStringLiteral("_"), QStringLiteral(":/i18n"))
-        || translator->load(QStringLiteral(":/i18n/vorno_en.qm")))
+    if (translator->load(locale, QStringLiteral("vorno"), QStringLiteral("_"), QStringLiteral(":/i18n"))
+        || translator->load(QStringLiteral(":/i18n/vorno_en.qm"))) {
         QCoreApplication::installTranslator(translator);
+        return translator;
+    }
+    delete translator;
+    return nullptr;
 }
 
 } // namespace vorno

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 // The few colours the whole interface shares; every other colour is an
 // opacity of the palette's primary (text) colour.
@@ -29,6 +30,18 @@ inline QColor faded(QColor color, double opacity)
 {
     color.setAlphaF(float(color.alphaF() * opacity));
     return color;
+}
+
+// The notch's palette: white text on the black fill.
+inline QPalette notchPalette(QPalette palette)
+{
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::Base, QColor(28, 28, 30));
+    palette.setColor(QPalette::Highlight, faded(action(), 0.5));
+    return palette;
 }
 
 } // namespace vorno::VornoMetrics

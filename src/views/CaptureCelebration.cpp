@@ -18,7 +18,11 @@ CaptureCelebration::CaptureCelebration(AccessibilitySettings *settings, QWidget 
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFixedSize(side, side);
     m_animation->setDuration(durationMs);
-    m_animation->setEasingCurve(QEasingCurve::InOutCubic);
+    // One cubic keyframe from rest to rest: the Hermite curve with zero speed
+    // at both ends.
+    QEasingCurve keyframe;
+    keyframe.setCustomType([](qreal t) { return t * t * (3 - 2 * t); });
+    m_animation->setEasingCurve(keyframe);
     m_animation->setStartValue(0.0);
     m_animation->setEndValue(1.0);
     connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
@@ -62,13 +66,20 @@ void CaptureCelebration::paintEvent(QPaintEvent *)
     if ((m_settings && m_settings->reduceMotion()) || m_progress >= 1)
         return;
     QPainter painter(this);
+    paint(painter, m_progress, QSizeF(size()));
+}
+
+void CaptureCelebration::paint(QPainter &painter, double p, QSizeF size)
+{
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(opacityAt(m_progress));
+    painter.setOpacity(opacityAt(p));
     painter.setPen(Qt::NoPen);
-    for (const Dot &dot : dotsAt(m_progress, QSizeF(size()))) {
+    for (const Dot &dot : dotsAt(p, size)) {
         painter.setBrush(dot.color);
         painter.drawEllipse(dot.centre, dot.radius, dot.radius);
     }
+    painter.restore();
 }
 
 } // namespace vorno

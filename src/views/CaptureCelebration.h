@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class QPainter;
 class QVariantAnimation;
 
 namespace vorno {
@@ -41,6 +42,7 @@ public:
     // The drawing at progress `p` for a canvas of `size`: its opacity and dots.
     [[nodiscard]] static double opacityAt(double p) { return 1 - p; }
     [[nodiscard]] static std::vector<Dot> dotsAt(double p, QSizeF size);
+    static void paint(QPainter &painter, double p, QSizeF size);
 
     [[nodiscard]] QSize sizeHint() const override { return {side, side}; }
 

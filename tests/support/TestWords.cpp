@@ -1,4 +1,8 @@
+#include "Translations.h"
 #include "Words.h"
+
+#include <QDir>
+#include <QRegularExpression>
 
 #include <QCoreApplication>
 #include <QSet>
@@ -16,6 +20,10 @@ private Q_SLOTS:
     void rawValueLookup();
     void everyTextIsDistinctAndRoundTrips();
     void translationTable();
+    void shippedTables_data();
+    void shippedTables();
+    void languageChoice_data();
+    void languageChoice();
 };
 
 void TestWords::rawValueLookup_data()
@@ -71,6 +79,60 @@ void TestWords::translationTable()
     QCOMPARE(Words(Words::quit).string(), u"Quit Vorno"_qs);
     QVERIFY(QCoreApplication::removeTranslator(&translator));
     QCOMPARE(Words(Words::cloudLogin).string(), u"Sign in"_qs);
+}
+
+void TestWords::shippedTables_data()
+{
+    QTest::addColumn<QString>("file");
+    const QStringList tables = QDir(u":/i18n"_qs).entryList({u"vorno_*.qm"_qs});
+    QVERIFY(tables.contains(u"vorno_en.qm"_qs));
+    QVERIFY(tables.contains(u"vorno_de.qm"_qs));
+    for (const QString &table : tables)
+        QTest::newRow(qPrintable(table)) << table;
+}
+
+// Every text this desktop shows, in every shipped language: none names the
+// other platform, and a translation leaves no text in the keys' English.
+void TestWords::shippedTables()
+{
+    QFETCH(QString, file);
+    static const QRegularExpression otherPlatform(u"\\bMac\\b|macOS|Keychain|Secure Enclave|System Settings"_qs);
+
+    QTranslator translator;
+    QVERIFY(translator.load(u":/i18n/"_qs + file));
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    const bool english = translator.language() == u"en"_qs;
+    for (const Words words : Words::allCases()) {
+        const QString text = words.string();
+        QVERIFY2(!otherPlatform.match(text).hasMatch(), qPrintable(text));
+        if (!english)
+            QVERIFY2(text != words.rawValue(), qPrintable(text));
+    }
+    QCoreApplication::removeTranslator(&translator);
+}
+
+void TestWords::languageChoice_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("German")          << u"de_DE"_qs << u"Auf diesem Computer"_qs;
+    QTest::newRow("Swiss German")    << u"de_CH"_qs << u"Auf diesem Computer"_qs;
+    QTest::newRow("English")         << u"en_GB"_qs << u"On this computer"_qs;
+    QTest::newRow("French: English") << u"fr_FR"_qs << u"On this computer"_qs;
+    QTest::newRow("C: English")      << u"C"_qs     << u"On this computer"_qs;
+}
+
+void TestWords::languageChoice()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, expected);
+
+    QTranslator *translator = installTranslations(*QCoreApplication::instance(), QLocale(locale));
+    QVERIFY(translator);
+    QCOMPARE(Words(Words::fileLocal).string(), expected);
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
 }
 
 QTEST_GUILESS_MAIN(TestWords)

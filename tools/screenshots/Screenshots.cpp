@@ -22,9 +22,12 @@
 #include "ScriptedNotificationCenter.h"
 #include "StandIn.h"
 #include "ScriptedTransport.h"
+#include "Spawn.h"
+#include "CloudError.h"
 #include "ScriptedVault.h"
 #include "TemporaryHome.h"
 #include "Translations.h"
+#include "VornoMetrics.h"
 #include "VornoSurface.h"
 
 #include <QApplication>
@@ -52,13 +55,7 @@ class Panel : public QWidget
 public:
     explicit Panel(AccessibilitySettings *settings) : m_settings(settings)
     {
-        QPalette dark = palette();
-        dark.setColor(QPalette::Window, Qt::black);
-        dark.setColor(QPalette::WindowText, Qt::white);
-        dark.setColor(QPalette::Text, Qt::white);
-        dark.setColor(QPalette::Base, QColor(28, 28, 30));
-        dark.setColor(QPalette::Highlight, QColor::fromRgbF(0.67f, 0.62f, 0.95f, 0.5f));
-        setPalette(dark);
+        setPalette(VornoMetrics::notchPalette(palette()));
         setAttribute(Qt::WA_TranslucentBackground);
         auto *layout = new QVBoxLayout(this);
         layout->setContentsMargins(22, 22, 22, 22);
@@ -86,9 +83,37 @@ struct Scene
     std::function<void(Panel *, AccessibilitySettings *)> build;
 };
 
-std::unique_ptr<CloudStore> cloudStore(bool signedIn, const QString &email = QString())
+// A burst drawn at fixed moments of its motion, left to right.
+class BurstStrip : public QWidget
+{
+public:
+    explicit BurstStrip(QList<double> moments, QWidget *parent) : QWidget(parent), m_moments(std::move(moments))
+    {
+        setFixedHeight(CaptureCelebration::side);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QSizeF canvas(CaptureCelebration::side, CaptureCelebration::side);
+        for (const double p : m_moments) {
+            CaptureCelebration::paint(painter, p, canvas);
+            painter.translate(CaptureCelebration::side + 24, 0);
+        }
+    }
+
+private:
+    QList<double> m_moments;
+};
+
+using Script = std::function<void(ScriptedTransport &)>;
+
+std::unique_ptr<CloudStore> cloudStore(bool signedIn, const QString &email = QString(), const Script &script = {})
 {
     auto api = std::make_unique<ScriptedTransport>();
+    if (script)
+        script(*api);
     auto vault = std::make_unique<ScriptedVault>();
     if (signedIn) {
         CloudSession session = ScriptedTransport::sessionFor(u"user-1"_qs);
@@ -184,6 +209,18 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "screenshots: the stand-in did not start (%s)\n", qPrintable(standIn.error()));
     ScriptedNotificationCenter notifications;
     notifications.current = NotificationCenter::Authorization::authorized;
+    // Preferences of a signed-in account whose encouragement answers as scripted.
+    const auto preferences = [&](Panel *panel, AccessibilitySettings *a11y, const Script &script) {
+        // The restore, the page's own read and its read when shown each take one answer.
+        const Script answers = [&script](ScriptedTransport &api) {
+            for (int read = 0; read < 4; ++read)
+                script(api);
+        };
+        auto *store = new CaptureStore(captureOptions(cloudStore(true, u"mia@example.com"_qs, answers).release()), panel);
+        auto *view = new PreferencesView(store, &notifications, a11y, {standIn.origin(), {}, {}}, panel);
+        panel->layout()->addWidget(view);
+        view->refresh();
+    };
     const QList<Scene> scenes {
         {u"style-pieces"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
              auto *layout = panel->layout();
@@ -261,6 +298,40 @@ int main(int argc, char **argv)
              view->setMinimumHeight(260);
              panel->layout()->addWidget(view);
          }},
+        {u"compose-cloud-sending"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *cloud = cloudStore(true, {}, [](ScriptedTransport &api) {
+                 api.script(u"save"_qs, {{}, {}, ScriptedTransport::gate()}); // the answer never comes
+             }).release();
+             auto *store = new CaptureStore(captureOptions(cloud), panel);
+             cloud->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
+             spawn(cloud->send());
+             auto *view = new ComposerView(store, a11y, true, panel);
+             view->setMinimumHeight(260);
+             panel->layout()->addWidget(view);
+         }},
+        {u"compose-cloud-saved"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *cloud = cloudStore(true).release();
+             auto *store = new CaptureStore(captureOptions(cloud), panel);
+             cloud->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
+             awaitTask(cloud->send());
+             auto *view = new ComposerView(store, a11y, true, panel);
+             view->setMinimumHeight(260);
+             panel->layout()->addWidget(view);
+         }},
+        {u"compose-cloud-failed"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *cloud = cloudStore(true, {}, [](ScriptedTransport &api) {
+                 api.script(u"save"_qs, ScriptedTransport::failing(CloudError(CloudFailure::unavailable)));
+             }).release();
+             auto *store = new CaptureStore(captureOptions(cloud), panel);
+             cloud->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
+             awaitTask(cloud->send());
+             auto *view = new ComposerView(store, a11y, true, panel);
+             view->setMinimumHeight(260);
+             panel->layout()->addWidget(view);
+         }},
+        {u"celebration"_qs, [](Panel *panel, AccessibilitySettings *) {
+             panel->layout()->addWidget(new BurstStrip({0.0, 0.25, 0.5, 0.75}, panel));
+         }},
         {u"account-signed-out"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
              auto *cloud = cloudStore(false).release();
              cloud->setParent(panel);
@@ -274,6 +345,25 @@ int main(int argc, char **argv)
         {u"preferences-signed-in"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
              auto *store = standInStore(standIn, true, panel);
              panel->layout()->addWidget(new PreferencesView(store, &notifications, a11y, {standIn.origin(), {}, {}}, panel));
+         }},
+        {u"preferences-loading"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             preferences(panel, a11y, [](ScriptedTransport &api) {
+                 api.script(u"encouragement"_qs, {{}, {}, ScriptedTransport::gate()});
+             });
+         }},
+        {u"preferences-failed"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             preferences(panel, a11y, [](ScriptedTransport &api) {
+                 api.script(u"encouragement"_qs, ScriptedTransport::failing(CloudError(CloudFailure::unavailable)));
+             });
+         }},
+        {u"preferences-unavailable"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             preferences(panel, a11y, [](ScriptedTransport &api) {
+                 EncouragementState unavailable;
+                 unavailable.ownerId = u"user-1"_qs;
+                 unavailable.pro = true;
+                 unavailable.preferences.enabled = true;
+                 api.script(u"encouragement"_qs, {unavailable, {}, {}});
+             });
          }},
         {u"preferences-signed-out"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
              auto *store = new CaptureStore(captureOptions(cloudStore(false).release()), panel);
@@ -306,11 +396,16 @@ int main(int argc, char **argv)
     };
 
     for (const Scene &scene : scenes) {
-        for (const bool contrast : {false, true}) {
-            settings.setDesktopValues({.increaseContrast = contrast});
+        const QList<std::pair<QString, AccessibilitySettings::Values>> variants {
+            {QString(), {}},
+            {u"-contrast"_qs, {.increaseContrast = true}},
+            {u"-solid"_qs, {.reduceTransparency = true}},
+        };
+        for (const auto &[suffix, values] : variants) {
+            settings.setDesktopValues(values);
             Panel panel(&settings);
             scene.build(&panel, &settings);
-            grab(&panel, output + u'/' + scene.name + (contrast ? u"-contrast"_qs : QString()) + u".png"_qs);
+            grab(&panel, output + u'/' + scene.name + suffix + u".png"_qs);
         }
     }
     return 0;
