@@ -77,6 +77,12 @@ public:
     // panel when the notch companion is off.
     void setPanelChanged(Action action) { m_panelChanged = std::move(action); }
     void setOpenMain(Action action) { m_openMain = std::move(action); }
+    // Opens the main window, when one is installed.
+    void openMain() const
+    {
+        if (m_openMain)
+            m_openMain();
+    }
     // Runs the panel-changed action, for a change the store does not see
     // itself (the notch setting switched in the preferences).
     void notifyPanel();

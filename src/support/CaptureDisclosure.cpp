@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vorno {
 
 namespace {
@@ -135,7 +137,7 @@ void CaptureDisclosure::place()
     if (!m_content)
         return;
     const int height = m_content->heightForWidth(m_holder->width() - 2 * contentPadding);
-    const int natural = height > 0 ? height : m_content->sizeHint().height();
+    const int natural = std::max(0, height > 0 ? height : m_content->sizeHint().height());
     m_holder->setMinimumHeight(natural);
     m_content->setGeometry(contentPadding, int(std::lround(contentOffset())), m_holder->width() - 2 * contentPadding,
                            natural);

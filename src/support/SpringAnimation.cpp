@@ -2,6 +2,7 @@
 
 #include <QEasingCurve>
 #include <QPointF>
+#include <QRectF>
 
 namespace vorno {
 
@@ -52,6 +53,11 @@ QVariant SpringAnimation::interpolated(const QVariant &from, const QVariant &to,
     if (!m_spring)
         return QVariantAnimation::interpolated(from, to, progress);
     const double fraction = m_spring->value(progress * duration() / 1000.0);
+    if (from.typeId() == QMetaType::QRectF) {
+        const QRectF a = from.toRectF(), b = to.toRectF();
+        return QRectF(a.x() + (b.x() - a.x()) * fraction, a.y() + (b.y() - a.y()) * fraction,
+                      a.width() + (b.width() - a.width()) * fraction, a.height() + (b.height() - a.height()) * fraction);
+    }
     if (from.typeId() == QMetaType::QPointF)
         return from.toPointF() + (to.toPointF() - from.toPointF()) * fraction;
     return from.toDouble() + (to.toDouble() - from.toDouble()) * fraction;

@@ -7,7 +7,8 @@
 
 using namespace vorno;
 
-ScriptedCapture::ScriptedCapture(const QString &home, bool signedIn, CloudStore *cloud, NativeFileClient *files)
+ScriptedCapture::ScriptedCapture(const QString &home, bool signedIn, CloudStore *cloud, NativeFileClient *files,
+                                 std::function<bool()> notchEnabled)
 {
     if (!cloud) {
         auto scriptedApi = std::make_unique<ScriptedTransport>();
@@ -20,7 +21,7 @@ ScriptedCapture::ScriptedCapture(const QString &home, bool signedIn, CloudStore 
     }
     CaptureStoreOptions options;
     options.draft = DraftFile {home + QStringLiteral("/drafts/draft.json")};
-    options.notchEnabled = [] { return true; };
+    options.notchEnabled = notchEnabled ? std::move(notchEnabled) : [] { return true; };
     options.cloud = cloud;
     options.fileClient = files;
     options.outboxRoot = home + QStringLiteral("/outbox");

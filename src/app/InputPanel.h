@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+#include <functional>
+
+namespace vorno {
+
+// The notch's window: frameless, translucent, above other windows, taking the
+// keyboard only while it accepts input. The closed notch is one big button:
+// a press in its header arms it, and only a release still inside fires it.
+class InputPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit InputPanel(QWidget *parent = nullptr);
+
+    std::function<void()> onCancel;
+    std::function<bool()> acceptsInput;
+    std::function<bool(QPoint)> compactEntryContains; // window coordinates
+    std::function<void(QPoint)> onCompactEntry;
+    // Pointer motion over the panel itself, in global coordinates.
+    std::function<void(QPoint)> onHover;
+
+    [[nodiscard]] bool isEntryArmed() const { return m_entryArmed; }
+    [[nodiscard]] bool canBecomeKey() const { return acceptsInput && acceptsInput(); }
+    // Lets the panel take the keyboard, or not, without re-creating the window.
+    void followInput();
+
+    // The window-level handling of one event; true when it is swallowed.
+    bool handle(QEvent *event);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void attach();
+
+    bool m_entryArmed = false;
+};
+
+} // namespace vorno

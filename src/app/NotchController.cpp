@@ -1,0 +1,286 @@
+#include "NotchController.h"
+
+#include "CancelledError.h"
+#include "CaptureStore.h"
+#include "CloudStore.h"
+#include "ContinuousClock.h"
+#include "DesktopWatcher.h"
+#include "InputPanel.h"
+#include "NotchHitView.h"
+#include "NotchPresentation.h"
+#include "PanelWindowSystem.h"
+#include "PointerMonitor.h"
+#include "ScreenSpace.h"
+#include "SessionWatcher.h"
+#include "Spawn.h"
+
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWindow>
+
+namespace vorno {
+
+namespace {
+
+// The first text editor in the subtree, depth first, a widget before its children.
+QWidget *firstEditor(QWidget *root)
+{
+    if (!root || !root->isVisible())
+        return nullptr;
+    if (qobject_cast<QPlainTextEdit *>(root) || qobject_cast<QTextEdit *>(root))
+        return root;
+    for (QObject *child : root->children())
+        if (QWidget *found = firstEditor(qobject_cast<QWidget *>(child)))
+            return found;
+    return nullptr;
+}
+
+} // namespace
+
+NotchController::NotchController(CaptureStore *store, NotchFacilities facilities, QObject *parent)
+    : QObject(parent), m_store(store), m_facilities(std::move(facilities)), m_panel(std::make_unique<InputPanel>())
+{
+    if (!m_facilities.sleep)
+        m_facilities.sleep = [](std::chrono::nanoseconds duration, std::stop_token stop) {
+            return ContinuousClock::sleep(duration, std::move(stop));
+        };
+
+    const QPointer guard(this);
+    m_panel->onCancel = [guard] {
+        if (guard && guard->m_store)
+            guard->m_store->collapse();
+    };
+    m_panel->acceptsInput = [guard] { return guard && guard->m_store && guard->m_store->isExpanded(); };
+    m_panel->compactEntryContains = [guard](QPoint point) { return guard && guard->compactEntryContains(point); };
+    m_panel->onCompactEntry = [guard](QPoint point) {
+        if (guard)
+            guard->compactEntry(point);
+    };
+    m_panel->onHover = [guard](QPoint point) {
+        if (guard)
+            guard->pointerMoved(point);
+    };
+
+    if (PointerMonitor *pointer = m_facilities.pointer)
+        m_tokens << connect(pointer, &PointerMonitor::moved, this, [this] { pointerMoved(m_facilities.pointer->position()); });
+    observeScreens();
+    if (SessionWatcher *session = m_facilities.session) {
+        m_tokens << connect(session, &SessionWatcher::asleep, this, &NotchController::fallAsleep);
+        m_tokens << connect(session, &SessionWatcher::awake, this, &NotchController::wake);
+    }
+    if (DesktopWatcher *desktop = m_facilities.desktop) {
+        m_tokens << connect(desktop, &DesktopWatcher::workspaceChanged, this, &NotchController::wake);
+        m_tokens << connect(desktop, &DesktopWatcher::fullScreenChanged, this, [this] { refresh(false); });
+    }
+    store->setPanelChanged([guard] {
+        if (guard && guard->m_store)
+            guard->refresh(guard->m_store->isExpanded());
+    });
+    refresh(false);
+}
+
+NotchController::~NotchController()
+{
+    stop();
+}
+
+void NotchController::observeScreens()
+{
+    const auto follow = [this](QScreen *screen) {
+        m_tokens << connect(screen, &QScreen::geometryChanged, this, [this] { refresh(false); });
+        m_tokens << connect(screen, &QScreen::availableGeometryChanged, this, [this] { refresh(false); });
+    };
+    for (QScreen *screen : QGuiApplication::screens())
+        follow(screen);
+    m_tokens << connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, follow](QScreen *screen) {
+        follow(screen);
+        refresh(false);
+    });
+    // Qt removes the screen after this signal: place the panel once it is gone.
+    m_tokens << connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+                        [this] { QTimer::singleShot(0, this, [this] { refresh(false); }); });
+    m_tokens << connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this] { refresh(false); });
+}
+
+void NotchController::hide()
+{
+    m_panel->hide();
+}
+
+void NotchController::fallAsleep()
+{
+    m_asleep = true;
+    if (m_store && m_store->cloud())
+        m_store->cloud()->setEncouragementNote(std::nullopt);
+    hide();
+}
+
+void NotchController::wake()
+{
+    m_asleep = false;
+    refresh(false);
+}
+
+void NotchController::refresh(bool activate)
+{
+    if (!m_store)
+        return;
+    if (m_asleep)
+        return hide();
+    if (!m_store->notchEnabled() && !m_store->forceNotch())
+        return hide();
+    if (m_facilities.desktop && m_facilities.desktop->fullScreenActive() && !activate)
+        return hide();
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return hide();
+
+    // No screen here reports a camera housing.
+    const ScreenSpace space = ScreenSpace::current();
+    const NotchLayout layout = NotchLayout::resolve(space.toLayout(QRectF(screen->geometry())),
+                                                    space.toLayout(QRectF(screen->availableGeometry())), std::nullopt);
+    if (!m_presentation) {
+        m_presentation = new NotchPresentation(layout, this);
+        m_host = new NotchView(m_store, m_presentation, m_facilities.settings, m_facilities.view, m_panel.get());
+        connect(m_host->hitView(), &NotchHitView::changed, this, &NotchController::applyInputRegion);
+    } else {
+        m_presentation->setLayout(layout);
+    }
+    const QRect canvas = space.toQt(layout.canvas).toAlignedRect();
+    if (m_panel->geometry() != canvas) {
+        m_panel->setGeometry(canvas);
+        m_host->setGeometry(QRect(QPoint(0, 0), canvas.size()));
+    }
+    pointerMoved(m_facilities.pointer ? m_facilities.pointer->position() : QPoint(-1, -1));
+
+    m_panel->followInput();
+    const bool wasVisible = m_panel->isVisible();
+    m_panel->show();
+    m_panel->raise();
+    if (!wasVisible && m_facilities.windows)
+        m_facilities.windows->placeOnEveryWorkspace(m_panel->windowHandle());
+    applyInputRegion();
+    if (m_store->isExpanded() && activate) {
+        m_panel->activateWindow();
+        const QPointer guard(this);
+        QTimer::singleShot(0, this, [guard] {
+            if (!guard || !guard->m_store || !guard->m_store->isExpanded())
+                return;
+            if (guard->m_store->page() != CaptureStore::Page::compose)
+                return;
+            if (QWidget *editor = firstEditor(guard->m_host))
+                editor->setFocus(Qt::OtherFocusReason);
+        });
+    }
+}
+
+void NotchController::pointerMoved(QPoint point)
+{
+    if (!m_host || !m_presentation || !m_store)
+        return;
+    const ScreenSpace space = ScreenSpace::current();
+    const bool atNotch = !m_asleep && m_store->notchEnabled()
+                      && space.toQt(m_presentation->layout().activation).contains(QPointF(point) + QPointF(0.5, 0.5));
+    if (atNotch) {
+        if (m_hideTask) {
+            m_hideTask->request_stop();
+            m_hideTask.reset();
+        }
+        m_presentation->setRevealed(true);
+    } else if (!m_store->isExpanded() && !m_hideTask && m_presentation->revealed()) {
+        m_hideTask.emplace();
+        spawn(hideLater(m_hideTask->get_token()));
+    }
+}
+
+QCoro::Task<> NotchController::hideLater(std::stop_token stop)
+{
+    const QPointer guard(this);
+    try {
+        co_await m_facilities.sleep(hideDelay, stop);
+    } catch (const CancelledError &) {
+        co_return;
+    }
+    if (!guard || stop.stop_requested())
+        co_return;
+    m_hideTask.reset();
+    if (m_presentation && m_store && !m_store->isExpanded())
+        m_presentation->setRevealed(false);
+}
+
+void NotchController::applyInputRegion()
+{
+    if (!m_host || !m_facilities.windows || !m_panel->isVisible())
+        return;
+    QRegion region = m_host->hitView()->windowRegion();
+    // Where motion elsewhere is invisible, the panel's own strip must notice the pointer.
+    if (m_facilities.pointer && !m_facilities.pointer->seesEverywhere() && m_presentation) {
+        const QRectF strip = ScreenSpace::current().toQt(m_presentation->layout().activation);
+        region += strip.toAlignedRect().translated(-m_panel->geometry().topLeft());
+    }
+    m_facilities.windows->setInputRegion(m_panel->windowHandle(), region);
+}
+
+bool NotchController::compactEntryContains(QPoint windowPoint) const
+{
+    if (!m_presentation || !m_host || !m_store)
+        return false;
+    CloudStore *cloud = m_store->cloud();
+    const bool note = cloud && cloud->encouragementNote().has_value();
+    if ((!m_presentation->revealed() && !note) || m_store->isExpanded())
+        return false;
+    const QPoint point = m_panel->mapToGlobal(windowPoint);
+    const NotchLayout &layout = m_presentation->layout();
+    const PanelGeometry &geometry = note ? layout.expanded : layout.compact;
+    const QRectF frame = ScreenSpace::current().toQt(geometry.frame);
+    const QPointF centre = QPointF(point) + QPointF(0.5, 0.5);
+    const double bandTop = frame.top() + geometry.cameraHeight;
+    return frame.contains(centre) && m_host->hitView()->contains(point) && centre.y() > bandTop
+        && centre.y() < bandTop + PanelGeometry::headerHeight;
+}
+
+void NotchController::compactEntry(QPoint windowPoint)
+{
+    if (!m_store || !m_presentation)
+        return;
+    CloudStore *cloud = m_store->cloud();
+    const QRectF expanded = ScreenSpace::current().toQt(m_presentation->layout().expanded.frame);
+    if (cloud && cloud->encouragementNote() && m_panel->mapToGlobal(windowPoint).x() + 0.5 > expanded.center().x()) {
+        m_store->togglePresentation();
+        return;
+    }
+    if (m_store->notchEnabled())
+        m_store->show(CaptureStore::Page::compose);
+    else
+        m_store->openMain();
+}
+
+bool NotchController::mayPresentEncouragement() const
+{
+    if (m_asleep || !m_store || m_store->isExpanded() || m_store->text() != m_store->savedText())
+        return false;
+    if (CloudStore *cloud = m_store->cloud(); cloud && (cloud->isDirty() || cloud->pending()))
+        return false;
+    if (m_facilities.desktop && m_facilities.desktop->fullScreenActive())
+        return false;
+    return m_store->notchEnabled();
+}
+
+void NotchController::stop()
+{
+    hide();
+    if (m_hideTask) {
+        m_hideTask->request_stop();
+        m_hideTask.reset();
+    }
+    for (const auto &token : std::as_const(m_tokens))
+        disconnect(token);
+    m_tokens.clear();
+    if (m_store)
+        m_store->setPanelChanged({});
+}
+
+} // namespace vorno

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "DesktopWatcher.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QTimer>
+
+#include <cstdint>
+
+namespace vorno {
+
+// Follows the root window's _NET_ACTIVE_WINDOW and _NET_CURRENT_DESKTOP and
+// the active window's _NET_WM_STATE. Window managers send duplicates and
+// briefly report no active window, so changes settle for a moment first.
+class X11DesktopWatcher : public DesktopWatcher, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+
+public:
+    explicit X11DesktopWatcher(QObject *parent = nullptr);
+    ~X11DesktopWatcher() override;
+
+    [[nodiscard]] bool fullScreenActive() const override { return m_fullScreen; }
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+private:
+    void reread();
+    void watch(uint32_t window);
+
+    void *m_connection = nullptr;
+    uint32_t m_root = 0;
+    uint32_t m_watched = 0;
+    uint32_t m_activeAtom = 0;
+    uint32_t m_desktopAtom = 0;
+    uint32_t m_stateAtom = 0;
+    uint32_t m_fullScreenAtom = 0;
+    bool m_fullScreen = false;
+    QTimer m_settle;
+};
+
+} // namespace vorno

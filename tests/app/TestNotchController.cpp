@@ -1,0 +1,364 @@
+#include "AccessibilitySettings.h"
+#include "CancelledError.h"
+#include "CaptureStore.h"
+#include "CloudStore.h"
+#include "DesktopWatcher.h"
+#include "InputPanel.h"
+#include "NotchController.h"
+#include "NotchPresentation.h"
+#include "PanelWindowSystem.h"
+#include "PointerMonitor.h"
+#include "ScreenSpace.h"
+#include "ScriptedCapture.h"
+#include "ScriptedNotificationCenter.h"
+#include "SessionWatcher.h"
+#include "TemporaryHome.h"
+
+#include <QCoro/QCoroSignal>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWindow>
+
+using namespace vorno;
+using namespace std::chrono_literals;
+
+namespace {
+
+class Pointer : public PointerMonitor
+{
+public:
+    QPoint at {-1, -1};
+    [[nodiscard]] QPoint position() const override { return at; }
+    [[nodiscard]] bool seesEverywhere() const override { return true; }
+    void moveTo(QPoint point)
+    {
+        at = point;
+        Q_EMIT moved();
+    }
+};
+
+class Desktop : public DesktopWatcher
+{
+public:
+    bool fullScreen = false;
+    [[nodiscard]] bool fullScreenActive() const override { return fullScreen; }
+    void setFullScreen(bool value)
+    {
+        fullScreen = value;
+        Q_EMIT fullScreenChanged();
+    }
+};
+
+class Windows : public PanelWindowSystem
+{
+public:
+    QRegion region;
+    int placed = 0;
+    void placeOnEveryWorkspace(QWindow *) override { ++placed; }
+    void setInputRegion(QWindow *, const QRegion &value) override { region = value; }
+};
+
+} // namespace
+
+// Time that moves only when the test says so.
+class ManualClock : public QObject
+{
+    Q_OBJECT
+
+public:
+    std::chrono::nanoseconds now {0};
+
+    void advance(std::chrono::nanoseconds step)
+    {
+        now += step;
+        Q_EMIT advanced();
+        QCoreApplication::processEvents(); // sleepers resume on the event loop
+    }
+
+    QCoro::Task<> sleep(std::chrono::nanoseconds duration, std::stop_token stop)
+    {
+        const auto deadline = now + duration;
+        while (now < deadline) {
+            co_await qCoro(this, &ManualClock::advanced);
+            if (stop.stop_requested())
+                throw CancelledError();
+        }
+    }
+
+Q_SIGNALS:
+    void advanced();
+};
+
+// The panel controller with every desktop facility replaced: placement and
+// visibility rules, reveal timing, the header's click rules and sleep.
+class TestNotchController : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void visibility_data();
+    void visibility();
+    void leavingBrieflyKeepsTheNotchRevealed();
+    void headerClickNeedsPressAndReleaseInside_data();
+    void headerClickNeedsPressAndReleaseInside();
+    void escapeCollapses();
+    void mayPresentEncouragement_data();
+    void mayPresentEncouragement();
+    void companionOffOpensOnlyOnRequest();
+    void sleepDropsTheNote();
+    void onlyTheShapeTakesClicks();
+
+private:
+    void start();
+    [[nodiscard]] QPoint notchCentre() const; // global: the middle of the compact header
+    [[nodiscard]] QPoint toWindow(QPoint global) const { return m_controller->panel()->mapFromGlobal(global); }
+    void showNote();
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<ScriptedCapture> m_capture;
+    CaptureStore *m_store = nullptr;
+    Pointer m_pointer;
+    Desktop m_desktop;
+    SessionWatcher m_session;
+    Windows m_windows;
+    ManualClock m_clock;
+    ScriptedNotificationCenter m_notifications;
+    AccessibilitySettings m_settings {AccessibilitySettings::Values {.reduceMotion = true}};
+    bool m_notchOn = true;
+    std::unique_ptr<NotchController> m_controller;
+};
+
+void TestNotchController::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    m_notchOn = true;
+    m_desktop.fullScreen = false;
+    m_pointer.at = {-1, -1};
+    m_windows = {};
+    m_capture = std::make_unique<ScriptedCapture>(m_home->path(), false, nullptr, nullptr, [this] { return m_notchOn; });
+    m_store = m_capture->store.get();
+}
+
+void TestNotchController::start()
+{
+    NotchFacilities facilities;
+    facilities.pointer = &m_pointer;
+    facilities.desktop = &m_desktop;
+    facilities.session = &m_session;
+    facilities.windows = &m_windows;
+    facilities.settings = &m_settings;
+    facilities.view.notifications = &m_notifications;
+    facilities.sleep = [this](std::chrono::nanoseconds duration, std::stop_token stop) {
+        return m_clock.sleep(duration, std::move(stop));
+    };
+    m_controller = std::make_unique<NotchController>(m_store, std::move(facilities));
+}
+
+void TestNotchController::cleanup()
+{
+    m_controller.reset();
+    m_capture.reset();
+    m_home.reset();
+}
+
+QPoint TestNotchController::notchCentre() const
+{
+    const NotchLayout &layout = m_controller->presentation()->layout();
+    const QRectF compact = ScreenSpace::current().toQt(layout.compact.frame);
+    return QPoint(int(compact.center().x()), int(compact.top() + layout.compact.cameraHeight + 26));
+}
+
+void TestNotchController::showNote()
+{
+    m_store->cloud()->setEncouragementNote(EncouragementNote {u"n-1"_qs, u"Nice work today."_qs, u"2099-01-01T00:00:00Z"_qs});
+}
+
+void TestNotchController::visibility_data()
+{
+    QTest::addColumn<bool>("asleep");
+    QTest::addColumn<bool>("notchOn");
+    QTest::addColumn<bool>("opened"); // opened on request (Quick record)
+    QTest::addColumn<bool>("fullScreen");
+    QTest::addColumn<bool>("activate");
+    QTest::addColumn<bool>("visible");
+
+    QTest::newRow("idle") << false << true << false << false << false << true;
+    QTest::newRow("asleep") << true << true << false << false << false << false;
+    QTest::newRow("asleep, opened") << true << true << true << false << true << false;
+    QTest::newRow("companion off") << false << false << false << false << false << false;
+    QTest::newRow("companion off, opened") << false << false << true << false << true << true;
+    QTest::newRow("full screen") << false << true << false << true << false << false;
+    QTest::newRow("full screen, opened now") << false << true << true << true << true << true;
+    QTest::newRow("full screen, opened before") << false << true << true << true << false << false;
+}
+
+void TestNotchController::visibility()
+{
+    QFETCH(bool, asleep);
+    QFETCH(bool, notchOn);
+    QFETCH(bool, opened);
+    QFETCH(bool, fullScreen);
+    QFETCH(bool, activate);
+    QFETCH(bool, visible);
+
+    m_notchOn = notchOn;
+    start();
+    if (asleep)
+        Q_EMIT m_session.asleep();
+    m_desktop.fullScreen = fullScreen;
+    if (opened)
+        m_store->show(CaptureStore::Page::compose);
+    m_controller->refresh(activate);
+    QCOMPARE(m_controller->panel()->isVisible(), visible);
+}
+
+void TestNotchController::leavingBrieflyKeepsTheNotchRevealed()
+{
+    start();
+    NotchPresentation *presentation = m_controller->presentation();
+    QSignalSpy changes(presentation, &NotchPresentation::revealedChanged);
+    m_pointer.moveTo(notchCentre());
+    QVERIFY(presentation->revealed());
+
+    m_pointer.moveTo({0, 500});
+    m_clock.advance(150ms);
+    m_pointer.moveTo(notchCentre());
+    m_clock.advance(150ms);
+    QVERIFY(presentation->revealed());
+    QCOMPARE(changes.size(), 1);
+
+    m_pointer.moveTo({0, 500});
+    m_clock.advance(219ms);
+    QVERIFY(presentation->revealed());
+    m_clock.advance(1ms);
+    QVERIFY(!presentation->revealed());
+    QVERIFY(!m_controller->isHidePending());
+}
+
+void TestNotchController::headerClickNeedsPressAndReleaseInside_data()
+{
+    QTest::addColumn<QPoint>("releaseOffset"); // from the press, at the header's middle
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("release in place") << QPoint(0, 0) << true;
+    QTest::newRow("release a little aside") << QPoint(30, 8) << true;
+    QTest::newRow("dragged below the header") << QPoint(0, 60) << false;
+    QTest::newRow("dragged off the side") << QPoint(400, 0) << false;
+}
+
+void TestNotchController::headerClickNeedsPressAndReleaseInside()
+{
+    QFETCH(QPoint, releaseOffset);
+    QFETCH(bool, opens);
+
+    start();
+    m_pointer.moveTo(notchCentre());
+    QWindow *window = m_controller->panel()->windowHandle();
+    const QPoint press = toWindow(notchCentre());
+    QTest::mousePress(window, Qt::LeftButton, {}, press);
+    QVERIFY(m_controller->panel()->isEntryArmed());
+    QTest::mouseMove(window, press + releaseOffset);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, press + releaseOffset);
+    QVERIFY(!m_controller->panel()->isEntryArmed());
+    QCOMPARE(m_store->isExpanded(), opens);
+    if (opens)
+        QCOMPARE(m_store->page(), CaptureStore::Page::compose);
+}
+
+void TestNotchController::escapeCollapses()
+{
+    start();
+    m_store->show(CaptureStore::Page::settings);
+    QVERIFY(m_store->isExpanded());
+    QTest::keyClick(m_controller->panel()->windowHandle(), Qt::Key_Escape);
+    QVERIFY(!m_store->isExpanded());
+}
+
+void TestNotchController::mayPresentEncouragement_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<bool>("may");
+
+    QTest::newRow("quiet desktop") << u""_qs << true;
+    QTest::newRow("asleep") << u"asleep"_qs << false;
+    QTest::newRow("panel open") << u"open"_qs << false;
+    QTest::newRow("unsaved local text") << u"unsaved"_qs << false;
+    QTest::newRow("full screen") << u"fullScreen"_qs << false;
+    QTest::newRow("companion off") << u"off"_qs << false;
+}
+
+void TestNotchController::mayPresentEncouragement()
+{
+    QFETCH(QString, situation);
+    QFETCH(bool, may);
+
+    start();
+    if (situation == u"asleep")
+        Q_EMIT m_session.asleep();
+    else if (situation == u"open")
+        m_store->show(CaptureStore::Page::compose);
+    else if (situation == u"unsaved")
+        m_store->setText(u"half a thought"_qs);
+    else if (situation == u"fullScreen")
+        m_desktop.setFullScreen(true);
+    else if (situation == u"off")
+        m_notchOn = false;
+    QCOMPARE(m_controller->mayPresentEncouragement(), may);
+}
+
+void TestNotchController::companionOffOpensOnlyOnRequest()
+{
+    m_notchOn = false;
+    start();
+    QVERIFY(!m_controller->panel()->isVisible());
+    m_store->show(CaptureStore::Page::compose);
+    QVERIFY(m_controller->panel()->isVisible());
+    m_pointer.moveTo(notchCentre());
+    m_store->collapse();
+    QVERIFY(!m_controller->panel()->isVisible());
+    m_pointer.moveTo(notchCentre());
+    QVERIFY(!m_controller->presentation()->revealed());
+}
+
+void TestNotchController::sleepDropsTheNote()
+{
+    start();
+    showNote();
+    QVERIFY(m_store->cloud()->encouragementNote());
+    Q_EMIT m_session.asleep();
+    QVERIFY(!m_controller->panel()->isVisible());
+    QVERIFY(!m_store->cloud()->encouragementNote());
+    Q_EMIT m_session.awake();
+    QVERIFY(m_controller->panel()->isVisible());
+    QVERIFY(!m_store->cloud()->encouragementNote());
+}
+
+void TestNotchController::onlyTheShapeTakesClicks()
+{
+    start();
+    QVERIFY(m_windows.placed >= 1);
+    QVERIFY(m_windows.region.isEmpty()); // hidden: the whole canvas lets clicks through
+
+    m_pointer.moveTo(notchCentre());
+    QVERIFY(m_windows.region.contains(toWindow(notchCentre())));
+    QVERIFY(!m_windows.region.contains(QPoint(0, 0)));
+    const QRect canvas = m_controller->panel()->rect();
+    QVERIFY(!m_windows.region.contains(QPoint(canvas.center().x(), canvas.bottom() - 2)));
+
+    // The compact header also answers the click rules; its rounded corner does not.
+    QVERIFY(m_controller->compactEntryContains(toWindow(notchCentre())));
+    const QRectF compact = ScreenSpace::current().toQt(m_controller->presentation()->layout().compact.frame);
+    const QPoint corner = compact.bottomLeft().toPoint() + QPoint(1, -2);
+    QVERIFY(!m_windows.region.contains(toWindow(corner)));
+    QVERIFY(!m_controller->compactEntryContains(toWindow(corner)));
+
+    m_store->show(CaptureStore::Page::settings);
+    QVERIFY(m_windows.region.contains(QPoint(canvas.center().x(), canvas.height() - 40)));
+    QVERIFY(!m_controller->compactEntryContains(toWindow(notchCentre()))); // open: normal buttons
+}
+
+QTEST_MAIN(TestNotchController)
+#include "TestNotchController.moc"
