@@ -34,8 +34,11 @@ void InputPanel::followInput()
 
 bool InputPanel::event(QEvent *event)
 {
-    if (event->type() == QEvent::WinIdChange && windowHandle())
+    if (event->type() == QEvent::WinIdChange && windowHandle()) {
         windowHandle()->installEventFilter(this); // a re-created window is a new QWindow
+        if (onMapped)
+            onMapped();
+    }
     return QWidget::event(event);
 }
 
@@ -76,6 +79,11 @@ bool InputPanel::handle(QEvent *event)
             onCompactEntry(point);
         return true;
     }
+    case QEvent::Expose:
+    case QEvent::Show:
+        if (onMapped)
+            onMapped();
+        return false;
     case QEvent::Leave:
         if (onHover)
             onHover(QCursor::pos());

@@ -59,6 +59,10 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
         if (guard)
             guard->compactEntry(point);
     };
+    m_panel->onMapped = [guard] {
+        if (guard)
+            guard->applyInputRegion();
+    };
     m_panel->onHover = [guard](QPoint point) {
         if (guard)
             guard->pointerMoved(point);

@@ -95,7 +95,7 @@ void X11DesktopWatcher::reread()
     const uint32_t window = active.empty() ? uint32_t(XCB_WINDOW_NONE) : active.front();
     watch(window);
     bool fullScreen = false;
-    if (window != XCB_WINDOW_NONE && !isOurs(window)) {
+    if (window != XCB_WINDOW_NONE) {
         for (const uint32_t state : windowProperty(c, window, m_stateAtom, XCB_ATOM_ATOM))
             fullScreen = fullScreen || state == m_fullScreenAtom;
     }

@@ -1,0 +1,270 @@
+#include "AccessibilitySettings.h"
+#include "CaptureStore.h"
+#include "InputPanel.h"
+#include "NotchController.h"
+#include "NotchPresentation.h"
+#include "PrivateDesktop.h"
+#include "ScreenSpace.h"
+#include "ScriptedCapture.h"
+#include "ScriptedNotificationCenter.h"
+#include "SessionWatcher.h"
+#include "TemporaryHome.h"
+#include "X11Connection.h"
+#include "X11DesktopWatcher.h"
+#include "X11PanelWindowSystem.h"
+#include "X11PointerMonitor.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include <xcb/xtest.h>
+
+#include <cstdlib>
+
+using namespace vorno;
+
+namespace {
+
+// A plain application window that counts the presses it receives.
+class ClickTarget : public QWidget
+{
+public:
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *) override { ++presses; }
+};
+
+// Input as a real device makes it: XTest motion also makes raw motion events.
+void moveTo(QPoint point)
+{
+    xcb_connection_t *c = X11Connection::get();
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, X11Connection::root(c), int16_t(point.x()),
+                        int16_t(point.y()), 0);
+    xcb_flush(c);
+}
+
+void clickAt(QPoint point)
+{
+    moveTo(point);
+    xcb_connection_t *c = X11Connection::get();
+    xcb_test_fake_input(c, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
+    xcb_test_fake_input(c, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
+    xcb_flush(c);
+}
+
+std::vector<uint32_t> cardinals(QWindow *window, const char *name, xcb_atom_t type)
+{
+    xcb_connection_t *c = X11Connection::get();
+    std::vector<uint32_t> values;
+    auto *reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(window->winId()), X11Connection::atom(c, name), type, 0, 32), nullptr);
+    if (reply && reply->format == 32) {
+        const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    }
+    free(reply);
+    return values;
+}
+
+bool isViewable(QWindow *window)
+{
+    xcb_connection_t *c = X11Connection::get();
+    auto *attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, xcb_window_t(window->winId())), nullptr);
+    const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    free(attributes);
+    return viewable;
+}
+
+PrivateDesktop *desktop = nullptr;
+
+} // namespace
+
+// The notch on a real X server with a window manager: the pointer reveals it,
+// clicks outside its shape reach the window below, full screen hides it, and
+// it stays on every workspace and follows the screens.
+class TestNotchDesktop : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void pointerAtTheTopCentreReveals();
+    void onlyTheDrawnShapeTakesClicks();
+    void clicksFallThroughWhileTheShapeGrows();
+    void fullScreenHidesTheNotch();
+    void onEveryWorkspaceAboveOtherWindows();
+    void followsTheScreens();
+
+private:
+    void start(bool reduceMotion = true);
+    [[nodiscard]] QRect canvas() const { return m_controller->panel()->geometry(); }
+    [[nodiscard]] int canvasMiddle() const { return canvas().x() + canvas().width() / 2; }
+    [[nodiscard]] QPoint compactCentre() const;
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<ScriptedCapture> m_capture;
+    std::unique_ptr<X11PointerMonitor> m_pointer;
+    std::unique_ptr<X11DesktopWatcher> m_desktop;
+    SessionWatcher m_session;
+    X11PanelWindowSystem m_windows;
+    ScriptedNotificationCenter m_notifications;
+    std::unique_ptr<AccessibilitySettings> m_settings;
+    std::unique_ptr<NotchController> m_controller;
+    std::unique_ptr<ClickTarget> m_below;
+};
+
+void TestNotchDesktop::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    m_capture = std::make_unique<ScriptedCapture>(m_home->path(), false);
+    m_pointer = std::make_unique<X11PointerMonitor>();
+    m_desktop = std::make_unique<X11DesktopWatcher>();
+    moveTo({900, 900});
+}
+
+void TestNotchDesktop::cleanup()
+{
+    m_controller.reset();
+    m_below.reset();
+    m_desktop.reset();
+    m_pointer.reset();
+    m_capture.reset();
+    m_home.reset();
+}
+
+void TestNotchDesktop::start(bool reduceMotion)
+{
+    m_settings = std::make_unique<AccessibilitySettings>(AccessibilitySettings::Values {.reduceMotion = reduceMotion});
+    // A normal window under the top of the screen, opened first.
+    m_below = std::make_unique<ClickTarget>();
+    m_below->setGeometry(0, 0, QGuiApplication::primaryScreen()->geometry().width(), 700);
+    m_below->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_below.get()));
+    NotchFacilities facilities;
+    facilities.pointer = m_pointer.get();
+    facilities.desktop = m_desktop.get();
+    facilities.session = &m_session;
+    facilities.windows = &m_windows;
+    facilities.settings = m_settings.get();
+    facilities.view.notifications = &m_notifications;
+    m_controller = std::make_unique<NotchController>(m_capture->store.get(), std::move(facilities));
+    QVERIFY(QTest::qWaitForWindowExposed(m_controller->panel()));
+    QVERIFY(m_pointer->seesEverywhere());
+}
+
+QPoint TestNotchDesktop::compactCentre() const
+{
+    const QRectF compact = ScreenSpace::current().toQt(m_controller->presentation()->layout().compact.frame);
+    return compact.center().toPoint();
+}
+
+void TestNotchDesktop::pointerAtTheTopCentreReveals()
+{
+    start();
+    QVERIFY(!m_controller->presentation()->revealed());
+    moveTo(compactCentre());
+    QTRY_VERIFY(m_controller->presentation()->revealed());
+    moveTo({900, 900});
+    QTRY_VERIFY(!m_controller->presentation()->revealed());
+}
+
+void TestNotchDesktop::onlyTheDrawnShapeTakesClicks()
+{
+    start();
+    // The canvas is transparent beside the notch: the click reaches the window below.
+    clickAt(canvas().topLeft() + QPoint(6, 200));
+    QTRY_COMPARE(m_below->presses, 1);
+
+    moveTo(compactCentre());
+    QTRY_VERIFY(m_controller->presentation()->revealed());
+    clickAt(compactCentre());
+    QTRY_VERIFY(m_capture->store->isExpanded());
+    QCOMPARE(m_below->presses, 1);
+}
+
+void TestNotchDesktop::clicksFallThroughWhileTheShapeGrows()
+{
+    start(false);
+    moveTo(compactCentre());
+    QTRY_VERIFY(m_controller->presentation()->revealed());
+    // A point the open page will cover, but the shape does not yet.
+    const QPoint low(canvas().center().x() + 150, canvas().top() + 430);
+    m_capture->store->show(CaptureStore::Page::settings);
+    clickAt(low);
+    QTRY_COMPARE(m_below->presses, 1);
+    // Once open, the page takes it.
+    QTest::qWait(1200);
+    clickAt(low);
+    QTest::qWait(200);
+    QCOMPARE(m_below->presses, 1);
+    QVERIFY(m_capture->store->isExpanded());
+}
+
+void TestNotchDesktop::fullScreenHidesTheNotch()
+{
+    start();
+    QVERIFY(m_controller->panel()->isVisible());
+    QWidget film;
+    film.showFullScreen();
+    film.activateWindow();
+    QTRY_VERIFY(m_desktop->fullScreenActive());
+    QTRY_VERIFY(!m_controller->panel()->isVisible());
+    film.close();
+    m_below->activateWindow();
+    QTRY_VERIFY(m_controller->panel()->isVisible());
+}
+
+void TestNotchDesktop::onEveryWorkspaceAboveOtherWindows()
+{
+    start();
+    QWindow *panel = m_controller->panel()->windowHandle();
+    QTRY_VERIFY(cardinals(panel, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL) == std::vector<uint32_t> {0xFFFFFFFF});
+    xcb_connection_t *c = X11Connection::get();
+    const auto states = cardinals(panel, "_NET_WM_STATE", XCB_ATOM_ATOM);
+    QVERIFY(std::find(states.begin(), states.end(), X11Connection::atom(c, "_NET_WM_STATE_ABOVE")) != states.end());
+
+    QVERIFY(desktop->run(u"xdotool"_qs, {u"set_desktop"_qs, u"1"_qs}));
+    QTRY_VERIFY(!isViewable(m_below->windowHandle()));
+    QVERIFY(isViewable(panel));
+    QVERIFY(desktop->run(u"xdotool"_qs, {u"set_desktop"_qs, u"0"_qs}));
+    QTRY_VERIFY(isViewable(m_below->windowHandle()));
+}
+
+void TestNotchDesktop::followsTheScreens()
+{
+    start();
+    const int wide = QGuiApplication::primaryScreen()->geometry().width();
+    QCOMPARE(canvasMiddle(), wide / 2);
+    // Split the one output into two monitors, the left one primary.
+    QVERIFY(desktop->run(u"xrandr"_qs, {u"--setmonitor"_qs, u"*left"_qs, u"%1/300x1080/300+0+0"_qs.arg(wide / 2), u"none"_qs}));
+    QVERIFY(desktop->run(u"xrandr"_qs, {u"--setmonitor"_qs, u"right"_qs, u"%1/300x1080/300+%1+0"_qs.arg(wide / 2), u"none"_qs}));
+    QTRY_VERIFY(QGuiApplication::screens().size() > 1);
+    const qsizetype split = QGuiApplication::screens().size();
+    QTRY_COMPARE(canvasMiddle(), QGuiApplication::primaryScreen()->geometry().x() + QGuiApplication::primaryScreen()->geometry().width() / 2);
+    QVERIFY(canvasMiddle() < wide / 2);
+    QVERIFY(desktop->run(u"xrandr"_qs, {u"--delmonitor"_qs, u"right"_qs}));
+    QVERIFY(desktop->run(u"xrandr"_qs, {u"--delmonitor"_qs, u"left"_qs}));
+    QTRY_VERIFY(QGuiApplication::screens().size() < split);
+    QTRY_COMPARE(canvasMiddle(), wide / 2);
+}
+
+int main(int argc, char **argv)
+{
+    PrivateDesktop privateDesktop(QSize(2560, 1080));
+    if (!privateDesktop.isRunning()) {
+        std::fprintf(stderr, "TestNotchDesktop: %s\n", qPrintable(privateDesktop.error()));
+        return 1;
+    }
+    desktop = &privateDesktop;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    TestNotchDesktop test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestNotchDesktop.moc"

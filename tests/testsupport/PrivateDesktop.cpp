@@ -1,0 +1,111 @@
+#include "PrivateDesktop.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void stop(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+} // namespace
+
+PrivateDesktop::PrivateDesktop(QSize size, bool compositor) : m_previousDisplay(qgetenv("DISPLAY"))
+{
+    // -displayfd picks a free display and names it on the given descriptor.
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                    QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()), QStringLiteral("+extension"),
+                    QStringLiteral("RANDR"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!m_server.waitForStarted(10000)) {
+        m_error = QStringLiteral("Xvfb did not start: ") + m_server.errorString();
+        return;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_server.canReadLine() && waited.elapsed() < 10000)
+        m_server.waitForReadyRead(200);
+    const QByteArray number = m_server.readLine().trimmed();
+    if (number.isEmpty()) {
+        m_error = QStringLiteral("Xvfb named no display");
+        return;
+    }
+    m_display = u':' + QString::fromLatin1(number);
+    qputenv("DISPLAY", m_display.toLatin1());
+
+    m_manager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    if (!m_manager.waitForStarted(10000) || !waitForRootProperty("_NET_SUPPORTING_WM_CHECK", false)) {
+        m_error = QStringLiteral("openbox did not take the display");
+        return;
+    }
+    if (compositor) {
+        m_compositor.start(QStringLiteral("xcompmgr"), {QStringLiteral("-n")});
+        if (!m_compositor.waitForStarted(10000) || !waitForRootProperty("_NET_WM_CM_S0", true))
+            m_error = QStringLiteral("xcompmgr did not take the display");
+    }
+}
+
+PrivateDesktop::~PrivateDesktop()
+{
+    stop(m_compositor);
+    stop(m_manager);
+    stop(m_server);
+    if (m_previousDisplay.isNull())
+        qunsetenv("DISPLAY");
+    else
+        qputenv("DISPLAY", m_previousDisplay);
+}
+
+bool PrivateDesktop::waitForRootProperty(const char *name, bool selectionOwner)
+{
+    xcb_connection_t *connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_intern_atom_reply_t *atom
+        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+    bool found = false;
+    QElapsedTimer waited;
+    waited.start();
+    while (atom && !found && waited.elapsed() < 10000) {
+        if (selectionOwner) {
+            auto *owner = xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+            found = owner && owner->owner != XCB_WINDOW_NONE;
+            free(owner);
+        } else {
+            auto *value = xcb_get_property_reply(
+                connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+            found = value && xcb_get_property_value_length(value) > 0;
+            free(value);
+        }
+        if (!found)
+            QThread::msleep(20);
+    }
+    free(atom);
+    xcb_disconnect(connection);
+    return found;
+}
+
+bool PrivateDesktop::run(const QString &program, const QStringList &arguments) const
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, arguments);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
