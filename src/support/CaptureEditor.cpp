@@ -39,11 +39,7 @@ CaptureEditor::CaptureEditor(AccessibilitySettings *settings, QWidget *parent)
     m_editor->setFrameShape(QFrame::NoFrame);
     m_editor->viewport()->setAutoFillBackground(false);
     m_editor->setAutoFillBackground(false);
-    // The field behind is ours; the text takes the page's primary colour.
-    QPalette palette = m_editor->palette();
-    palette.setColor(QPalette::Base, Qt::transparent);
-    palette.setColor(QPalette::Text, this->palette().color(QPalette::WindowText));
-    m_editor->setPalette(palette);
+    followPalette();
     QFont font = m_editor->font();
     font.setPixelSize(bodyPixelSize);
     m_editor->setFont(font);
@@ -61,6 +57,23 @@ CaptureEditor::CaptureEditor(AccessibilitySettings *settings, QWidget *parent)
     });
     if (settings)
         connect(settings, &AccessibilitySettings::changed, this, qOverload<>(&QWidget::update));
+}
+
+void CaptureEditor::followPalette()
+{
+    // The field behind is ours; the text takes the page's primary colour,
+    // also when the editor moves into a page of other colours.
+    QPalette palette = m_editor->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    palette.setColor(QPalette::Text, this->palette().color(QPalette::WindowText));
+    m_editor->setPalette(palette);
+}
+
+void CaptureEditor::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        followPalette();
+    QWidget::changeEvent(event);
 }
 
 void CaptureEditor::setText(const QString &text)

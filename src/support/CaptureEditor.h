@@ -41,9 +41,11 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void followFocus();
+    void followPalette();
 
     QPointer<AccessibilitySettings> m_settings;
     QPlainTextEdit *m_editor;

@@ -38,13 +38,33 @@ void drawSymbol(QPainter &painter, const QString &name, const QPointF &centre, d
     painter.drawPixmap(QRectF(centre.x() - size / 2, centre.y() - size / 2, size, size), pixmap, QRectF(pixmap.rect()));
 }
 
+// A page taller than the panel scrolls, with the thin bar of the editor.
+QScrollArea *scrolling(QWidget *page)
+{
+    auto *scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBar(new ThinScrollBar(scroll));
+    scroll->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    // The page keeps its natural height at the top; what is left stays empty.
+    auto *holder = new QWidget;
+    auto *column = new QVBoxLayout(holder);
+    column->setContentsMargins(0, 0, ThinScrollBar::thickness, 0);
+    column->addWidget(page);
+    column->addStretch(1);
+    scroll->setWidget(holder);
+    return scroll;
+}
+
 } // namespace
 
 NotchContents::NotchContents(CaptureStore *store, AccessibilitySettings *settings, Options options, QWidget *parent)
     : QWidget(parent), m_store(store), m_settings(settings), m_step(new SpringAnimation(this))
 {
     auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(14, 0, 14, 14);
+    column->setContentsMargins(14, 0, 14, 18);
     column->setSpacing(10);
 
     // Title row.
@@ -87,17 +107,11 @@ NotchContents::NotchContents(CaptureStore *store, AccessibilitySettings *setting
 
     // Pages.
     m_pages = new QStackedWidget(this);
-    m_composePage = new QWidget;
-    auto *scroll = new QScrollArea;
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBar(new ThinScrollBar(scroll));
-    scroll->viewport()->setAutoFillBackground(false);
+    m_composePage = new QWidget(this); // constructed in the notch palette
     auto *composeColumn = new QVBoxLayout(m_composePage);
     composeColumn->setContentsMargins(0, 0, 0, 0);
     composeColumn->setSpacing(10);
-    m_composer = new ComposerView(store, settings, true);
+    m_composer = new ComposerView(store, settings, true, m_composePage);
     composeColumn->addWidget(m_composer);
     m_reviewFiles = new NotchPressButton(QSize(0, 40), [this](QPainter &painter, const QRectF &rect) {
         const QColor colour = ink(this, 0.85);
@@ -111,7 +125,7 @@ NotchContents::NotchContents(CaptureStore *store, AccessibilitySettings *setting
         painter.setPen(ink(this, 0.55));
         painter.drawText(rect.adjusted(34, 0, -34, 0), Qt::AlignVCenter | Qt::AlignRight, QString::number(count));
         drawSymbol(painter, u"chevron.right"_qs, QPointF(rect.right() - 18, rect.center().y()), 13, ink(this, 0.55));
-    }, settings);
+    }, settings, m_composePage);
     m_reviewFiles->setMinimumWidth(0);
     m_reviewFiles->setMaximumWidth(QWIDGETSIZE_MAX);
     m_reviewFiles->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -121,13 +135,11 @@ NotchContents::NotchContents(CaptureStore *store, AccessibilitySettings *setting
             m_store->show(CaptureStore::Page::files);
     });
     composeColumn->addWidget(m_reviewFiles);
-    composeColumn->addStretch(1);
-    scroll->setWidget(m_composePage);
-    m_pages->addWidget(scroll);
-    m_files = new FileReviewView(store, settings, options.files);
-    m_pages->addWidget(m_files);
-    m_preferences = new PreferencesView(store, options.notifications, settings, options.preferences);
-    m_pages->addWidget(m_preferences);
+    m_pages->addWidget(m_composePage);
+    m_files = new FileReviewView(store, settings, options.files, this);
+    m_pages->addWidget(scrolling(m_files));
+    m_preferences = new PreferencesView(store, options.notifications, settings, options.preferences, this);
+    m_pages->addWidget(scrolling(m_preferences));
     column->addWidget(m_pages, 1);
 
     m_step->setSpring(stepSpring);

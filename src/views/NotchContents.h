@@ -28,8 +28,8 @@ public:
     struct Options
     {
         NotificationCenter *notifications = nullptr;
-        PreferencesView::Options preferences;
-        FileReviewView::Options files;
+        PreferencesView::Options preferences {};
+        FileReviewView::Options files {};
     };
 
     NotchContents(CaptureStore *store, AccessibilitySettings *settings, Options options, QWidget *parent = nullptr);

@@ -28,13 +28,18 @@
 #include "TemporaryHome.h"
 #include "Translations.h"
 #include "VornoMetrics.h"
+#include "NotchPresentation.h"
+#include "NotchView.h"
+#include "ScreenSpace.h"
 #include "VornoSurface.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QDragEnterEvent>
 #include <QJsonDocument>
+#include <QMimeData>
 #include <QUuid>
 #include <QPainter>
 #include <QPainterPath>
@@ -191,6 +196,42 @@ void grab(QWidget *widget, const QString &path)
     else
         std::printf("%s\n", qPrintable(path));
     widget->hide();
+}
+
+// The notch on the top edge of a desktop: the panel's canvas composed over a
+// wallpaper, as a compositor would show it.
+void grabNotch(NotchView *view, const NotchLayout &layout, const QString &path)
+{
+    const QRectF canvas = ScreenSpace::within(layout.canvas, layout.canvas);
+    view->resize(canvas.size().toSize());
+    view->show();
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 1200)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const QPixmap notch = view->grab();
+    const double ratio = notch.devicePixelRatio();
+    constexpr int margin = 120;
+    const QSizeF size(canvas.width() + 2 * margin, canvas.height() + 40);
+    QPixmap desktop((size * ratio).toSize());
+    desktop.setDevicePixelRatio(ratio);
+    QPainter painter(&desktop);
+    QLinearGradient wallpaper(0, 0, size.width(), size.height());
+    wallpaper.setColorAt(0, QColor(0x2b, 0x3a, 0x67));
+    wallpaper.setColorAt(0.55, QColor(0x5b, 0x4b, 0x8a));
+    wallpaper.setColorAt(1, QColor(0xc0, 0x7a, 0x8f));
+    painter.fillRect(QRectF(QPointF(), size), wallpaper);
+    // A window under the notch, so the transparent canvas shows what it lets through.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(250, 250, 252, 235));
+    painter.drawRoundedRect(QRectF(40, 90, size.width() - 80, size.height()), 10, 10);
+    painter.drawPixmap(QPointF(margin, 0), notch);
+    painter.end();
+    if (!desktop.save(path))
+        std::fprintf(stderr, "screenshots: could not write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+    view->hide();
 }
 
 } // namespace
@@ -407,6 +448,66 @@ int main(int argc, char **argv)
             scene.build(&panel, &settings);
             grab(&panel, output + u'/' + scene.name + suffix + u".png"_qs);
         }
+    }
+
+    // The notch itself, in each of its states, on a 1440 × 900 screen.
+    settings.setDesktopValues({});
+    const NotchLayout layout = NotchLayout::resolve({0, 0, 1440, 900}, {0, 0, 1440, 868}, std::nullopt);
+    struct NotchScene
+    {
+        QString name;
+        bool signedIn;
+        std::function<void(CaptureStore *, NotchPresentation *, NotchView *)> arrange;
+    };
+    const QList<NotchScene> notchScenes {
+        {u"notch-hidden"_qs, false, [](CaptureStore *, NotchPresentation *, NotchView *) {}},
+        {u"notch-compact"_qs, false, [](CaptureStore *, NotchPresentation *presentation, NotchView *) {
+             presentation->setRevealed(true);
+         }},
+        {u"notch-compose"_qs, false, [](CaptureStore *store, NotchPresentation *, NotchView *) {
+             store->show(CaptureStore::Page::compose);
+             store->setText(u"Reviewed the onboarding flow with Sam; two fixes queued."_qs);
+         }},
+        {u"notch-compose-signed-in"_qs, true, [](CaptureStore *store, NotchPresentation *, NotchView *) {
+             store->show(CaptureStore::Page::compose);
+             store->cloud()->setText(u"Shipped the export fix and wrote the migration notes."_qs);
+         }},
+        {u"notch-compose-files"_qs, true, [](CaptureStore *store, NotchPresentation *, NotchView *) {
+             store->stage(sampleFiles({u"retro-notes.md"_qs, u"launch-plan.txt"_qs}));
+             store->show(CaptureStore::Page::compose);
+         }},
+        {u"notch-files"_qs, true, [](CaptureStore *store, NotchPresentation *, NotchView *) {
+             store->stage(sampleFiles({u"retro-notes.md"_qs}));
+             store->show(CaptureStore::Page::files);
+         }},
+        {u"notch-settings"_qs, true, [](CaptureStore *store, NotchPresentation *, NotchView *) {
+             store->show(CaptureStore::Page::settings);
+         }},
+        {u"notch-note"_qs, true, [](CaptureStore *store, NotchPresentation *, NotchView *) {
+             store->cloud()->setEncouragementNote(EncouragementNote {
+                 u"n-1"_qs, u"Three notes this week, and the release went out on time. Good steady work."_qs,
+                 u"2099-01-01T00:00:00Z"_qs});
+         }},
+        {u"notch-drop-target"_qs, false, [](CaptureStore *, NotchPresentation *presentation, NotchView *view) {
+             presentation->setRevealed(true);
+             QMimeData data;
+             data.setUrls(sampleFiles({u"retro-notes.md"_qs}));
+             QDragEnterEvent enter(QPoint(view->width() / 2, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+             QApplication::sendEvent(view, &enter);
+         }},
+    };
+    for (const NotchScene &scene : notchScenes) {
+        QWidget holder;
+        auto *store = new CaptureStore(captureOptions(cloudStore(scene.signedIn).release()), &holder);
+        auto *presentation = new NotchPresentation(layout, &holder);
+        NotchView::Options options;
+        options.notifications = &notifications;
+        options.preferences.origin = QUrl(u"https://vorno.example"_qs);
+        auto *view = new NotchView(store, presentation, &settings, options);
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        scene.arrange(store, presentation, view);
+        grabNotch(view, layout, output + u'/' + scene.name + u".png"_qs);
+        delete view;
     }
     return 0;
 }
