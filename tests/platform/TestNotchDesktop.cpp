@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -262,7 +263,15 @@ int main(int argc, char **argv)
     }
     desktop = &privateDesktop;
     qputenv("QT_QPA_PLATFORM", "xcb");
+    // Without a runtime directory the desktop's clients stall on start.
+    QTemporaryDir runtime;
+    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     QApplication application(argc, argv);
+    if (QGuiApplication::platformName() != u"xcb") {
+        std::fprintf(stderr, "TestNotchDesktop: Qt runs on %s, not X\n", qPrintable(QGuiApplication::platformName()));
+        return 1;
+    }
     TestNotchDesktop test;
     return QTest::qExec(&test, argc, argv);
 }
