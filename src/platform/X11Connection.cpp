@@ -18,6 +18,19 @@ xcb_window_t root(xcb_connection_t *connection)
     return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
 }
 
+std::vector<uint32_t> property32(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
+{
+    std::vector<uint32_t> values;
+    xcb_get_property_reply_t *reply
+        = xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, name, type, 0, 64), nullptr);
+    if (reply && reply->format == 32) {
+        const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    }
+    free(reply);
+    return values;
+}
+
 xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
     xcb_intern_atom_reply_t *reply

@@ -17,20 +17,6 @@ namespace {
 
 constexpr int settleMs = 60;
 
-// The 32-bit values of a window property (at most 64).
-std::vector<uint32_t> windowProperty(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
-{
-    std::vector<uint32_t> values;
-    xcb_get_property_reply_t *reply
-        = xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, name, type, 0, 64), nullptr);
-    if (reply && reply->format == 32) {
-        const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
-        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
-    }
-    free(reply);
-    return values;
-}
-
 bool isOurs(xcb_window_t window)
 {
     for (const QWindow *own : QGuiApplication::allWindows())
@@ -91,12 +77,12 @@ void X11DesktopWatcher::reread()
     auto *c = static_cast<xcb_connection_t *>(m_connection);
     if (!c)
         return;
-    const auto active = windowProperty(c, m_root, m_activeAtom, XCB_ATOM_WINDOW);
+    const auto active = X11Connection::property32(c, m_root, m_activeAtom, XCB_ATOM_WINDOW);
     const uint32_t window = active.empty() ? uint32_t(XCB_WINDOW_NONE) : active.front();
     watch(window);
     bool fullScreen = false;
     if (window != XCB_WINDOW_NONE) {
-        for (const uint32_t state : windowProperty(c, window, m_stateAtom, XCB_ATOM_ATOM))
+        for (const uint32_t state : X11Connection::property32(c, window, m_stateAtom, XCB_ATOM_ATOM))
             fullScreen = fullScreen || state == m_fullScreenAtom;
     }
     if (fullScreen == m_fullScreen)

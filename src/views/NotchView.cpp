@@ -321,11 +321,10 @@ bool NotchView::drop(const QList<QUrl> &items)
 {
     if (!acceptsDrop() || items.isEmpty())
         return false;
-    m_batch = std::make_unique<DropBatch>(m_store, items.size());
+    DropBatch batch(m_store, items.size());
     // Qt hands every item over at once, already in drop order.
     for (qsizetype i = 0; i < items.size(); ++i)
-        m_batch->received(DropBatch::locationOf(items[i]), i);
-    m_batch.reset();
+        batch.received(DropBatch::locationOf(items[i]), i);
     return true;
 }
 

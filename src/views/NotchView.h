@@ -7,14 +7,12 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <memory>
 
 namespace vorno {
 
 class AccessibilitySettings;
 class CaptureCelebration;
 class CaptureText;
-class DropBatch;
 class NotchHitView;
 class NotchPresentation;
 class NotchPressButton;
@@ -98,7 +96,6 @@ private:
     CaptureCelebration *m_celebration;
     CaptureText *m_note;
     NotchContents *m_contents;
-    std::unique_ptr<DropBatch> m_batch;
     int m_successCue = 0;
     bool m_dropTarget = false;
     bool m_hadFiles = false;

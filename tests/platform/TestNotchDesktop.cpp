@@ -59,15 +59,7 @@ void clickAt(QPoint point)
 std::vector<uint32_t> cardinals(QWindow *window, const char *name, xcb_atom_t type)
 {
     xcb_connection_t *c = X11Connection::get();
-    std::vector<uint32_t> values;
-    auto *reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, xcb_window_t(window->winId()), X11Connection::atom(c, name), type, 0, 32), nullptr);
-    if (reply && reply->format == 32) {
-        const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
-        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
-    }
-    free(reply);
-    return values;
+    return X11Connection::property32(c, xcb_window_t(window->winId()), X11Connection::atom(c, name), type);
 }
 
 bool isViewable(QWindow *window)

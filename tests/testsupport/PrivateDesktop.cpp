@@ -1,5 +1,7 @@
 #include "PrivateDesktop.h"
 
+#include "StopProcess.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -7,21 +9,6 @@
 
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-void stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-}
-
-} // namespace
 
 PrivateDesktop::PrivateDesktop(QSize size, bool compositor) : m_previousDisplay(qgetenv("DISPLAY"))
 {
@@ -61,9 +48,9 @@ PrivateDesktop::PrivateDesktop(QSize size, bool compositor) : m_previousDisplay(
 
 PrivateDesktop::~PrivateDesktop()
 {
-    stop(m_compositor);
-    stop(m_manager);
-    stop(m_server);
+    stopProcess(m_compositor);
+    stopProcess(m_manager);
+    stopProcess(m_server);
     if (m_previousDisplay.isNull())
         qunsetenv("DISPLAY");
     else

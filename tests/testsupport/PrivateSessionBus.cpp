@@ -1,23 +1,10 @@
 #include "PrivateSessionBus.h"
 
+#include "StopProcess.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
-
-namespace {
-
-void stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-}
-
-} // namespace
 
 PrivateSessionBus::PrivateSessionBus() : m_previousAddress(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
 {
@@ -33,8 +20,8 @@ PrivateSessionBus::PrivateSessionBus() : m_previousAddress(qgetenv("DBUS_SESSION
 
 PrivateSessionBus::~PrivateSessionBus()
 {
-    stop(m_keyring);
-    stop(m_bus);
+    stopProcess(m_keyring);
+    stopProcess(m_bus);
     if (m_previousAddress.isNull())
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     else
