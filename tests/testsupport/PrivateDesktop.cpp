@@ -12,6 +12,9 @@
 
 PrivateDesktop::PrivateDesktop(QSize size, bool compositor) : m_previousDisplay(qgetenv("DISPLAY"))
 {
+    endWithParent(m_server);
+    endWithParent(m_manager);
+    endWithParent(m_compositor);
     // -displayfd picks a free display and names it on the given descriptor.
     m_server.start(QStringLiteral("Xvfb"),
                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
@@ -35,7 +38,8 @@ PrivateDesktop::PrivateDesktop(QSize size, bool compositor) : m_previousDisplay(
 
     m_manager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    if (!m_manager.waitForStarted(10000) || !waitForRootProperty("_NET_SUPPORTING_WM_CHECK", false)) {
+    if (!m_manager.waitForStarted(10000) || !waitForRootProperty("_NET_SUPPORTING_WM_CHECK", false)
+        || !waitUntilManaging()) {
         m_error = QStringLiteral("openbox did not take the display");
         return;
     }
@@ -87,6 +91,42 @@ bool PrivateDesktop::waitForRootProperty(const char *name, bool selectionOwner)
     free(atom);
     xcb_disconnect(connection);
     return found;
+}
+
+bool PrivateDesktop::waitUntilManaging()
+{
+    // openbox names itself on the root before it handles map requests, and a
+    // window mapped in between stays unmapped: map a probe until it is managed.
+    xcb_connection_t *connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_window_t probe = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 8, 8, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    const char *name = "WM_STATE";
+    xcb_intern_atom_reply_t *atom
+        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+    bool managed = false;
+    QElapsedTimer waited;
+    waited.start();
+    while (atom && !managed && waited.elapsed() < 10000) {
+        xcb_map_window(connection, probe);
+        for (int poll = 0; poll < 25 && !managed; ++poll) {
+            QThread::msleep(20);
+            auto *value = xcb_get_property_reply(
+                connection, xcb_get_property(connection, 0, probe, atom->atom, atom->atom, 0, 2), nullptr);
+            managed = value && xcb_get_property_value_length(value) > 0;
+            free(value);
+        }
+    }
+    free(atom);
+    xcb_destroy_window(connection, probe);
+    xcb_flush(connection);
+    xcb_disconnect(connection);
+    return managed;
 }
 
 bool PrivateDesktop::run(const QString &program, const QStringList &arguments) const

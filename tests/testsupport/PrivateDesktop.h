@@ -25,6 +25,7 @@ public:
 
 private:
     [[nodiscard]] bool waitForRootProperty(const char *name, bool selectionOwner);
+    [[nodiscard]] bool waitUntilManaging();
 
     QProcess m_server;
     QProcess m_manager;

@@ -8,6 +8,8 @@
 
 PrivateSessionBus::PrivateSessionBus() : m_previousAddress(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
 {
+    endWithParent(m_bus);
+    endWithParent(m_keyring);
     m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
                                                  QStringLiteral("--print-address=1")});
     if (!m_bus.waitForStarted(10000) || !m_bus.waitForReadyRead(10000)) {

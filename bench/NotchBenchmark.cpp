@@ -1,0 +1,186 @@
+// The notch on a private X server with a window manager, driven by XTest as a
+// real pointer would be:
+//   reveal  — pointer moved to the top centre → the end of the first paint of
+//             the revealed notch (rounds of out and back in);
+//   morph   — every paint of the panel while it opens to the compose page and
+//             closes again with motion on;
+//   idle    — CPU time the process uses while the pointer rests and nothing
+//             changes (seconds from the first argument, default 60).
+// Prints p50/p95 of the first two and the idle CPU in milliseconds. Not a
+// test: it asserts nothing about time.
+
+#include "AccessibilitySettings.h"
+#include "CaptureStore.h"
+#include "InputPanel.h"
+#include "NotchController.h"
+#include "NotchPresentation.h"
+#include "PrivateDesktop.h"
+#include "PrivateSessionBus.h"
+#include "ScreenSpace.h"
+#include "ScriptedCapture.h"
+#include "ScriptedNotificationCenter.h"
+#include "SessionWatcher.h"
+#include "TemporaryHome.h"
+#include "X11Connection.h"
+#include "X11DesktopWatcher.h"
+#include "X11PanelWindowSystem.h"
+#include "X11PointerMonitor.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <xcb/xtest.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace vorno;
+
+namespace {
+
+constexpr int revealRounds = 60;
+constexpr int morphRounds = 10;
+
+void moveTo(QPoint point)
+{
+    xcb_connection_t *c = X11Connection::get();
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, X11Connection::root(c), int16_t(point.x()),
+                        int16_t(point.y()), 0);
+    xcb_flush(c);
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, std::size_t(fraction * double(values.size())))];
+}
+
+double cpuMilliseconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](timeval t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// Paints every widget of one window itself, so each paint's end is known.
+class PaintClock : public QObject
+{
+public:
+    explicit PaintClock(QWidget *window) : m_window(window) { m_clock.start(); }
+
+    std::vector<double> durations; // ms
+    qint64 lastEnd = -1;           // ns on `clock()`
+    [[nodiscard]] qint64 now() const { return m_clock.nsecsElapsed(); }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(object);
+        if (event->type() != QEvent::Paint || !widget || widget->window() != m_window || m_inside)
+            return false;
+        m_inside = true;
+        const qint64 start = now();
+        object->event(event);
+        lastEnd = now();
+        durations.push_back(double(lastEnd - start) / 1e6);
+        m_inside = false;
+        return true;
+    }
+
+private:
+    QWidget *m_window;
+    QElapsedTimer m_clock;
+    bool m_inside = false;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir runtime;
+    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    PrivateSessionBus bus;
+    PrivateDesktop desktop(QSize(2560, 1440));
+    if (!bus.isRunning() || !desktop.isRunning()) {
+        std::fprintf(stderr, "NotchBenchmark: %s\n", qPrintable(bus.error() + desktop.error()));
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    const int idleSeconds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 60;
+
+    TemporaryHome home;
+    ScriptedCapture capture(home.path(), false);
+    X11PointerMonitor pointer;
+    X11DesktopWatcher watcher;
+    SessionWatcher session;
+    X11PanelWindowSystem windows;
+    ScriptedNotificationCenter notifications;
+    AccessibilitySettings settings(AccessibilitySettings::Values {});
+    NotchFacilities facilities;
+    facilities.pointer = &pointer;
+    facilities.desktop = &watcher;
+    facilities.session = &session;
+    facilities.windows = &windows;
+    facilities.settings = &settings;
+    facilities.view.notifications = &notifications;
+    const QPoint away(1200, 1000);
+    moveTo(away);
+    NotchController controller(capture.store.get(), std::move(facilities));
+    if (!QTest::qWaitForWindowExposed(controller.panel())) {
+        std::fprintf(stderr, "NotchBenchmark: the panel was not shown\n");
+        return 1;
+    }
+    PaintClock clock(controller.panel());
+    application.installEventFilter(&clock);
+    NotchPresentation *presentation = controller.presentation();
+    const QPoint centre = ScreenSpace::current().toQt(presentation->layout().compact.frame).center().toPoint();
+
+    std::vector<double> reveals;
+    for (int round = 0; round < revealRounds; ++round) {
+        moveTo(away);
+        if (!QTest::qWaitFor([&] { return !presentation->revealed(); }, 5000))
+            continue;
+        QTest::qWait(300); // let the hide animation finish
+        const qint64 moved = clock.now();
+        moveTo(centre);
+        QElapsedTimer waited;
+        waited.start();
+        while ((!presentation->revealed() || clock.lastEnd < moved) && waited.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        if (presentation->revealed() && clock.lastEnd >= moved)
+            reveals.push_back(double(clock.lastEnd - moved) / 1e6);
+    }
+
+    clock.durations.clear();
+    for (int round = 0; round < morphRounds; ++round) {
+        capture.store->show(CaptureStore::Page::compose);
+        QTest::qWait(900);
+        capture.store->collapse();
+        QTest::qWait(900);
+    }
+    const std::vector<double> morph = clock.durations;
+
+    moveTo(away);
+    QTest::qWait(1000);
+    clock.durations.clear();
+    const double before = cpuMilliseconds();
+    QTest::qWait(idleSeconds * 1000);
+    const double idle = cpuMilliseconds() - before;
+
+    std::printf("reveal: %zu of %d rounds, p50 %.2f ms, p95 %.2f ms\n", reveals.size(), revealRounds,
+                percentile(reveals, 0.5), percentile(reveals, 0.95));
+    std::printf("morph: %zu frames, p50 %.2f ms, p95 %.2f ms\n", morph.size(), percentile(morph, 0.5),
+                percentile(morph, 0.95));
+    std::printf("idle: %.1f ms CPU in %d s, %zu paints\n", idle, idleSeconds, clock.durations.size());
+    return 0;
+}
