@@ -79,7 +79,7 @@ xcb_window_t windowUnderPointer()
     xcb_window_t window = X11Connection::root(c);
     for (;;) {
         auto *pointer = xcb_query_pointer_reply(c, xcb_query_pointer(c, window), nullptr);
-        const xcb_window_t child = pointer ? pointer->child : XCB_WINDOW_NONE;
+        const xcb_window_t child = pointer ? pointer->child : xcb_window_t(XCB_WINDOW_NONE);
         free(pointer);
         if (child == XCB_WINDOW_NONE)
             return window;
