@@ -228,7 +228,6 @@ void TestCaptureStore::showNotchPreference()
     QFETCH(QVariant, stored);
     QFETCH(bool, enabled);
 
-    // QSettings fixes its directory on first use, so every row shares it.
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"vorno"_qs, u"app.vorno.desktop"_qs);
     if (stored.isValid())
         settings.setValue(UserDefaults::showNotch, stored);

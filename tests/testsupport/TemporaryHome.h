@@ -4,8 +4,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Points the XDG data and config directories into a fresh temporary directory
-// for the life of the object, and restores the previous values afterwards.
+// Points the XDG data and config directories (and QSettings) into a fresh
+// temporary directory for the life of the object, and restores the previous
+// values afterwards. A new home may replace a live one (`home = make_unique…`):
+// the older one's end then leaves the newer one in place.
 class TemporaryHome
 {
 public:
@@ -23,4 +25,6 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_previousData;
     QByteArray m_previousConfig;
+    TemporaryHome *m_outer = nullptr; // the home that was in place before this one
+    TemporaryHome *m_inner = nullptr; // the home made while this one was in place
 };
