@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QList>
+#include <QObject>
+#include <QUrl>
+#include <QVariantMap>
+
+namespace vorno {
+
+// One running instance per user session. The first owns the app identifier's
+// name on the session bus and serves org.freedesktop.Application there; a
+// later start hands its URLs (or a plain reopen) to it and ends. URLs that
+// arrive this way are untrusted: whoever receives them checks them.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+public:
+    enum class Role { first, forwarded, failed };
+
+    explicit SingleInstance(QString name = {}, QDBusConnection bus = QDBusConnection::sessionBus(),
+                            QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // Claims the name, or forwards `urls` to the instance that holds it.
+    Role start(const QStringList &urls);
+    // Why start() failed, as one line for the user.
+    [[nodiscard]] QString error() const { return m_error; }
+    // The object path of the name (dots become slashes).
+    [[nodiscard]] QString objectPath() const;
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void Activate(const QVariantMap &platformData);
+    Q_SCRIPTABLE void Open(const QStringList &uris, const QVariantMap &platformData);
+    Q_SCRIPTABLE void ActivateAction(const QString &action, const QVariantList &parameter,
+                                     const QVariantMap &platformData);
+
+Q_SIGNALS:
+    void reopened();
+    void opened(const QList<QUrl> &urls);
+
+private:
+    Role forward(const QStringList &urls);
+
+    QString m_name;
+    QDBusConnection m_bus;
+    bool m_owner = false;
+    QString m_error;
+};
+
+} // namespace vorno

@@ -1,0 +1,89 @@
+#include "PrivateSessionBus.h"
+#include "SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace vorno;
+
+// Two starts on one private session bus, each on a connection of its own as
+// two processes would be.
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY2(m_bus.isRunning(), qPrintable(m_bus.error())); }
+
+    void laterStartsForwardToTheFirst_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("reopens");
+        QTest::addColumn<QStringList>("opened");
+
+        const QString callback = u"app.vorno.test://auth/callback?code=abc&state=xyz"_qs;
+        QTest::newRow("plain start reopens") << QStringList() << 1 << QStringList();
+        QTest::newRow("a callback URL")      << QStringList {callback} << 0 << QStringList {callback};
+        QTest::newRow("not a URL")           << QStringList {u"http://exa mple/%zz"_qs} << 0 << QStringList();
+    }
+
+    void laterStartsForwardToTheFirst()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, reopens);
+        QFETCH(QStringList, opened);
+
+        SingleInstance first(name, connection(u"first"_qs));
+        QCOMPARE(first.start({}), SingleInstance::Role::first);
+        QSignalSpy reopened(&first, &SingleInstance::reopened);
+        QSignalSpy urls(&first, &SingleInstance::opened);
+
+        SingleInstance second(name, connection(u"second"_qs));
+        const SingleInstance::Role role = second.start(arguments);
+        QVERIFY2(role == SingleInstance::Role::forwarded, qPrintable(second.error()));
+        QTRY_COMPARE(reopened.size() + urls.size(), reopens + (opened.isEmpty() ? 0 : 1));
+        QCOMPARE(reopened.size(), reopens);
+        QStringList received;
+        for (const QList<QVariant> &signal : urls)
+            for (const QUrl &url : signal.at(0).value<QList<QUrl>>())
+                received.append(url.toString(QUrl::FullyEncoded));
+        QCOMPARE(received, opened);
+    }
+
+    void theNameIsFreeAgainWhenTheFirstEnds()
+    {
+        {
+            SingleInstance first(name, connection(u"first"_qs));
+            QCOMPARE(first.start({}), SingleInstance::Role::first);
+        }
+        SingleInstance next(name, connection(u"second"_qs));
+        QCOMPARE(next.start({}), SingleInstance::Role::first);
+    }
+
+    void aHolderThatDoesNotAnswerIsAnError()
+    {
+        // The name is taken by a connection that serves nothing.
+        QDBusConnection squatter = connection(u"squatter"_qs);
+        QVERIFY(squatter.registerService(name));
+        SingleInstance late(name, connection(u"late"_qs));
+        QCOMPARE(late.start({}), SingleInstance::Role::failed);
+        QVERIFY(!late.error().isEmpty());
+        squatter.unregisterService(name);
+    }
+
+private:
+    static inline const QString name = u"app.vorno.test"_qs;
+
+    QDBusConnection connection(const QString &label)
+    {
+        const QString unique = label + QString::number(++m_connections);
+        return QDBusConnection::connectToBus(QString::fromUtf8(m_bus.address()), unique);
+    }
+
+    PrivateSessionBus m_bus;
+    int m_connections = 0;
+};
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "TestSingleInstance.moc"
