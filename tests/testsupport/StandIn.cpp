@@ -1,5 +1,7 @@
 #include "StandIn.h"
 
+#include "StopProcess.h"
+
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
@@ -12,6 +14,7 @@
 
 StandIn::StandIn()
 {
+    endWithParent(m_process);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral("node"), {QStringLiteral(VORNO_SOURCE_DIR "/standin/server.mjs")});
     if (!m_process.waitForStarted(10000)) {
@@ -35,13 +38,7 @@ StandIn::StandIn()
 
 StandIn::~StandIn()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(10000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    stopProcess(m_process);
 }
 
 QJsonObject StandIn::control(const QString &command, const QJsonObject &body)
