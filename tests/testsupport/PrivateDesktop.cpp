@@ -10,8 +10,38 @@
 #include <cstdlib>
 #include <cstring>
 
-PrivateDesktop::PrivateDesktop(QSize size, bool compositor) : m_previousDisplay(qgetenv("DISPLAY"))
+namespace {
+
+// A connection of our own to `display`, or null.
+xcb_connection_t *connect(const QString &display)
 {
+    xcb_connection_t *connection = xcb_connect(display.toLatin1().constData(), nullptr);
+    if (!xcb_connection_has_error(connection))
+        return connection;
+    xcb_disconnect(connection);
+    return nullptr;
+}
+
+// The caller frees the reply; null when the server gave none.
+xcb_intern_atom_reply_t *internAtom(xcb_connection_t *connection, const char *name)
+{
+    return xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+}
+
+} // namespace
+
+PrivateDesktop::PrivateDesktop(QSize size, bool compositor)
+    : m_previousDisplay(qgetenv("DISPLAY")), m_ownRuntime(!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+{
+    // The desktop's clients and Qt's X platform want a runtime directory and a
+    // session bus; without a bus of our own, libdbus would start one through
+    // the X server, which stalls.
+    if (m_ownRuntime)
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+    if (!m_bus.isRunning()) {
+        m_error = m_bus.error();
+        return;
+    }
     endWithParent(m_server);
     endWithParent(m_manager);
     endWithParent(m_compositor);
@@ -59,18 +89,17 @@ PrivateDesktop::~PrivateDesktop()
         qunsetenv("DISPLAY");
     else
         qputenv("DISPLAY", m_previousDisplay);
+    if (m_ownRuntime)
+        qunsetenv("XDG_RUNTIME_DIR");
 }
 
 bool PrivateDesktop::waitForRootProperty(const char *name, bool selectionOwner)
 {
-    xcb_connection_t *connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+    xcb_connection_t *connection = connect(m_display);
+    if (!connection)
         return false;
-    }
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    xcb_intern_atom_reply_t *atom
-        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *atom = internAtom(connection, name);
     bool found = false;
     QElapsedTimer waited;
     waited.start();
@@ -97,18 +126,15 @@ bool PrivateDesktop::waitUntilManaging()
 {
     // openbox names itself on the root before it handles map requests, and a
     // window mapped in between stays unmapped: map a probe until it is managed.
-    xcb_connection_t *connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+    xcb_connection_t *connection = connect(m_display);
+    if (!connection)
         return false;
-    }
     xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_window_t probe = xcb_generate_id(connection);
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 8, 8, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
     const char *name = "WM_STATE";
-    xcb_intern_atom_reply_t *atom
-        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *atom = internAtom(connection, name);
     bool managed = false;
     QElapsedTimer waited;
     waited.start();

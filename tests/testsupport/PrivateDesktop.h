@@ -1,13 +1,17 @@
 #pragma once
 
+#include "PrivateSessionBus.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QSize>
 #include <QString>
+#include <QTemporaryDir>
 
 // An X server of the test's own (Xvfb with RandR) on a free display, with
-// openbox managing it and, when asked, a compositor; made the process's
-// DISPLAY for the life of the object. Start it before the application.
+// openbox managing it and, when asked, a compositor, and a session bus of its
+// own; made the process's DISPLAY (and session bus, and runtime directory when
+// none is set) for the life of the object. Start it before the application.
 class PrivateDesktop
 {
 public:
@@ -27,10 +31,13 @@ private:
     [[nodiscard]] bool waitForRootProperty(const char *name, bool selectionOwner);
     [[nodiscard]] bool waitUntilManaging();
 
+    QTemporaryDir m_runtime;
+    PrivateSessionBus m_bus;
     QProcess m_server;
     QProcess m_manager;
     QProcess m_compositor;
     QString m_display;
     QString m_error;
     QByteArray m_previousDisplay;
+    bool m_ownRuntime;
 };
