@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NotchPresentation.h"
 #include "NotchView.h"
 
 #include <QCoro/QCoroTask>

@@ -77,11 +77,11 @@ void SingleInstance::Activate(const QVariantMap &)
 
 void SingleInstance::Open(const QStringList &uris, const QVariantMap &)
 {
-    QList<QUrl> urls;
+    // Passed on exactly as they came: the sign-in's own check reads the raw text.
+    QStringList urls;
     for (const QString &uri : uris) {
-        const QUrl url(uri, QUrl::StrictMode);
-        if (url.isValid())
-            urls.append(url);
+        if (QUrl(uri, QUrl::StrictMode).isValid())
+            urls.append(uri);
     }
     if (!urls.isEmpty())
         Q_EMIT opened(urls);

@@ -39,7 +39,7 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void reopened();
-    void opened(const QList<QUrl> &urls);
+    void opened(const QStringList &urls);
 
 private:
     Role forward(const QStringList &urls);

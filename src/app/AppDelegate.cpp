@@ -1,0 +1,194 @@
+#include "AppDelegate.h"
+
+#include "BackgroundLoop.h"
+#include "CloudClient.h"
+#include "CloudStore.h"
+#include "DialogFilePicker.h"
+#include "EncouragementAlerts.h"
+#include "InputPanel.h"
+#include "NativeFileClient.h"
+#include "PersistentCredentials.h"
+#include "Spawn.h"
+#include "UserDefaults.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+
+namespace vorno {
+
+namespace {
+
+CaptureStoreOptions withServices(CaptureStoreOptions capture, const AppConfiguration &configuration)
+{
+    CloudClientOptions client;
+    client.extraAuthorities = configuration.authorities;
+    if (!capture.cloud) {
+        capture.cloud = new CloudStore(std::make_unique<CloudClient>(configuration.origin, client),
+                                       std::make_unique<PersistentCredentials>(configuration.origin));
+    }
+    if (!capture.fileClient) {
+        NativeFileClientOptions files;
+        files.projectHostSuffix = configuration.projectHostSuffix;
+        files.directHostSuffix = configuration.directHostSuffix;
+        files.extraAuthorities = configuration.authorities;
+        capture.fileClient = new NativeFileClient(new CloudClient(configuration.origin, client), files);
+    }
+    if (!capture.pickFiles)
+        capture.pickFiles = [] { return std::make_unique<DialogFilePicker>(); };
+    return capture;
+}
+
+// Keeps the loop alive for as long as its task runs, whatever ends first.
+QCoro::Task<> runLoop(std::shared_ptr<BackgroundLoop> loop, std::stop_token stop)
+{
+    co_await loop->run(std::move(stop));
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(AppDelegateOptions options, QObject *parent)
+    : QObject(parent), m_options(std::move(options))
+{
+    if (!m_options.active)
+        m_options.active = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
+    if (!m_options.openUrl)
+        m_options.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    if (!m_options.ask)
+        m_options.ask = [] { return QuitGuard::askWithAlert(); };
+    if (!m_options.quit)
+        m_options.quit = [] { QCoreApplication::quit(); };
+    m_store = new CaptureStore(withServices(std::move(m_options.capture), m_options.configuration), this);
+    m_alerts = new EncouragementAlerts(m_options.notifications, m_options.openUrl, m_options.configuration.origin, this);
+}
+
+AppDelegate::~AppDelegate()
+{
+    terminate();
+}
+
+void AppDelegate::launch()
+{
+    if (m_launched)
+        return;
+    m_launched = true;
+    if (m_options.notch) {
+        NotchFacilities facilities = *m_options.notch;
+        facilities.view.notifications = m_alerts;
+        m_notch = std::make_unique<NotchController>(m_store, std::move(facilities));
+    }
+    const QPointer<AppDelegate> self(this);
+    m_store->setPanelChanged([self] {
+        if (self && self->m_notch)
+            self->m_notch->refresh(self->m_store->isExpanded());
+    });
+    m_store->setOpenMain([self] {
+        if (self)
+            self->m_store->show(CaptureStore::Page::compose);
+    });
+    startLoop();
+    m_activeToken = connect(qApp, &QGuiApplication::applicationStateChanged, this, [self](Qt::ApplicationState state) {
+        if (self && state == Qt::ApplicationActive)
+            spawn(self->m_store->cloud()->refreshSession());
+    });
+}
+
+void AppDelegate::startLoop()
+{
+    const QPointer<AppDelegate> self(this);
+    BackgroundHooks hooks;
+    hooks.active = [self] { return self && self->m_options.active(); };
+    hooks.notchAwake = [self] { return self && self->m_notch && !self->m_notch->isAsleep(); };
+    hooks.mayPresent = [self] { return self && self->m_notch && self->m_notch->mayPresentEncouragement(); };
+    hooks.refreshNotch = [self] {
+        if (self && self->m_notch)
+            self->m_notch->refresh(false);
+    };
+    hooks.alertsChosen = [] { return UserDefaults::boolean(UserDefaults::encouragementOS).value_or(false); };
+    hooks.alertsAuthorized = [alerts = QPointer(m_alerts)]() -> QCoro::Task<bool> {
+        if (!alerts)
+            co_return false;
+        co_return co_await alerts->allowed();
+    };
+    hooks.sendAlert = [alerts = QPointer(m_alerts)](EncouragementNote note) -> QCoro::Task<bool> {
+        if (!alerts)
+            co_return false;
+        co_return co_await alerts->send(std::move(note));
+    };
+    hooks.sleep = m_options.sleep;
+    m_loop.emplace();
+    spawn(runLoop(std::make_shared<BackgroundLoop>(m_store, std::move(hooks)), m_loop->get_token()));
+}
+
+void AppDelegate::reopen()
+{
+    m_store->show(CaptureStore::Page::compose);
+}
+
+void AppDelegate::open(const QStringList &urls)
+{
+    for (const QString &url : urls) {
+        if (m_store->cloud()->browser()->receive(url))
+            activate();
+    }
+}
+
+void AppDelegate::activate()
+{
+    // The panel is a tool window: it only comes forward while it is open.
+    if (!m_notch || !m_store->isExpanded())
+        return;
+    m_notch->panel()->raise();
+    m_notch->panel()->activateWindow();
+}
+
+bool AppDelegate::shouldTerminate()
+{
+    return QuitGuard::mayQuit(m_store, m_options.ask);
+}
+
+void AppDelegate::terminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    if (m_loop)
+        m_loop->request_stop();
+    disconnect(m_activeToken);
+    if (m_notch)
+        m_notch->stop();
+}
+
+void AppDelegate::requestQuit()
+{
+    if (!shouldTerminate())
+        return;
+    terminate();
+    m_options.quit();
+}
+
+void AppDelegate::endNow()
+{
+    (void)m_store->cloud()->prepareToQuit();
+    if (m_store->text() != m_store->savedText() && m_store->canSave())
+        (void)m_store->saveDraft();
+    terminate();
+    m_options.quit();
+}
+
+void AppDelegate::quickRecord()
+{
+    if (m_store->notchEnabled())
+        m_store->show(CaptureStore::Page::compose);
+    else
+        m_store->openMain();
+}
+
+void AppDelegate::openWeb()
+{
+    QUrl home = m_options.configuration.origin;
+    home.setPath(QStringLiteral("/home"));
+    (void)m_options.openUrl(home);
+}
+
+} // namespace vorno

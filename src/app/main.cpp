@@ -1,0 +1,191 @@
+// vorno: the tray companion. One instance per session; a later start hands
+// its URLs to the first and ends.
+
+#include "AccessibilitySettings.h"
+#include "AppDelegate.h"
+#include "BrandSymbol.h"
+#include "BuildConstants.h"
+#include "DBusNotifications.h"
+#include "DBusSessionWatcher.h"
+#include "DesktopAccessibility.h"
+#include "InputPanel.h"
+#include "MenuContent.h"
+#include "SingleInstance.h"
+#include "Translations.h"
+#include "X11DesktopWatcher.h"
+#include "X11PanelWindowSystem.h"
+#include "X11PointerMonitor.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDBusConnection>
+#include <QSocketNotifier>
+
+#include <xcb/xcb.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <unistd.h>
+
+using namespace vorno;
+
+namespace {
+
+int fail(const QString &message, int code = 1)
+{
+    std::fprintf(stderr, "vorno: %s\n", qPrintable(message));
+    return code;
+}
+
+// The panel lives on X11 (XWayland on a Wayland desktop). Without a display
+// Qt would abort with a long message; say it in one line instead.
+std::optional<QString> displayProblem()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && platform != "xcb")
+        return std::nullopt; // offscreen rendering and the like: Qt's business
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QStringLiteral("no X display: DISPLAY is not set (start vorno from a desktop session)");
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const int error = xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    if (error)
+        return QStringLiteral("cannot open the X display %1").arg(qEnvironmentVariable("DISPLAY"));
+    return std::nullopt;
+}
+
+// SIGTERM and friends arrive at log-out: handled on the event loop, not in the handler.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    (void)!write(signalPipe[1], &byte, 1);
+}
+
+void watchSignals(AppDelegate *delegate)
+{
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, delegate);
+    QObject::connect(notifier, &QSocketNotifier::activated, delegate, [delegate, notifier] {
+        char byte;
+        while (read(signalPipe[0], &byte, 1) > 0) { }
+        notifier->setEnabled(false);
+        delegate->endNow();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+AppConfiguration configuration(QString *error)
+{
+#ifdef VORNO_DEVELOPMENT
+    return AppConfiguration::development(QProcessEnvironment::systemEnvironment(), error);
+#else
+    Q_UNUSED(error);
+    return AppConfiguration::release(); // a release build never takes its origin or trust from outside
+#endif
+}
+
+// What the notch uses on this desktop; lives as long as the application.
+struct Desktop
+{
+    X11PointerMonitor pointer;
+    X11DesktopWatcher watcher;
+    DBusSessionWatcher session;
+    X11PanelWindowSystem windows;
+    AccessibilitySettings settings;
+    DesktopAccessibility accessibility {&settings, QDBusConnection::sessionBus()};
+
+    Desktop() { settings.setEnvironment(QProcessEnvironment::systemEnvironment()); }
+
+    NotchFacilities facilities()
+    {
+        NotchFacilities result;
+        result.pointer = &pointer;
+        result.desktop = &watcher;
+        result.session = &session;
+        result.windows = &windows;
+        result.settings = &settings;
+        return result;
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (const std::optional<QString> problem = displayProblem())
+        return fail(*problem, 2);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vorno"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vorno"));
+    QApplication::setApplicationVersion(QStringLiteral(VORNO_VERSION));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(build::appIdentifier));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Vorno Companion: notes and files for your Vorno account."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("url"), QStringLiteral("A sign-in callback to hand to Vorno."),
+                                 QStringLiteral("[url...]"));
+    parser.process(application);
+
+    installTranslations(application);
+    try {
+        (void)BrandSymbol::load();
+    } catch (const BrandSymbol::MissingError &error) {
+        return fail(QString::fromUtf8(error.what()));
+    }
+
+    SingleInstance instance;
+    switch (instance.start(parser.positionalArguments())) {
+    case SingleInstance::Role::forwarded:
+        return 0;
+    case SingleInstance::Role::failed:
+        return fail(instance.error());
+    case SingleInstance::Role::first:
+        break;
+    }
+
+    QString problem;
+    AppDelegateOptions options;
+    options.configuration = configuration(&problem);
+    if (!problem.isEmpty())
+        return fail(problem, 2);
+
+    DBusNotifications notifications;
+    options.notifications = &notifications;
+    std::unique_ptr<Desktop> desktop;
+    if (QGuiApplication::platformName() == u"xcb") {
+        desktop = std::make_unique<Desktop>();
+        options.notch = desktop->facilities();
+    }
+
+    AppDelegate delegate(std::move(options));
+    QObject::connect(&instance, &SingleInstance::reopened, &delegate, &AppDelegate::reopen);
+    QObject::connect(&instance, &SingleInstance::opened, &delegate, &AppDelegate::open);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::terminate);
+    watchSignals(&delegate);
+    delegate.launch();
+
+    MenuContent menu(&delegate);
+    if (delegate.notch())
+        menu.addShortcuts(delegate.notch()->panel());
+    if (!menu.show())
+        std::fprintf(stderr, "vorno: this desktop shows no tray; start vorno again to open the panel\n");
+    delegate.open(parser.positionalArguments());
+
+    return QApplication::exec();
+}

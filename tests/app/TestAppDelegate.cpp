@@ -1,0 +1,197 @@
+#include "AppDelegate.h"
+#include "CloudStore.h"
+#include "ScriptedTransport.h"
+#include "ScriptedVault.h"
+#include "TemporaryHome.h"
+#include "TestCertificates.h"
+
+#include "BuildConstants.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace vorno;
+
+using Page = CaptureStore::Page;
+Q_DECLARE_METATYPE(QuitGuard::Choice)
+
+namespace {
+
+struct Harness
+{
+    explicit Harness(bool companion, QuitGuard::Choice choice = QuitGuard::Choice::cancel)
+    {
+        AppDelegateOptions options;
+        options.capture.draft = DraftFile {draftPath()};
+        options.capture.outboxRoot = home.path() + u"/outbox"_qs;
+        options.capture.notchEnabled = [companion] { return companion; };
+        options.capture.cloud = new CloudStore(std::make_unique<ScriptedTransport>(), std::make_unique<ScriptedVault>());
+        options.openUrl = [this](const QUrl &url) { return opened.append(url), true; };
+        options.ask = [this, choice] { return ++asked, choice; };
+        options.quit = [this] { ++quits; };
+        delegate = std::make_unique<AppDelegate>(std::move(options));
+    }
+
+    [[nodiscard]] QString draftPath() const { return home.path() + u"/drafts/draft.json"_qs; }
+    [[nodiscard]] bool draftWritten() const { return QFile::exists(draftPath()); }
+
+    TemporaryHome home;
+    QList<QUrl> opened;
+    int asked = 0;
+    int quits = 0;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace
+
+class TestAppDelegate : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commands_data()
+    {
+        QTest::addColumn<bool>("companion");
+        QTest::addColumn<bool>("launched");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("expanded");
+
+        QTest::newRow("reopen shows compose")             << true  << true  << u"reopen"_qs << true;
+        QTest::newRow("quick record, companion on")       << true  << true  << u"quick"_qs  << true;
+        QTest::newRow("quick record, companion off")      << false << true  << u"quick"_qs  << true;
+        QTest::newRow("companion off, not yet launched")  << false << false << u"quick"_qs  << false;
+    }
+
+    // Every route into the panel ends on the compose page, also from another page.
+    void commands()
+    {
+        QFETCH(bool, companion);
+        QFETCH(bool, launched);
+        QFETCH(QString, command);
+        QFETCH(bool, expanded);
+
+        Harness harness(companion);
+        CaptureStore *store = harness.delegate->store();
+        if (launched)
+            harness.delegate->launch();
+        store->show(Page::settings);
+        store->collapse();
+        if (command == u"reopen")
+            harness.delegate->reopen();
+        else
+            harness.delegate->quickRecord();
+        QCOMPARE(store->isExpanded(), expanded);
+        if (expanded)
+            QCOMPARE(store->page(), Page::compose);
+    }
+
+    void quitting_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QuitGuard::Choice>("choice");
+        QTest::addColumn<int>("quits");
+        QTest::addColumn<bool>("draftWritten");
+
+        QTest::newRow("no edits")            << QString()    << QuitGuard::Choice::cancel      << 1 << false;
+        QTest::newRow("cancelled")           << u"did it"_qs << QuitGuard::Choice::cancel      << 0 << false;
+        QTest::newRow("saved, then quits")   << u"did it"_qs << QuitGuard::Choice::save        << 1 << true;
+        QTest::newRow("quit without saving") << u"did it"_qs << QuitGuard::Choice::quitWithout << 1 << false;
+    }
+
+    void quitting()
+    {
+        QFETCH(QString, text);
+        QFETCH(QuitGuard::Choice, choice);
+        QFETCH(int, quits);
+        QFETCH(bool, draftWritten);
+
+        Harness harness(true, choice);
+        harness.delegate->launch();
+        harness.delegate->store()->setText(text);
+        harness.delegate->requestQuit();
+        QCOMPARE(harness.quits, quits);
+        QCOMPARE(harness.draftWritten(), draftWritten);
+    }
+
+    void endingAtLogOut_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("draftWritten");
+
+        QTest::newRow("a note is kept")       << u"did it"_qs << true;
+        QTest::newRow("only spaces: nothing") << u"  \n"_qs   << false;
+        QTest::newRow("no edits: nothing")    << QString()    << false;
+    }
+
+    // Nobody can be asked at log-out: what can be kept is kept, nothing is asked.
+    void endingAtLogOut()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, draftWritten);
+
+        Harness harness(true, QuitGuard::Choice::quitWithout);
+        harness.delegate->launch();
+        harness.delegate->store()->setText(text);
+        harness.delegate->endNow();
+        QCOMPARE(harness.asked, 0);
+        QCOMPARE(harness.quits, 1);
+        QCOMPARE(harness.draftWritten(), draftWritten);
+    }
+
+    void openWebOpensHome()
+    {
+        Harness harness(true);
+        harness.delegate->openWeb();
+        QCOMPARE(harness.opened, QList<QUrl> {QUrl(QString::fromLatin1(build::webOrigin) + u"/home"_qs)});
+    }
+
+    void developmentConfiguration_data()
+    {
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<QString>("authority"); // "pem", "empty", "missing" or nothing
+        QTest::addColumn<QString>("expectedOrigin");
+        QTest::addColumn<bool>("refused");
+
+        const QString release = QString::fromLatin1(build::webOrigin);
+        QTest::newRow("nothing set")        << QString()                   << QString()    << release                   << false;
+        QTest::newRow("stand-in origin")    << u"https://127.0.0.1:8443"_qs << u"pem"_qs    << u"https://127.0.0.1:8443"_qs << false;
+        QTest::newRow("plain http")         << u"http://127.0.0.1:8443"_qs  << QString()    << release                   << true;
+        QTest::newRow("origin with a path") << u"https://127.0.0.1/x"_qs    << QString()    << release                   << true;
+        QTest::newRow("user info")          << u"https://a@127.0.0.1"_qs    << QString()    << release                   << true;
+        QTest::newRow("no such CA file")    << QString()                   << u"missing"_qs << release                  << true;
+        QTest::newRow("CA file not PEM")    << QString()                   << u"empty"_qs  << release                   << true;
+    }
+
+    // A development build may be pointed elsewhere; anything unusable is
+    // refused whole, never half applied.
+    void developmentConfiguration()
+    {
+        QFETCH(QString, origin);
+        QFETCH(QString, authority);
+        QFETCH(QString, expectedOrigin);
+        QFETCH(bool, refused);
+
+        TemporaryHome home;
+        QProcessEnvironment environment;
+        if (!origin.isEmpty())
+            environment.insert(AppConfiguration::originVariable, origin);
+        if (!authority.isEmpty()) {
+            const QString path = home.path() + u"/ca.pem"_qs;
+            if (authority != u"missing") {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                if (authority == u"pem")
+                    file.write(TestCertificates::instance().authority.toPem());
+            }
+            environment.insert(AppConfiguration::authorityVariable, path);
+        }
+        QString error;
+        const AppConfiguration configuration = AppConfiguration::development(environment, &error);
+        QCOMPARE(!error.isEmpty(), refused);
+        QCOMPARE(configuration.origin, QUrl(expectedOrigin));
+        QCOMPARE(configuration.authorities.size(), authority == u"pem" ? 1 : 0);
+    }
+};
+
+QTEST_MAIN(TestAppDelegate)
+#include "TestAppDelegate.moc"
