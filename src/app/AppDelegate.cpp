@@ -75,6 +75,7 @@ void AppDelegate::launch()
     if (m_options.notch) {
         NotchFacilities facilities = *m_options.notch;
         facilities.view.notifications = m_alerts;
+        facilities.view.preferences.origin = m_options.configuration.origin; // the account page's sign-in
         m_notch = std::make_unique<NotchController>(m_store, std::move(facilities));
     }
     const QPointer<AppDelegate> self(this);
@@ -170,7 +171,7 @@ void AppDelegate::requestQuit()
 void AppDelegate::endNow()
 {
     (void)m_store->cloud()->prepareToQuit();
-    if (m_store->text() != m_store->savedText() && m_store->canSave())
+    if (m_store->text() != m_store->savedText())
         (void)m_store->saveDraft();
     terminate();
     m_options.quit();

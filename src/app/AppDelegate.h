@@ -66,7 +66,7 @@ public:
     // Quit through the guard; nothing happens when it refuses.
     void requestQuit();
     // Told to end by the system (a signal at log-out): nobody can be asked,
-    // so a note that can be kept is kept as the local draft.
+    // so the note is kept as the local draft when it can be.
     void endNow();
 
     void quickRecord();

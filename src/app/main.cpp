@@ -1,24 +1,14 @@
 // vorno: the tray companion. One instance per session; a later start hands
 // its URLs to the first and ends.
 
-#include "AccessibilitySettings.h"
 #include "AppDelegate.h"
 #include "BrandSymbol.h"
 #include "BuildConstants.h"
-#include "DBusNotifications.h"
-#include "DBusSessionWatcher.h"
-#include "DesktopAccessibility.h"
-#include "InputPanel.h"
-#include "MenuContent.h"
-#include "SingleInstance.h"
 #include "Translations.h"
-#include "X11DesktopWatcher.h"
-#include "X11PanelWindowSystem.h"
-#include "X11PointerMonitor.h"
+#include "VornoApplication.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDBusConnection>
 #include <QSocketNotifier>
 
 #include <xcb/xcb.h>
@@ -26,7 +16,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -96,30 +85,6 @@ AppConfiguration configuration(QString *error)
 #endif
 }
 
-// What the notch uses on this desktop; lives as long as the application.
-struct Desktop
-{
-    X11PointerMonitor pointer;
-    X11DesktopWatcher watcher;
-    DBusSessionWatcher session;
-    X11PanelWindowSystem windows;
-    AccessibilitySettings settings;
-    DesktopAccessibility accessibility {&settings, QDBusConnection::sessionBus()};
-
-    Desktop() { settings.setEnvironment(QProcessEnvironment::systemEnvironment()); }
-
-    NotchFacilities facilities()
-    {
-        NotchFacilities result;
-        result.pointer = &pointer;
-        result.desktop = &watcher;
-        result.session = &session;
-        result.windows = &windows;
-        result.settings = &settings;
-        return result;
-    }
-};
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -149,43 +114,23 @@ int main(int argc, char *argv[])
         return fail(QString::fromUtf8(error.what()));
     }
 
-    SingleInstance instance;
-    switch (instance.start(parser.positionalArguments())) {
-    case SingleInstance::Role::forwarded:
-        return 0;
-    case SingleInstance::Role::failed:
-        return fail(instance.error());
-    case SingleInstance::Role::first:
-        break;
-    }
-
     QString problem;
     AppDelegateOptions options;
     options.configuration = configuration(&problem);
     if (!problem.isEmpty())
         return fail(problem, 2);
 
-    DBusNotifications notifications;
-    options.notifications = &notifications;
-    std::unique_ptr<Desktop> desktop;
-    if (QGuiApplication::platformName() == u"xcb") {
-        desktop = std::make_unique<Desktop>();
-        options.notch = desktop->facilities();
+    VornoApplication vorno(std::move(options));
+    switch (vorno.start(parser.positionalArguments())) {
+    case VornoApplication::Start::forwarded:
+        return 0;
+    case VornoApplication::Start::failed:
+        return fail(vorno.error());
+    case VornoApplication::Start::running:
+        break;
     }
-
-    AppDelegate delegate(std::move(options));
-    QObject::connect(&instance, &SingleInstance::reopened, &delegate, &AppDelegate::reopen);
-    QObject::connect(&instance, &SingleInstance::opened, &delegate, &AppDelegate::open);
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::terminate);
-    watchSignals(&delegate);
-    delegate.launch();
-
-    MenuContent menu(&delegate);
-    if (delegate.notch())
-        menu.addShortcuts(delegate.notch()->panel());
-    if (!menu.show())
+    if (!vorno.hasTray())
         std::fprintf(stderr, "vorno: this desktop shows no tray; start vorno again to open the panel\n");
-    delegate.open(parser.positionalArguments());
-
+    watchSignals(vorno.delegate());
     return QApplication::exec();
 }

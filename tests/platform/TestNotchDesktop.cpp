@@ -13,17 +13,17 @@
 #include "X11DesktopWatcher.h"
 #include "X11PanelWindowSystem.h"
 #include "X11PointerMonitor.h"
+#include "XTestInput.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
 
-#include <xcb/xtest.h>
-
 #include <cstdlib>
 
 using namespace vorno;
+using namespace XTestInput;
 
 namespace {
 
@@ -36,24 +36,6 @@ public:
 protected:
     void mousePressEvent(QMouseEvent *) override { ++presses; }
 };
-
-// Input as a real device makes it: XTest motion also makes raw motion events.
-void moveTo(QPoint point)
-{
-    xcb_connection_t *c = X11Connection::get();
-    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, X11Connection::root(c), int16_t(point.x()),
-                        int16_t(point.y()), 0);
-    xcb_flush(c);
-}
-
-void clickAt(QPoint point)
-{
-    moveTo(point);
-    xcb_connection_t *c = X11Connection::get();
-    xcb_test_fake_input(c, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
-    xcb_test_fake_input(c, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
-    xcb_flush(c);
-}
 
 std::vector<uint32_t> cardinals(QWindow *window, const char *name, xcb_atom_t type)
 {
@@ -68,21 +50,6 @@ bool isViewable(QWindow *window)
     const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     free(attributes);
     return viewable;
-}
-
-// The innermost window that takes the pointer where it is now.
-xcb_window_t windowUnderPointer()
-{
-    xcb_connection_t *c = X11Connection::get();
-    xcb_window_t window = X11Connection::root(c);
-    for (;;) {
-        auto *pointer = xcb_query_pointer_reply(c, xcb_query_pointer(c, window), nullptr);
-        const xcb_window_t child = pointer ? pointer->child : xcb_window_t(XCB_WINDOW_NONE);
-        free(pointer);
-        if (child == XCB_WINDOW_NONE)
-            return window;
-        window = child;
-    }
 }
 
 PrivateDesktop *desktop = nullptr;

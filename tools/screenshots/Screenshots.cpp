@@ -27,6 +27,8 @@
 #include "ScriptedVault.h"
 #include "TemporaryHome.h"
 #include "Translations.h"
+#include "AppDelegate.h"
+#include "MenuContent.h"
 #include "VornoMetrics.h"
 #include "NotchPresentation.h"
 #include "NotchView.h"
@@ -39,6 +41,7 @@
 #include <QFile>
 #include <QDragEnterEvent>
 #include <QJsonDocument>
+#include <QMenu>
 #include <QMimeData>
 #include <QUuid>
 #include <QPainter>
@@ -508,6 +511,25 @@ int main(int argc, char **argv)
         scene.arrange(store, presentation, view);
         grabNotch(view, layout, output + u'/' + scene.name + u".png"_qs);
         delete view;
+    }
+
+    // The tray item's menu, as the desktop's panel opens it.
+    {
+        AppDelegateOptions options;
+        options.capture = captureOptions(cloudStore(false).release());
+        AppDelegate delegate(std::move(options));
+        MenuContent menu(&delegate);
+        menu.menu()->popup(QPoint(1200, 30));
+        QElapsedTimer settling;
+        settling.start();
+        while (settling.elapsed() < 500)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        const QString path = output + u"/tray-menu.png"_qs;
+        if (!menu.menu()->grab().save(path))
+            std::fprintf(stderr, "screenshots: could not write %s\n", qPrintable(path));
+        else
+            std::printf("%s\n", qPrintable(path));
+        menu.menu()->hide();
     }
     return 0;
 }

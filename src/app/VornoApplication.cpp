@@ -1,0 +1,59 @@
+#include "VornoApplication.h"
+
+#include "DBusNotifications.h"
+#include "InputPanel.h"
+#include "MenuContent.h"
+#include "SingleInstance.h"
+#include "X11Desktop.h"
+
+#include <QGuiApplication>
+
+namespace vorno {
+
+VornoApplication::VornoApplication(AppDelegateOptions options, QObject *parent)
+    : QObject(parent), m_options(std::move(options)), m_instance(std::make_unique<SingleInstance>())
+{
+}
+
+VornoApplication::~VornoApplication()
+{
+    // The tray and the delegate go before the facilities they use.
+    m_menu.reset();
+    m_delegate.reset();
+}
+
+VornoApplication::Start VornoApplication::start(const QStringList &urls)
+{
+    switch (m_instance->start(urls)) {
+    case SingleInstance::Role::forwarded:
+        return Start::forwarded;
+    case SingleInstance::Role::failed:
+        m_error = m_instance->error();
+        return Start::failed;
+    case SingleInstance::Role::first:
+        break;
+    }
+    if (!m_options.notifications) {
+        m_notifications = std::make_unique<DBusNotifications>();
+        m_options.notifications = m_notifications.get();
+    }
+    if (!m_options.notch && QGuiApplication::platformName() == u"xcb") {
+        m_desktop = std::make_unique<X11Desktop>();
+        m_options.notch = m_desktop->facilities();
+    }
+    m_delegate = std::make_unique<AppDelegate>(std::move(m_options));
+    AppDelegate *delegate = m_delegate.get();
+    connect(m_instance.get(), &SingleInstance::reopened, delegate, &AppDelegate::reopen);
+    connect(m_instance.get(), &SingleInstance::opened, delegate, &AppDelegate::open);
+    connect(qApp, &QCoreApplication::aboutToQuit, delegate, &AppDelegate::terminate);
+    delegate->launch();
+
+    m_menu = std::make_unique<MenuContent>(delegate);
+    if (delegate->notch())
+        m_menu->addShortcuts(delegate->notch()->panel());
+    m_hasTray = m_menu->show();
+    delegate->open(urls);
+    return Start::running;
+}
+
+} // namespace vorno

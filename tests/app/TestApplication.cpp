@@ -1,0 +1,322 @@
+#include "BackgroundLoop.h"
+#include "CaptureButton.h"
+#include "CaptureEditor.h"
+#include "CaptureStore.h"
+#include "CloudComposerView.h"
+#include "CloudStore.h"
+#include "ContinuousClock.h"
+#include "InputPanel.h"
+#include "MenuContent.h"
+#include "NotchView.h"
+#include "NotificationDaemon.h"
+#include "PrivateDesktop.h"
+#include "SoftwareTpm.h"
+#include "StandIn.h"
+#include "TemporaryHome.h"
+#include "UserDefaults.h"
+#include "VornoApplication.h"
+#include "Words.h"
+#include "XTestInput.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslConfiguration>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace vorno;
+using Page = CaptureStore::Page;
+
+namespace {
+
+StandIn *standIn = nullptr;
+PrivateDesktop *desktop = nullptr;
+NotificationDaemon *notifications = nullptr;
+
+// A later start of the application, as the desktop runs it for `vorno URL`.
+int secondStart(const QStringList &arguments)
+{
+    QProcess vorno;
+    vorno.setProcessChannelMode(QProcess::ForwardedChannels);
+    vorno.start(QStringLiteral(VORNO_BINARY_DIR "/bin/vorno-dev"), arguments);
+    // Our own objects must keep answering the forwarded call while we wait.
+    QElapsedTimer waited;
+    waited.start();
+    while (vorno.state() != QProcess::NotRunning && waited.elapsed() < 20000)
+        QTest::qWait(20);
+    return vorno.state() == QProcess::NotRunning && vorno.exitStatus() == QProcess::NormalExit ? vorno.exitCode() : -1;
+}
+
+QString callbackFor(const QUrl &signIn)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(signIn);
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.addCaCertificate(standIn->authority());
+    request.setSslConfiguration(tls);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    QNetworkReply *reply = network.get(request);
+    (void)QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000);
+    const QString location = QString::fromUtf8(reply->rawHeader("location"));
+    delete reply;
+    return location;
+}
+
+QAbstractButton *buttonSaying(QWidget *root, Words words)
+{
+    for (QAbstractButton *button : root->findChildren<QAbstractButton *>()) {
+        if (button->isVisible() && (button->text() == words.string() || button->accessibleName() == words.string()))
+            return button;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The application as a person meets it, on a private X server with a window
+// manager, a session bus, dunst, a software TPM and the stand-in service:
+// later starts, a browser sign-in, a note saved to the account, an
+// encouragement note in the notch or as a private alert, and quitting.
+class TestApplication : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    // The desktop's browser, for every https page the application opens.
+    void openedInBrowser(const QUrl &url) { m_browser.append(url); }
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void laterStartsReopenTheCompose();
+    void signInComesBackThroughALaterStart();
+    void aTypedNoteReachesTheService();
+    void encouragementShowsInTheNotch();
+    void encouragementAsAPrivateAlert();
+    void quittingWithUnsavedTextAsks();
+
+private:
+    [[nodiscard]] CaptureStore *store() const { return m_app->delegate()->store(); }
+    [[nodiscard]] CloudStore *cloud() const { return store()->cloud(); }
+    [[nodiscard]] NotchView *notch() const { return m_app->delegate()->notch()->host(); }
+    [[nodiscard]] bool click(QWidget *widget);
+    void pushNote(const QString &id, const QString &message);
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<VornoApplication> m_app;
+    QString m_account;
+    QList<QUrl> m_browser;
+    int m_quits = 0;
+    bool m_loopRuns = false;
+};
+
+void TestApplication::initTestCase()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    m_account = standIn->control(u"accounts"_qs, {{u"email"_qs, u"mia@example.com"_qs}, {u"pro"_qs, true}})
+                    .value(u"id").toString();
+    QDesktopServices::setUrlHandler(u"https"_qs, this, "openedInBrowser");
+
+    AppDelegateOptions options;
+    options.configuration = {standIn->origin(), {standIn->authority()}, u".0.0.1"_qs, u".0.0.2"_qs};
+    // The loop's minute passes in a tenth of a second, and only while a test
+    // wants it to (a pass refreshes the session, which disables the buttons a
+    // moment); a note stays long enough to be seen. The rest runs as shipped.
+    options.sleep = [this](std::chrono::nanoseconds duration, std::stop_token stop) -> QCoro::Task<> {
+        co_await ContinuousClock::sleep(duration == BackgroundLoop::noteDisplay ? duration / 8 : duration / 600, stop);
+        while (!m_loopRuns)
+            co_await ContinuousClock::sleep(std::chrono::milliseconds(50), stop);
+    };
+    options.quit = [this] { ++m_quits; };
+    m_app = std::make_unique<VornoApplication>(std::move(options));
+    QCOMPARE(m_app->start({}), VornoApplication::Start::running);
+    QVERIFY(m_app->delegate()->notch());
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->delegate()->notch()->panel()));
+}
+
+void TestApplication::cleanupTestCase()
+{
+    QDesktopServices::unsetUrlHandler(u"https"_qs);
+    m_app.reset();
+    m_home.reset();
+}
+
+bool TestApplication::click(QWidget *widget)
+{
+    if (!widget)
+        return false;
+    const QPoint centre = widget->mapToGlobal(widget->rect().center());
+    XTestInput::moveTo(centre);
+    // The panel's input shape reaches the X server a moment after a change.
+    const auto panel = uint32_t(m_app->delegate()->notch()->panel()->winId());
+    // and Qt must have seen the pointer arrive, as it would before a person clicks.
+    if (!QTest::qWaitFor([&] { return XTestInput::windowUnderPointer() == panel && widget->underMouse(); }, 5000))
+        return false;
+    XTestInput::clickAt(centre);
+    return true;
+}
+
+void TestApplication::pushNote(const QString &id, const QString &message)
+{
+    const QJsonObject note {{u"id"_qs, id}, {u"message"_qs, message}, {u"expiresAt"_qs, u"2999-01-01T00:00:00Z"_qs}};
+    standIn->control(u"account"_qs, {{u"id"_qs, m_account}, {u"claims"_qs, QJsonArray {note}}});
+}
+
+void TestApplication::laterStartsReopenTheCompose()
+{
+    store()->show(Page::settings);
+    store()->collapse();
+    QCOMPARE(secondStart({}), 0);
+    QTRY_VERIFY(store()->isExpanded());
+    QCOMPARE(store()->page(), Page::compose);
+    store()->collapse();
+}
+
+void TestApplication::signInComesBackThroughALaterStart()
+{
+    store()->show(Page::settings);
+    QTRY_VERIFY(buttonSaying(notch(), Words::cloudLogin));
+    bool clicked = false;
+    connect(buttonSaying(notch(), Words::cloudLogin), &QAbstractButton::clicked, this, [&] { clicked = true; });
+    QVERIFY(click(buttonSaying(notch(), Words::cloudLogin)));
+    QTRY_VERIFY(clicked);
+    QTRY_COMPARE(m_browser.size(), 1);
+    const QString callback = callbackFor(m_browser.takeFirst());
+    QVERIFY2(callback.startsWith(u"app.vorno.desktop://auth/callback?"_qs), qPrintable(callback));
+
+    // A callback the sign-in did not start changes nothing.
+    QString forged = callback;
+    forged.replace(QRegularExpression(u"state=[^&]*"_qs), u"state=forged"_qs);
+    QCOMPARE(secondStart({forged}), 0);
+    QTest::qWait(300);
+    QVERIFY(!cloud()->isSignedIn());
+    QVERIFY(cloud()->browser()->isPending());
+
+    QCOMPARE(secondStart({callback}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(cloud()->isSignedIn(), 15000);
+    QCOMPARE(cloud()->session()->user.email, std::optional<QString>(u"mia@example.com"_qs));
+}
+
+void TestApplication::aTypedNoteReachesTheService()
+{
+    QVERIFY(cloud()->isSignedIn());
+    store()->show(Page::compose);
+    QTRY_VERIFY(notch()->findChild<CloudComposerView *>() && notch()->findChild<CloudComposerView *>()->isVisible());
+    CaptureEditor *editor = notch()->findChild<CloudComposerView *>()->editor();
+    QVERIFY(click(editor));
+    QTRY_VERIFY(QApplication::focusWidget() && editor->isAncestorOf(QApplication::focusWidget()));
+    // Keys go where the X server's focus is: the panel must hold it first.
+    QTRY_VERIFY(m_app->delegate()->notch()->panel()->isActiveWindow());
+    const QString text = u"Shipped the export fix"_qs;
+    QVERIFY(desktop->run(u"xdotool"_qs, {u"type"_qs, u"--delay"_qs, u"10"_qs, text}));
+    QTRY_COMPARE(cloud()->text(), text);
+    QVERIFY(click(buttonSaying(notch(), Words::cloudSave)));
+    QTRY_VERIFY_WITH_TIMEOUT(cloud()->isAcknowledged(), 15000);
+    const QJsonArray notes = standIn->state().value(u"notes").toArray();
+    QVERIFY(!notes.isEmpty());
+    QCOMPARE(notes.last().toObject().value(u"text").toString(), text);
+    cloud()->newNote();
+    store()->collapse();
+}
+
+void TestApplication::encouragementShowsInTheNotch()
+{
+    QVERIFY(cloud()->isSignedIn());
+    store()->collapse();
+    XTestInput::moveTo({300, 700});
+    const QString message = u"Three notes this week. Steady work."_qs;
+    pushNote(u"note-notch"_qs, message);
+    m_loopRuns = true;
+    QTRY_VERIFY_WITH_TIMEOUT(notch()->state().showingNote, 15000);
+    QCOMPARE(cloud()->encouragementNote()->message, message);
+    // Shown for its twelve seconds (here one and a half), then gone.
+    QTRY_VERIFY_WITH_TIMEOUT(!notch()->state().showingNote, 15000);
+    QVERIFY(!cloud()->encouragementNote());
+    m_loopRuns = false;
+}
+
+void TestApplication::encouragementAsAPrivateAlert()
+{
+    QVERIFY(cloud()->isSignedIn());
+    store()->collapse();
+    // Unsent account text: the notch keeps quiet, the desktop's alert speaks.
+    cloud()->setText(u"half a thought"_qs);
+    UserDefaults::setBoolean(UserDefaults::encouragementOS, true);
+    const QString message = u"You closed four reviews today."_qs;
+    pushNote(u"note-alert"_qs, message);
+    m_loopRuns = true;
+    QJsonObject alert;
+    QVERIFY(QTest::qWaitFor([&] {
+        for (const QJsonValue &entry : notifications->received()) {
+            if (entry[u"appname"][u"data"].toString() == u"vorno")
+                alert = entry.toObject();
+        }
+        return !alert.isEmpty();
+    }, 15000));
+    QVERIFY(!alert[u"body"][u"data"].toString().contains(message));
+    QVERIFY(!alert[u"summary"][u"data"].toString().contains(message));
+    QVERIFY(!notch()->state().showingNote);
+    m_loopRuns = false;
+    UserDefaults::setBoolean(UserDefaults::encouragementOS, false);
+    cloud()->setText(QString());
+}
+
+void TestApplication::quittingWithUnsavedTextAsks()
+{
+    store()->setText(u"words kept only here"_qs);
+    QString asked;
+    // The alert runs its own loop: answer it from there.
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+        auto *alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        asked = alert->text();
+        for (QAbstractButton *button : alert->buttons()) {
+            if (button->text() == Words(Words::cancel).string())
+                button->click();
+        }
+    });
+    QAction *quit = nullptr;
+    for (QAction *action : m_app->menu()->menu()->actions()) {
+        if (action->text() == Words(Words::quit).string())
+            quit = action;
+    }
+    QVERIFY(quit);
+    quit->trigger();
+    QCOMPARE(asked, Words(Words::unsaved).string());
+    QCOMPARE(m_quits, 0);
+    QCOMPARE(store()->text(), u"words kept only here"_qs);
+}
+
+int main(int argc, char **argv)
+{
+    PrivateDesktop privateDesktop;
+    if (!privateDesktop.isRunning())
+        return std::fprintf(stderr, "TestApplication: %s\n", qPrintable(privateDesktop.error())), 1;
+    NotificationDaemon daemon;
+    if (!daemon.isRunning())
+        return std::fprintf(stderr, "TestApplication: %s\n", qPrintable(daemon.error())), 1;
+    SoftwareTpm tpm;
+    if (tpm.tcti().isEmpty())
+        return std::fprintf(stderr, "TestApplication: %s\n", qPrintable(tpm.error())), 1;
+    qputenv("VORNO_TPM_TCTI", tpm.tcti());
+    StandIn service;
+    if (!service.isRunning())
+        return std::fprintf(stderr, "TestApplication: %s\n", qPrintable(service.error())), 1;
+    desktop = &privateDesktop;
+    notifications = &daemon;
+    standIn = &service;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("VORNO_REDUCE_MOTION", "1"); // widgets stand still where the clicks go
+    QApplication application(argc, argv);
+    TestApplication test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestApplication.moc"
