@@ -4,6 +4,7 @@
 #include "Symbols.h"
 #include "Words.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
@@ -65,7 +66,7 @@ MenuContent::MenuContent(AppDelegate *delegate, QObject *parent)
     m_tray->setToolTip(u"Vorno"_qs);
     m_tray->setContextMenu(m_menu.get());
     retint();
-    connect(qGuiApp, &QGuiApplication::paletteChanged, this, &MenuContent::retint);
+    qApp->installEventFilter(this); // the ink follows the colour scheme
     // A plain click on the item, where the desktop reports one, is Quick record.
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger && m_delegate)
@@ -74,6 +75,13 @@ MenuContent::MenuContent(AppDelegate *delegate, QObject *parent)
 }
 
 MenuContent::~MenuContent() = default;
+
+bool MenuContent::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
+        retint();
+    return QObject::eventFilter(watched, event);
+}
 
 void MenuContent::retint()
 {

@@ -30,6 +30,9 @@ public:
     // Shows the tray item; false where the desktop has no tray.
     bool show();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void retint();
 

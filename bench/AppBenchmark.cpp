@@ -1,0 +1,153 @@
+// Start-up and idle cost of `vorno` against a bare Qt Widgets tray
+// application, on the same private X server: time from exec to the first
+// painted frame of its top window, resident memory once started, and CPU
+// time over an idle stretch with the pointer still.
+//
+// The first painted frame is seen from outside: the pixel at the top centre
+// of the screen is no longer the root's background. The pointer rests there,
+// so vorno's first frame shows the compact notch. Usage: AppBenchmark [idle seconds, default 300] [runs, default 7]
+
+#include "PrivateDesktop.h"
+#include "TemporaryHome.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+struct Sample
+{
+    double startMs = -1;
+    double rssMiB = 0;
+};
+
+// The pixel at (x, y) of the root window, as the X server has it now.
+uint32_t pixelAt(xcb_connection_t *c, xcb_window_t root, int16_t x, int16_t y)
+{
+    auto *image = xcb_get_image_reply(c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, x, y, 1, 1, ~0u), nullptr);
+    uint32_t value = 0;
+    if (image && xcb_get_image_data_length(image) >= 4)
+        value = *reinterpret_cast<uint32_t *>(xcb_get_image_data(image));
+    free(image);
+    return value;
+}
+
+double residentMiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+double cpuMs(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+// Starts `program`, waits for its first frame at the top centre and for it to settle.
+Sample start(QProcess &process, const QString &program, xcb_connection_t *c, xcb_window_t root, int width)
+{
+    const int16_t x = int16_t(width / 2);
+    const int16_t y = 6;
+    xcb_warp_pointer(c, XCB_WINDOW_NONE, root, 0, 0, 0, 0, x, 2);
+    xcb_flush(c);
+    const uint32_t background = pixelAt(c, root, x, y);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, {});
+    Sample sample;
+    while (clock.elapsed() < 20000 && process.state() != QProcess::NotRunning) {
+        if (pixelAt(c, root, x, y) != background) {
+            sample.startMs = double(clock.nsecsElapsed()) / 1e6;
+            break;
+        }
+        QThread::usleep(200);
+    }
+    QThread::sleep(2);
+    sample.rssMiB = residentMiB(process.processId());
+    return sample;
+}
+
+void stop(QProcess &process)
+{
+    process.terminate();
+    if (!process.waitForFinished(5000))
+        process.kill();
+    process.waitForFinished(5000);
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 300;
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 7;
+    PrivateDesktop desktop(QSize(1920, 1080));
+    if (!desktop.isRunning()) {
+        std::fprintf(stderr, "AppBenchmark: %s\n", qPrintable(desktop.error()));
+        return 1;
+    }
+    TemporaryHome home;
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const QString vorno = QStringLiteral(VORNO_BINARY_DIR "/bin/vorno");
+    const QString bare = QStringLiteral(VORNO_BINARY_DIR "/bench/BareTrayApp");
+
+    std::vector<double> ourStart, bareStart, ourRss, bareRss;
+    for (int run = 0; run < runs; ++run) {
+        // Alternate which goes first, so neither always meets a warmer cache.
+        for (const bool ours : {run % 2 == 0, run % 2 != 0}) {
+            QProcess process;
+            const Sample sample = start(process, ours ? vorno : bare, c, root, 1920);
+            stop(process);
+            (ours ? ourStart : bareStart).push_back(sample.startMs);
+            (ours ? ourRss : bareRss).push_back(sample.rssMiB);
+        }
+    }
+
+    QProcess idle;
+    (void)start(idle, vorno, c, root, 1920);
+    const double before = cpuMs(idle.processId());
+    QThread::sleep(unsigned(idleSeconds));
+    const double idleCpu = cpuMs(idle.processId()) - before;
+    stop(idle);
+    xcb_disconnect(c);
+
+    const double startRatio = median(ourStart) / median(bareStart);
+    const double rssRatio = median(ourRss) / median(bareRss);
+    std::printf("| measure | vorno | bare Qt tray app | ratio | goal |\n|---|---|---|---|---|\n");
+    std::printf("| cold start to first painted frame (median of %d) | %.0f ms | %.0f ms | %.2f× | ≤ 1.3× |\n", runs,
+                median(ourStart), median(bareStart), startRatio);
+    std::printf("| resident memory after start | %.1f MiB | %.1f MiB | %.2f× | ≤ 1.2× |\n", median(ourRss),
+                median(bareRss), rssRatio);
+    std::printf("| CPU over %d s idle, pointer still | %.0f ms | — | — | ≤ 20 ms per 5 min |\n", idleSeconds, idleCpu);
+    return 0;
+}
