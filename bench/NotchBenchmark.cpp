@@ -9,7 +9,6 @@
 // Prints p50/p95 of the first two and the idle CPU in milliseconds. Not a
 // test: it asserts nothing about time.
 
-#include "AccessibilitySettings.h"
 #include "CaptureStore.h"
 #include "InputPanel.h"
 #include "NotchController.h"
@@ -18,19 +17,14 @@
 #include "ScreenSpace.h"
 #include "ScriptedCapture.h"
 #include "ScriptedNotificationCenter.h"
-#include "SessionWatcher.h"
 #include "TemporaryHome.h"
-#include "X11Connection.h"
-#include "X11DesktopWatcher.h"
-#include "X11PanelWindowSystem.h"
-#include "X11PointerMonitor.h"
+#include "X11Desktop.h"
+#include "XTestInput.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
-
-#include <xcb/xtest.h>
 
 #include <sys/resource.h>
 
@@ -39,19 +33,12 @@
 #include <vector>
 
 using namespace vorno;
+using XTestInput::moveTo;
 
 namespace {
 
 constexpr int revealRounds = 60;
 constexpr int morphRounds = 10;
-
-void moveTo(QPoint point)
-{
-    xcb_connection_t *c = X11Connection::get();
-    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, X11Connection::root(c), int16_t(point.x()),
-                        int16_t(point.y()), 0);
-    xcb_flush(c);
-}
 
 double percentile(std::vector<double> values, double fraction)
 {
@@ -123,18 +110,9 @@ int main(int argc, char **argv)
 
     TemporaryHome home;
     ScriptedCapture capture(home.path(), false);
-    X11PointerMonitor pointer;
-    X11DesktopWatcher watcher;
-    SessionWatcher session;
-    X11PanelWindowSystem windows;
+    X11Desktop x11;
     ScriptedNotificationCenter notifications;
-    AccessibilitySettings settings(AccessibilitySettings::Values {});
-    NotchFacilities facilities;
-    facilities.pointer = &pointer;
-    facilities.desktop = &watcher;
-    facilities.session = &session;
-    facilities.windows = &windows;
-    facilities.settings = &settings;
+    NotchFacilities facilities = x11.facilities();
     facilities.view.notifications = &notifications;
     const QPoint away(1200, 1000);
     moveTo(away);

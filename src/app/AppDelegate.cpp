@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QPointer>
 #include <QGuiApplication>
 
 namespace vorno {

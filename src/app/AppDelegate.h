@@ -7,7 +7,6 @@
 
 #include <QCoro/QCoroTask>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 
 #include <chrono>

@@ -5,6 +5,7 @@
 #include "CloudComposerView.h"
 #include "CloudStore.h"
 #include "ContinuousClock.h"
+#include "EncouragementAlerts.h"
 #include "InputPanel.h"
 #include "MenuContent.h"
 #include "NotchView.h"
@@ -101,6 +102,8 @@ private Q_SLOTS:
     void encouragementShowsInTheNotch();
     void encouragementAsAPrivateAlert();
     void quittingWithUnsavedTextAsks();
+    void startUpFailuresSayWhy_data();
+    void startUpFailuresSayWhy();
 
 private:
     [[nodiscard]] CaptureStore *store() const { return m_app->delegate()->store(); }
@@ -232,7 +235,7 @@ void TestApplication::encouragementShowsInTheNotch()
     store()->collapse();
     XTestInput::moveTo({300, 700});
     const QString message = u"Three notes this week. Steady work."_qs;
-    pushNote(u"note-notch"_qs, message);
+    pushNote(u"0b7d5e2a-91c4-4f3b-8e6d-5a2c1f9e8b47"_qs, message);
     m_loopRuns = true;
     QTRY_VERIFY_WITH_TIMEOUT(notch()->state().showingNote, 15000);
     QCOMPARE(cloud()->encouragementNote()->message, message);
@@ -250,8 +253,14 @@ void TestApplication::encouragementAsAPrivateAlert()
     cloud()->setText(u"half a thought"_qs);
     UserDefaults::setBoolean(UserDefaults::encouragementOS, true);
     const QString message = u"You closed four reviews today."_qs;
-    pushNote(u"note-alert"_qs, message);
+    const QString alertNote = u"6f1c2b9e-4d1a-4c7e-9a51-2b8f0c3d7e10"_qs;
+    pushNote(alertNote, message);
     m_loopRuns = true;
+    // A click on the alert opens the page where the message is.
+    QVERIFY(QTest::qWaitFor([] { return notifications->shown() > 0; }, 15000));
+    QVERIFY(notifications->clickNewest());
+    QTRY_COMPARE(m_browser.size(), 1);
+    QCOMPARE(m_browser.takeFirst(), *EncouragementAlerts::destination(EncouragementAlerts::prefix + alertNote, standIn->origin()));
     QJsonObject alert;
     QVERIFY(QTest::qWaitFor([&] {
         for (const QJsonValue &entry : notifications->received()) {
@@ -292,6 +301,44 @@ void TestApplication::quittingWithUnsavedTextAsks()
     QCOMPARE(asked, Words(Words::unsaved).string());
     QCOMPARE(m_quits, 0);
     QCOMPARE(store()->text(), u"words kept only here"_qs);
+}
+
+void TestApplication::startUpFailuresSayWhy_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("value"); // null: unset
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says");
+
+    QTest::newRow("no X display")     << u"DISPLAY"_qs                  << QString()             << 2 << u"no X display"_qs;
+    QTest::newRow("display not there") << u"DISPLAY"_qs                 << u":999"_qs            << 2 << u"cannot open the X display"_qs;
+    QTest::newRow("not an origin")    << AppConfiguration::originVariable << u"http://127.0.0.1"_qs << 2 << u"https origin"_qs;
+}
+
+// One line on standard error and a non-zero exit, before anything else runs.
+void TestApplication::startUpFailuresSayWhy()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, value);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (value.isNull())
+        environment.remove(variable);
+    else
+        environment.insert(variable, value);
+    // Another session bus, so the running instance cannot take the start over.
+    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_qs, u"unix:path=/nonexistent"_qs);
+    QProcess vorno;
+    vorno.setProcessEnvironment(environment);
+    vorno.start(QStringLiteral(VORNO_BINARY_DIR "/bin/vorno-dev"), {});
+    QVERIFY(vorno.waitForFinished(20000));
+    QCOMPARE(vorno.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(vorno.exitCode(), exitCode);
+    const QStringList lines = QString::fromUtf8(vorno.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(u"vorno: "_qs) && lines.first().contains(says), qPrintable(lines.first()));
 }
 
 int main(int argc, char **argv)

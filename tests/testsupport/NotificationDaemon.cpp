@@ -77,6 +77,12 @@ QJsonArray NotificationDaemon::received()
     return groups.isEmpty() ? QJsonArray() : groups.first().toArray();
 }
 
+int NotificationDaemon::shown()
+{
+    QByteArray count;
+    return control({QStringLiteral("count"), QStringLiteral("displayed")}, &count) ? count.trimmed().toInt() : 0;
+}
+
 bool NotificationDaemon::clickNewest()
 {
     return control({QStringLiteral("action"), QStringLiteral("0")});

@@ -21,6 +21,8 @@ public:
     // Every notification received so far, newest first, as dunst reports
     // them (summary, body, appname … each an object with a "data" member).
     [[nodiscard]] QJsonArray received();
+    // How many notifications are on screen now.
+    [[nodiscard]] int shown();
     // Clicks the newest notification on screen (its default action).
     bool clickNewest();
 
