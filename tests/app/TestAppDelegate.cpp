@@ -7,7 +7,9 @@
 
 #include "BuildConstants.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QTest>
 
 using namespace vorno;
@@ -136,6 +138,37 @@ private Q_SLOTS:
         QCOMPARE(harness.asked, 0);
         QCOMPARE(harness.quits, 1);
         QCOMPARE(harness.draftWritten(), draftWritten);
+    }
+
+    // The desktop's open dialog: one at a time, and its answer reaches the store.
+    void filesComeFromOneDialog()
+    {
+        Harness harness(true);
+        CaptureStore *store = harness.delegate->store();
+        const auto dialogs = [] {
+            QList<QFileDialog *> shown;
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (auto *dialog = qobject_cast<QFileDialog *>(widget); dialog && dialog->isVisible())
+                    shown.append(dialog);
+            }
+            return shown;
+        };
+        store->chooseFiles();
+        store->chooseFiles();
+        QCOMPARE(dialogs().size(), 1);
+        dialogs().first()->reject();
+        QTRY_VERIFY(!store->isPickingFiles());
+        QVERIFY(store->files().isEmpty());
+
+        QFile file(harness.home.path() + u"/notes.txt"_qs);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("what I did") > 0);
+        file.close();
+        store->chooseFiles();
+        QTRY_COMPARE(dialogs().size(), 1);
+        dialogs().first()->selectUrl(QUrl::fromLocalFile(file.fileName()));
+        QMetaObject::invokeMethod(dialogs().first(), "accept");
+        QTRY_COMPARE(store->files(), QList<QUrl> {QUrl::fromLocalFile(file.fileName())});
+        QVERIFY(!store->isPickingFiles());
     }
 
     void openWebOpensHome()
