@@ -4,6 +4,7 @@
 #include "CloudError.h"
 #include "FileCollectionError.h"
 #include "NoRedirect.h"
+#include "TusAnswer.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -28,27 +29,6 @@ QNetworkRequest uploadRequest(const QUrl &url, const CloudSession &session)
     request.setRawHeader(QByteArrayLiteral("authorization"), "Bearer " + session.access_token.toUtf8());
     request.setRawHeader(QByteArrayLiteral("Tus-Resumable"), tusVersion);
     return request;
-}
-
-// A non-negative decimal integer with nothing else around it.
-std::optional<qint64> decimal(const QByteArray &text)
-{
-    if (text.isEmpty() || text.size() > 18)
-        return std::nullopt;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-    }
-    return text.toLongLong();
-}
-
-// The offset a HEAD answer reports, when it is a usable one.
-std::optional<qint64> reportedOffset(const NoRedirect::Answer &head, qint64 total)
-{
-    const std::optional<qint64> offset = decimal(head.header(QByteArrayLiteral("Upload-Offset")));
-    if ((head.status != 200 && head.status != 204) || !offset || *offset > total)
-        return std::nullopt;
-    return offset;
 }
 
 // A PATCH answered 409 after the server took the bytes (a request Qt sent
@@ -102,11 +82,7 @@ QUrl NativeFileClient::endpoint(const CloudConfig &config) const
 
 bool NativeFileClient::validUpload(const QUrl &url, const QUrl &endpoint)
 {
-    const QString path = url.path(QUrl::FullyDecoded);
-    return url.isValid() && url.scheme() == endpoint.scheme() && url.host() == endpoint.host()
-        && url.port() == endpoint.port() && url.userInfo().isEmpty() && !url.hasQuery() && !url.hasFragment()
-        && path.startsWith(endpoint.path(QUrl::FullyDecoded) + u'/') && !path.contains(u"..")
-        && !url.path(QUrl::FullyEncoded).contains(u"..");
+    return TusAnswer::isUpload(url, endpoint);
 }
 
 QByteArray NativeFileClient::metadata(const QString &bucket, const QString &path, const QString &contentType)
@@ -160,12 +136,10 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
             co_await fresh->send(create, QByteArrayLiteral("POST"), std::nullopt, m_options.timeout);
         if (!guard)
             throw CloudError(CloudFailure::unavailable);
-        const QByteArray location = created.header(QByteArrayLiteral("Location"));
-        if (!job.stillOwner() || created.status != 201 || location.isEmpty() || location.contains(".."))
+        const std::optional<QUrl> made = TusAnswer::created(created.status, created.header(QByteArrayLiteral("Location")), target);
+        if (!job.stillOwner() || !made)
             unavailable();
-        address = target.resolved(QUrl(QString::fromUtf8(location), QUrl::StrictMode));
-        if (!validUpload(address, target))
-            unavailable();
+        address = *made;
         job.checkpoint(address);
     }
 
@@ -176,7 +150,7 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
     if ((head.status == 404 || head.status == 410) && previous)
         co_return true;
     const qint64 total = job.bytes.size();
-    const std::optional<qint64> reported = reportedOffset(head, total);
+    const std::optional<qint64> reported = TusAnswer::offset(head.status, head.header(QByteArrayLiteral("Upload-Offset")), total);
     if (!job.stillOwner() || !reported)
         unavailable();
 
@@ -202,14 +176,15 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
                 uploadRequest(address, job.session), QByteArrayLiteral("HEAD"), std::nullopt, m_options.timeout);
             if (!guard)
                 throw CloudError(CloudFailure::unavailable);
-            const std::optional<qint64> resumed = reportedOffset(again, total);
+            const std::optional<qint64> resumed =
+                TusAnswer::offset(again.status, again.header(QByteArrayLiteral("Upload-Offset")), total);
             if (!job.stillOwner() || !resumed)
                 unavailable();
             offset = *resumed;
             job.progress(offset);
             continue;
         }
-        if (sent.status != 204 || sent.header(QByteArrayLiteral("Upload-Offset")) != QByteArray::number(end))
+        if (!TusAnswer::confirms(sent.status, sent.header(QByteArrayLiteral("Upload-Offset")), end))
             unavailable();
         resyncs = 0;
         offset = end;
