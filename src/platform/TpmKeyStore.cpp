@@ -119,8 +119,48 @@ TPM2B_PUBLIC agreementTemplate()
     return result;
 }
 
+// A process killed while holding transient objects leaves them loaded in a TPM
+// reached without a resource manager (swtpm over TCP, /dev/tpm0), until its
+// object memory is full; they belong to nobody any more. Through /dev/tpmrm0
+// only our own are listed, and the kernel flushes a dead process's already.
+void flushAbandonedObjects(ESYS_CONTEXT *context)
+{
+    TPMI_YES_NO more = TPM2_NO;
+    TPMS_CAPABILITY_DATA *data = nullptr;
+    if (Esys_GetCapability(context, ESYS_TR_NONE, ESYS_TR_NONE, ESYS_TR_NONE, TPM2_CAP_HANDLES, TPM2_TRANSIENT_FIRST,
+                           TPM2_MAX_CAP_HANDLES, &more, &data)
+        != TSS2_RC_SUCCESS)
+        return;
+    for (UINT32 i = 0; i < data->data.handles.count; ++i) {
+        ESYS_TR object = ESYS_TR_NONE;
+        if (Esys_TR_FromTPMPublic(context, data->data.handles.handle[i], ESYS_TR_NONE, ESYS_TR_NONE, ESYS_TR_NONE, &object)
+            == TSS2_RC_SUCCESS)
+            Esys_FlushContext(context, object);
+    }
+    Esys_Free(data);
+}
+
+// Makes room for the two objects an operation loads (the storage primary and
+// one key), reclaiming abandoned ones only when the TPM could not hold them.
+void makeRoom(ESYS_CONTEXT *context)
+{
+    TPMI_YES_NO more = TPM2_NO;
+    TPMS_CAPABILITY_DATA *data = nullptr;
+    if (Esys_GetCapability(context, ESYS_TR_NONE, ESYS_TR_NONE, ESYS_TR_NONE, TPM2_CAP_TPM_PROPERTIES,
+                           TPM2_PT_HR_TRANSIENT_AVAIL, 1, &more, &data)
+        != TSS2_RC_SUCCESS)
+        return;
+    const bool full = data->data.tpmProperties.count == 1
+        && data->data.tpmProperties.tpmProperty[0].property == TPM2_PT_HR_TRANSIENT_AVAIL
+        && data->data.tpmProperties.tpmProperty[0].value < 2;
+    Esys_Free(data);
+    if (full)
+        flushAbandonedObjects(context);
+}
+
 Transient storagePrimary(ESYS_CONTEXT *context)
 {
+    makeRoom(context);
     const TPM2B_SENSITIVE_CREATE sensitive {};
     const TPM2B_PUBLIC publicTemplate = storageTemplate();
     const TPM2B_DATA outsideInfo {};

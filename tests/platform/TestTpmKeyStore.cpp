@@ -5,6 +5,9 @@
 
 #include <QTest>
 
+#include <tss2/tss2_esys.h>
+#include <tss2/tss2_tctildr.h>
+
 using namespace vorno;
 
 class TestTpmKeyStore : public QObject
@@ -18,6 +21,7 @@ private Q_SLOTS:
     void agreementMatchesSoftwareEcdh();
     void everyObjectIsFlushed();
     void blobLoadsOnlyInItsOwnTpm();
+    void objectsAbandonedByADeadProcessAreReclaimed();
     void unusableBlobsAndPoints_data();
     void unusableBlobsAndPoints();
     void unreachableTpmIsNotAvailable_data();
@@ -68,6 +72,42 @@ void TestTpmKeyStore::everyObjectIsFlushed()
         const HardwareKeyStore::CreatedKey key = store.createKey();
         QCOMPARE(store.agree(key.blob, software.publicPoint()), software.agree(key.publicPoint));
     }
+}
+
+// A process killed mid-operation leaves its objects in a TPM reached without
+// a resource manager, as swtpm over TCP is; here they fill its memory.
+void TestTpmKeyStore::objectsAbandonedByADeadProcessAreReclaimed()
+{
+    const SoftwareTpm tpm;
+    QVERIFY2(!tpm.tcti().isEmpty(), qPrintable(tpm.error()));
+    TSS2_TCTI_CONTEXT *tcti = nullptr;
+    ESYS_CONTEXT *context = nullptr;
+    QCOMPARE(Tss2_TctiLdr_Initialize(tpm.tcti().constData(), &tcti), TSS2_RC_SUCCESS);
+    QCOMPARE(Esys_Initialize(&context, tcti, nullptr), TSS2_RC_SUCCESS);
+    TPM2B_PUBLIC keyTemplate {};
+    keyTemplate.publicArea.type = TPM2_ALG_KEYEDHASH;
+    keyTemplate.publicArea.nameAlg = TPM2_ALG_SHA256;
+    keyTemplate.publicArea.objectAttributes = TPMA_OBJECT_USERWITHAUTH | TPMA_OBJECT_SIGN_ENCRYPT
+        | TPMA_OBJECT_FIXEDTPM | TPMA_OBJECT_FIXEDPARENT | TPMA_OBJECT_SENSITIVEDATAORIGIN;
+    keyTemplate.publicArea.parameters.keyedHashDetail.scheme.scheme = TPM2_ALG_HMAC;
+    keyTemplate.publicArea.parameters.keyedHashDetail.scheme.details.hmac.hashAlg = TPM2_ALG_SHA256;
+    int left = 0;
+    for (TSS2_RC rc = TSS2_RC_SUCCESS; rc == TSS2_RC_SUCCESS && left < 64; ++left) {
+        const TPM2B_SENSITIVE_CREATE sensitive {};
+        const TPM2B_DATA outside {};
+        const TPML_PCR_SELECTION pcrs {};
+        ESYS_TR handle = ESYS_TR_NONE;
+        rc = Esys_CreatePrimary(context, ESYS_TR_RH_OWNER, ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE, &sensitive,
+                                &keyTemplate, &outside, &pcrs, &handle, nullptr, nullptr, nullptr, nullptr);
+    }
+    Esys_Finalize(&context); // gone without flushing, as a killed process goes
+    Tss2_TctiLdr_Finalize(&tcti);
+    QVERIFY(left > 1);
+
+    TpmKeyStore store(tpm.tcti());
+    const P256PrivateKey software;
+    const HardwareKeyStore::CreatedKey key = store.createKey();
+    QCOMPARE(store.agree(key.blob, software.publicPoint()), software.agree(key.publicPoint));
 }
 
 void TestTpmKeyStore::blobLoadsOnlyInItsOwnTpm()
