@@ -33,7 +33,9 @@ CaptureStoreOptions withServices(CaptureStoreOptions capture, const AppConfigura
         files.projectHostSuffix = configuration.projectHostSuffix;
         files.directHostSuffix = configuration.directHostSuffix;
         files.extraAuthorities = configuration.authorities;
-        capture.fileClient = new NativeFileClient(new CloudClient(configuration.origin, client), files);
+        auto *api = new CloudClient(configuration.origin, client);
+        capture.fileClient = new NativeFileClient(api, files);
+        api->setParent(capture.fileClient); // the file client does not own its API client; here it is its only user
     }
     if (!capture.pickFiles)
         capture.pickFiles = [] { return std::make_unique<DialogFilePicker>(); };

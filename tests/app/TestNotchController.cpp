@@ -160,6 +160,8 @@ void TestNotchController::start()
 void TestNotchController::cleanup()
 {
     m_controller.reset();
+    // Sleepers a test left waiting wake and end, as the real clock's would.
+    m_clock.advance(std::chrono::hours(1));
     m_capture.reset();
     m_home.reset();
 }

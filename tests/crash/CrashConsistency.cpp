@@ -115,7 +115,7 @@ QList<Writer> writers()
                  throw std::runtime_error("corrupt vault entry");
              return n;
          },
-         [](const QString &d, std::optional<qint64> n) {
+         [](const QString &, std::optional<qint64> n) {
              const QString entry = Text::sha256Hex(QByteArrayLiteral("draft:user-1")); // entries are named by their key's digest
              return n ? QStringList {QStringLiteral("vault/") + entry} : QStringList();
          }},
