@@ -1,6 +1,7 @@
 #include "SoftwareTpm.h"
 
 #include "FreePort.h"
+#include "StopProcess.h"
 
 #include <QElapsedTimer>
 #include <QTcpSocket>
@@ -15,6 +16,7 @@ SoftwareTpm::SoftwareTpm()
         const quint16 port = freePort();
         const quint16 control = port + 1;
         m_process.setProcessChannelMode(QProcess::MergedChannels);
+        endWithParent(m_process);
         m_process.start(QStringLiteral("swtpm"),
                         {QStringLiteral("socket"), QStringLiteral("--tpm2"), QStringLiteral("--tpmstate"),
                          QStringLiteral("dir=") + m_state.path(), QStringLiteral("--server"),
