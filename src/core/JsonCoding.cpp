@@ -154,8 +154,11 @@ std::optional<double> Reader::optionalNumber(const char *key) const
 
 QUrl Reader::url(const char *key) const
 {
-    const QUrl url(string(key), QUrl::StrictMode);
-    if (!url.isValid() || url.isEmpty())
+    const QString text = string(key);
+    const QUrl url(text, QUrl::StrictMode);
+    // Only the form the writer produces: what QUrl would rewrite on the way out
+    // (a second '#', an upper-case host) would not read back as the same URL.
+    if (!url.isValid() || url.isEmpty() || url.toString(QUrl::FullyEncoded) != text)
         fail(key, "not a URL");
     return url;
 }
