@@ -80,11 +80,6 @@ QUrl NativeFileClient::endpoint(const CloudConfig &config) const
     return endpoint;
 }
 
-bool NativeFileClient::validUpload(const QUrl &url, const QUrl &endpoint)
-{
-    return TusAnswer::isUpload(url, endpoint);
-}
-
 QByteArray NativeFileClient::metadata(const QString &bucket, const QString &path, const QString &contentType)
 {
     // Already in ascending key order.
@@ -121,7 +116,7 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
 
     QUrl address;
     if (previous) {
-        if (!validUpload(*previous, target))
+        if (!TusAnswer::isUpload(*previous, target))
             throw CloudError(CloudFailure::invalid);
         address = *previous;
     } else {

@@ -63,9 +63,6 @@ public:
     // storage project.
     [[nodiscard]] QUrl endpoint(const CloudConfig &config) const;
 
-    // Whether a saved or announced upload address belongs to `endpoint`.
-    [[nodiscard]] static bool validUpload(const QUrl &url, const QUrl &endpoint);
-
     // Uploads `bytes` as `path` in `bucket`, resuming at `previous` when given.
     // `checkpoint` gets the new address before any byte is sent, `progress` the
     // confirmed offset after each chunk; `stillOwner` is asked before the first
