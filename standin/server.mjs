@@ -60,7 +60,10 @@ const state = {
     sources: new Map(),      // source id -> { userId, objectPath, completed, step, candidateCount }
     scripted: [],            // { method, path, status, body, times }
     // dropAfter: break the next PATCH after that many bytes, once dropSkip PATCHes went through
-    faults: { dropAfter: null, dropSkip: 0, stall: false, expired: new Map() }, // expired: upload id -> 404 | 410
+    faults: { dropAfter: null, dropSkip: 0, stall: false, expired: new Map(), // expired: upload id -> 404 | 410
+              refuse: [] }, // { status, times }: the next PATCHes answered so, their bytes not taken
+    uploads: new Map(),      // upload id -> { objectName, size }
+    advertisedPort: null,    // the port the config names (a proxy in front of storage), else our own
     log: [],                 // { method, host, path }
 };
 
@@ -197,7 +200,7 @@ async function nativeApi(request, response, url) {
         return response.end();
     }
     if (method === 'GET' && pathname === '/api/native/config') {
-        return send(response, 200, { url: `https://127.0.0.1:${port}`, publishableKey });
+        return send(response, 200, { url: `https://127.0.0.1:${state.advertisedPort || port}`, publishableKey });
     }
     if (method === 'POST' && pathname === '/api/native/exchange') {
         const body = await readJson(request);
@@ -417,6 +420,10 @@ async function control(request, response, url) {
         if ('dropSkip' in body) state.faults.dropSkip = body.dropSkip;
         if ('stall' in body) state.faults.stall = body.stall;
         if (body.expire) state.faults.expired.set(body.expire, body.status || 404);
+        if (body.refuse) state.faults.refuse.push({ status: body.refuse, times: body.times || 1 });
+        return send(response, 200, {});
+    case '/_control/advertise':
+        state.advertisedPort = body.port || null;
         return send(response, 200, {});
     case '/_control/state': {
         const session = (token) => state.tokens.get(token);
@@ -429,6 +436,9 @@ async function control(request, response, url) {
             revoked: url.searchParams.has('token') ? !!session(url.searchParams.get('token'))?.revoked : undefined,
             batches: Object.fromEntries([...state.batches].map(([id, batch]) => [id, { key: batch.key, total: batch.total, pages: batch.pages }])),
             log: state.log,
+            uploads: Object.fromEntries([...state.uploads].map(([id, upload]) => [id, {
+                ...upload, offset: fs.statSync(path.join(uploadDirectory, id), { throwIfNoEntry: false })?.size ?? 0,
+            }])),
         });
     }
     default:
@@ -463,6 +473,7 @@ const tus = new TusServer({
             || !metadata.objectName.startsWith(token.userId + '/') || metadata.objectName.includes('..')) {
             throw { status_code: 400, body: 'invalid metadata\n' };
         }
+        state.uploads.set(upload.id, { objectName: metadata.objectName, size: upload.size });
         return {};
     },
     async onUploadFinish(request, upload) {
@@ -481,6 +492,12 @@ function uploads(request, response, url) {
     const id = url.pathname.startsWith(uploadPath + '/') ? url.pathname.slice(uploadPath.length + 1) : null;
     if (id && state.faults.expired.has(id)) {
         return send(response, state.faults.expired.get(id), '', { 'tus-resumable': '1.0.0' });
+    }
+    if (request.method === 'PATCH' && state.faults.refuse.length > 0) {
+        const refusal = state.faults.refuse[0];
+        if (--refusal.times <= 0) state.faults.refuse.shift();
+        request.resume();
+        return send(response, refusal.status, '', { 'tus-resumable': '1.0.0' });
     }
     if (state.faults.stall && request.method === 'PATCH') {
         state.faults.stall = false;

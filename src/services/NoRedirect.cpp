@@ -112,7 +112,10 @@ QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteA
     const QNetworkReply::NetworkError error = reply->error();
     if (error == QNetworkReply::TimeoutError || error == QNetworkReply::OperationCanceledError) {
         // The transfer time-out aborts the reply itself, the overall deadline
-        // through abort(); the size limits are handled above.
+        // through abort(); the size limits are handled above. An abort in the
+        // TLS handshake leaves Qt's socket open, stalled, for the next request
+        // to wait on: the connections go with it.
+        clearConnectionCache();
         throw TransportError(TransportError::Kind::timeout, error);
     }
     if (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
