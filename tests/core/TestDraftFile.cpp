@@ -38,7 +38,6 @@ private Q_SLOTS:
     void standardLocation();
     void read_data();
     void read();
-    void readRefusesLinksAndSpecialFiles();
     void saveCreatesPrivateDirectories();
     void saveTightensAnExistingDirectory();
     void saveTwiceKeepsOneFile();
@@ -116,19 +115,6 @@ void TestDraftFile::read()
     // A file that could not be read is left exactly as it was.
     if (!content.isNull())
         QCOMPARE(bytesOf(m_draft.path), content);
-}
-
-void TestDraftFile::readRefusesLinksAndSpecialFiles()
-{
-    QVERIFY(QDir().mkpath(m_dir));
-    const QString target = m_dir + u"/elsewhere.json"_qs;
-    writeFile(target, R"({"version":1,"text":"secret"})");
-    QVERIFY(QFile::link(target, m_draft.path));
-    QVERIFY_THROWS_EXCEPTION(FileError, (void)m_draft.read());
-
-    QVERIFY(QFile::remove(m_draft.path));
-    QCOMPARE(::mkfifo(QFile::encodeName(m_draft.path).constData(), 0600), 0);
-    QVERIFY_THROWS_EXCEPTION(FileError, (void)m_draft.read()); // must not block on the FIFO
 }
 
 void TestDraftFile::saveCreatesPrivateDirectories()

@@ -1,7 +1,6 @@
 #include "AwaitTask.h"
 #include "BrowserLogin.h"
 #include "CancelledError.h"
-#include "DataCases.h"
 #include "Outcome.h"
 
 #include <QTest>
@@ -41,8 +40,6 @@ private Q_SLOTS:
     void signInUrl();
     void callbackCompletesTheSignIn();
     void callbackFromInsideTheBrowserOpener();
-    void refusedCallbacksKeepItPending_data();
-    void refusedCallbacksKeepItPending();
     void secondStartIsRefused();
     void browserRefuses();
     void deadline();
@@ -100,25 +97,6 @@ void TestBrowserLogin::callbackFromInsideTheBrowserOpener()
     BrowserLogin browser(600s, [&self, &login](const QUrl &) { return self->receive(callbackFor(login)); }, scheme);
     self = &browser;
     QCOMPARE(outcome(browser.start(origin, login)), callbackFor(login));
-}
-
-void TestBrowserLogin::refusedCallbacksKeepItPending_data()
-{
-    datacases::addTable(u"browserlogin.json"_qs, u"refusedCallbacksKeepItPending"_qs);
-}
-
-void TestBrowserLogin::refusedCallbacksKeepItPending()
-{
-    QFETCH(QString, url);
-
-    BrowserLogin browser(600s, [](const QUrl &) { return true; }, scheme);
-    const NativeLogin login(u"verifier"_qs, u"STATE"_qs);
-    auto started = browser.start(origin, login);
-    QVERIFY(!browser.receive(url));
-    QVERIFY(browser.isPending());
-    const QString good = scheme + u"://auth/callback?state=STATE&code=c"_qs;
-    QVERIFY(browser.receive(good));
-    QCOMPARE(outcome(std::move(started)), good);
 }
 
 void TestBrowserLogin::secondStartIsRefused()

@@ -51,7 +51,6 @@ class TestEnclaveSessionCipher : public QObject
 private Q_SLOTS:
     void envelopeShape();
     void sealTwiceOpensBoth();
-    void boundToTheOrigin();
     void tamperedEnvelopes_data();
     void tamperedEnvelopes();
     void refusedBeforeAnyKeyWork_data();
@@ -84,17 +83,6 @@ void TestEnclaveSessionCipher::sealTwiceOpensBoth()
         QVERIFY2(envelopeOf(first).value(QLatin1StringView(member)) != envelopeOf(second).value(QLatin1StringView(member)), member);
     QCOMPARE(openOutcome(cipher, first), u"ok"_qs);
     QCOMPARE(openOutcome(cipher, second), u"ok"_qs);
-}
-
-void TestEnclaveSessionCipher::boundToTheOrigin()
-{
-    EnclaveSessionCipher cipher(std::make_shared<SoftwareKeyStore>());
-    const QByteArray sealed = cipher.seal(sessionBytes, origin);
-    QCOMPARE(openOutcome(cipher, sealed, QUrl(u"https://other.example"_qs)), u"refused"_qs);
-    QCOMPARE(openOutcome(cipher, sealed, QUrl(u"https://vorno.example/"_qs)), u"refused"_qs);
-    // The app identifier is bound in as well.
-    EnclaveSessionCipher otherApp(std::make_shared<SoftwareKeyStore>(), u"other.app"_qs);
-    QCOMPARE(openOutcome(otherApp, sealed), u"refused"_qs);
 }
 
 void TestEnclaveSessionCipher::tamperedEnvelopes_data()

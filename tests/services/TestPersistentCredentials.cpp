@@ -1,5 +1,4 @@
 #include "CloudError.h"
-#include "DataCases.h"
 #include "FileChecks.h"
 #include "FileSizeLimit.h"
 #include "PersistentCredentials.h"
@@ -42,8 +41,6 @@ private Q_SLOTS:
     void layoutAndRoundTrip();
     void otherKeysGoToDrafts();
     void absentDirectory();
-    void unsoundSessionFile_data();
-    void unsoundSessionFile();
     void linksOnThePath_data();
     void linksOnThePath();
     void directoriesAboveTheApp_data();
@@ -127,41 +124,6 @@ void TestPersistentCredentials::absentDirectory()
     store->write(std::nullopt, u"session"_qs);
     QVERIFY(!QFile::exists(store->directory()));
     QCOMPARE(m_keys->agreements, 0);
-}
-
-void TestPersistentCredentials::unsoundSessionFile_data()
-{
-    datacases::addTable(u"persistentcredentials.json"_qs, u"unsoundSessionFile"_qs);
-}
-
-void TestPersistentCredentials::unsoundSessionFile()
-{
-    QFETCH(QString, defect);
-
-    const auto store = vault();
-    store->write(session, u"session"_qs);
-    const QByteArray path = QFile::encodeName(sessionFile());
-    if (defect == u"mode") {
-        QCOMPARE(::chmod(path.constData(), 0644), 0);
-    } else if (defect == u"link") {
-        QCOMPARE(::link(path.constData(), QFile::encodeName(m_home->path() + u"/second"_qs).constData()), 0);
-    } else if (defect == u"size") {
-        QFile file(sessionFile());
-        QVERIFY(file.open(QIODevice::Append));
-        QVERIFY(file.resize(65537));
-    } else if (defect == u"directory") {
-        QVERIFY(QFile::remove(sessionFile()));
-        QVERIFY(QDir().mkdir(sessionFile()));
-    } else {
-        QVERIFY(QFile::rename(sessionFile(), m_home->path() + u"/real"_qs));
-        QVERIFY(QFile::link(m_home->path() + u"/real"_qs, sessionFile()));
-    }
-
-    QVERIFY(refusedAsStorage([&] { (void)store->read(u"session"_qs); }));
-    // Signing out must not remove what it could not vouch for.
-    QVERIFY(refusedAsStorage([&] { store->write(std::nullopt, u"session"_qs); }));
-    QVERIFY(QFileInfo(sessionFile()).exists() || QFileInfo(sessionFile()).isSymLink());
-    QVERIFY(refusedAsStorage([&] { store->write(session, u"session"_qs); }));
 }
 
 void TestPersistentCredentials::linksOnThePath_data()
