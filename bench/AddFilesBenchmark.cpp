@@ -101,9 +101,8 @@ int main(int argc, char **argv)
 
     const double ourMedian = median(ours);
     const double toolMedian = median(tools);
-    std::printf("adding %d files of 20 MiB (digest + durable recovery copy), median of %d rounds\n", fileCount, rounds);
-    std::printf("  FileCollectionPolicy::candidate + FileCollectionOutbox::copy (fsync'd): %8.1f ms\n", ourMedian);
-    std::printf("  sha256sum + cp + sync of the same files:                               %8.1f ms\n", toolMedian);
-    std::printf("  ratio ours/tools: %.2f\n", ourMedian / toolMedian);
+    // A row of the table bench/run prints: measure, ours, anchor, ratio, goal.
+    std::printf("| adding %d × 20 MiB files to a collection (digest + durable copy), median of %d | %.0f ms | %.0f ms (sha256sum + cp + sync) | %.2f× | ≤ 1.0× |\n",
+                fileCount, rounds, ourMedian, toolMedian, ourMedian / toolMedian);
     return 0;
 }
