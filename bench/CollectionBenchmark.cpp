@@ -37,17 +37,13 @@ double perFile(StandIn &standIn, int count)
     standIn.control(QStringLiteral("accounts"), {{QStringLiteral("id"), user}, {QStringLiteral("pro"), true}});
     const QByteArray session = QJsonDocument(standIn.control(QStringLiteral("sessions"), {{QStringLiteral("userId"), user}})).toJson();
 
-    CloudClientOptions apiOptions;
-    apiOptions.extraAuthorities = {standIn.authority()};
+    const CloudClientOptions apiOptions = standIn.apiOptions();
     auto vault = std::make_unique<ScriptedVault>();
     vault->entries.insert(QStringLiteral("session"), session);
     CloudStore cloud(std::make_unique<CloudClient>(standIn.origin(), apiOptions), std::move(vault));
     awaitTask(cloud.restore(), 30s);
     CloudClient api(standIn.origin(), apiOptions);
-    NativeFileClientOptions options;
-    options.projectHostSuffix = QStringLiteral(".0.0.1");
-    options.directHostSuffix = QStringLiteral(".0.0.2");
-    options.extraAuthorities = {standIn.authority()};
+    NativeFileClientOptions options = standIn.fileOptions();
     NativeFileClient client(&api, options);
     FileCollectionStore store(&cloud, &client, home.filePath(QStringLiteral("outbox")));
     awaitTask(store.load(QStringLiteral("en")), 30s);

@@ -114,13 +114,9 @@ int main(int argc, char **argv)
         chunks.append(chunk.fileName());
     }
 
-    CloudClientOptions apiOptions;
-    apiOptions.extraAuthorities = {standIn.authority()};
+    const CloudClientOptions apiOptions = standIn.apiOptions();
     CloudClient api(standIn.origin(), apiOptions);
-    NativeFileClientOptions options;
-    options.projectHostSuffix = QStringLiteral(".0.0.1");
-    options.directHostSuffix = QStringLiteral(".0.0.2");
-    options.extraAuthorities = {standIn.authority()};
+    NativeFileClientOptions options = standIn.fileOptions();
     NativeFileClient client(&api, options);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

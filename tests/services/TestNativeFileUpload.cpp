@@ -61,13 +61,9 @@ void TestNativeFileUpload::initTestCase()
     m_standIn->control(u"accounts"_qs, {{u"id"_qs, u"user-1"_qs}, {u"pro"_qs, true}});
     m_session = CloudSession::fromJson(QJsonDocument(m_standIn->control(u"sessions"_qs, {{u"userId"_qs, u"user-1"_qs}})).toJson());
 
-    CloudClientOptions apiOptions;
-    apiOptions.extraAuthorities = {m_standIn->authority()};
+    const CloudClientOptions apiOptions = m_standIn->apiOptions();
     m_api = std::make_unique<CloudClient>(m_standIn->origin(), apiOptions);
-    NativeFileClientOptions options;
-    options.projectHostSuffix = u".0.0.1"_qs;
-    options.directHostSuffix = u".0.0.2"_qs;
-    options.extraAuthorities = {m_standIn->authority()};
+    NativeFileClientOptions options = m_standIn->fileOptions();
     m_client = std::make_unique<NativeFileClient>(m_api.get(), options);
 }
 

@@ -126,8 +126,7 @@ void TestFileCollectionStore::restart()
     m_api.reset();
     m_cloud.reset();
 
-    CloudClientOptions apiOptions;
-    apiOptions.extraAuthorities = {m_standIn->authority()};
+    const CloudClientOptions apiOptions = m_standIn->apiOptions();
     auto vault = std::make_unique<ScriptedVault>();
     vault->entries.insert(u"session"_qs, m_storedSession);
     m_cloud = std::make_unique<CloudStore>(std::make_unique<CloudClient>(m_standIn->origin(), apiOptions), std::move(vault));
@@ -137,10 +136,7 @@ void TestFileCollectionStore::restart()
     m_storedSession = m_cloud->session()->toJson();
 
     m_api = std::make_unique<CloudClient>(m_standIn->origin(), apiOptions);
-    NativeFileClientOptions options;
-    options.projectHostSuffix = u".0.0.1"_qs;
-    options.directHostSuffix = u".0.0.2"_qs;
-    options.extraAuthorities = {m_standIn->authority()};
+    NativeFileClientOptions options = m_standIn->fileOptions();
     m_client = std::make_unique<NativeFileClient>(m_api.get(), options);
     m_store = std::make_unique<FileCollectionStore>(m_cloud.get(), m_client.get(), m_home->path() + u"/outbox"_qs);
 }

@@ -41,6 +41,23 @@ StandIn::~StandIn()
     stopProcess(m_process);
 }
 
+vorno::CloudClientOptions StandIn::apiOptions() const
+{
+    vorno::CloudClientOptions options;
+    options.extraAuthorities = {m_authority};
+    return options;
+}
+
+vorno::NativeFileClientOptions StandIn::fileOptions() const
+{
+    vorno::NativeFileClientOptions options;
+    // 127.0.0.1 is the storage project, 127.0.0.2 its direct storage host.
+    options.projectHostSuffix = QStringLiteral(".0.0.1");
+    options.directHostSuffix = QStringLiteral(".0.0.2");
+    options.extraAuthorities = {m_authority};
+    return options;
+}
+
 QJsonObject StandIn::control(const QString &command, const QJsonObject &body)
 {
     return request("POST", QStringLiteral("/_control/") + command, body);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "CloudClient.h"
+#include "NativeFileClient.h"
+
 #include <QJsonObject>
 #include <QProcess>
 #include <QSslCertificate>
@@ -23,6 +26,10 @@ public:
     [[nodiscard]] QUrl storage() const { return m_storage; } // direct storage host, 127.0.0.2
     [[nodiscard]] QSslCertificate authority() const { return m_authority; }
     [[nodiscard]] QString authorityPath() const { return m_authorityPath; }
+
+    // Client options that trust this stand-in and find its storage host.
+    [[nodiscard]] vorno::CloudClientOptions apiOptions() const;
+    [[nodiscard]] vorno::NativeFileClientOptions fileOptions() const;
 
     // POSTs `body` to the control interface ("accounts", "sessions", …) and
     // returns the answer; throws when the stand-in refuses.

@@ -165,15 +165,11 @@ void TestFileReviewView::consentGatesTheCollection()
     auto vault = std::make_unique<ScriptedVault>();
     vault->entries.insert(u"session"_qs,
                           QJsonDocument(standIn.control(u"sessions"_qs, {{u"userId"_qs, user}})).toJson());
-    CloudClientOptions apiOptions;
-    apiOptions.extraAuthorities = {standIn.authority()};
+    const CloudClientOptions apiOptions = standIn.apiOptions();
     auto *cloud = new CloudStore(std::make_unique<CloudClient>(standIn.origin(), apiOptions), std::move(vault));
     awaitTask(cloud->restore(), 30s);
     CloudClient api(standIn.origin(), apiOptions);
-    NativeFileClientOptions fileOptions;
-    fileOptions.projectHostSuffix = u".0.0.1"_qs;
-    fileOptions.directHostSuffix = u".0.0.2"_qs;
-    fileOptions.extraAuthorities = {standIn.authority()};
+    NativeFileClientOptions fileOptions = standIn.fileOptions();
     makeStore(cloud, new NativeFileClient(&api, fileOptions));
     (void)stage({u"notes.txt"_qs});
 

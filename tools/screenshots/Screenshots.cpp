@@ -150,17 +150,13 @@ CaptureStore *standInStore(StandIn &standIn, bool pro, QWidget *parent)
     standIn.control(u"accounts"_qs, {{u"id"_qs, user}, {u"pro"_qs, pro}, {u"firstFree"_qs, !pro},
                                       {u"email"_qs, u"mia@example.com"_qs}});
     const QByteArray session = QJsonDocument(standIn.control(u"sessions"_qs, {{u"userId"_qs, user}})).toJson();
-    CloudClientOptions apiOptions;
-    apiOptions.extraAuthorities = {standIn.authority()};
+    const CloudClientOptions apiOptions = standIn.apiOptions();
     auto vault = std::make_unique<ScriptedVault>();
     vault->entries.insert(u"session"_qs, session);
     auto *cloud = new CloudStore(std::make_unique<CloudClient>(standIn.origin(), apiOptions), std::move(vault));
     awaitTask(cloud->restore(), std::chrono::seconds(30));
     auto *api = new CloudClient(standIn.origin(), apiOptions, parent);
-    NativeFileClientOptions fileOptions;
-    fileOptions.projectHostSuffix = u".0.0.1"_qs;
-    fileOptions.directHostSuffix = u".0.0.2"_qs;
-    fileOptions.extraAuthorities = {standIn.authority()};
+    NativeFileClientOptions fileOptions = standIn.fileOptions();
     CaptureStoreOptions options = captureOptions(cloud);
     options.fileClient = new NativeFileClient(api, fileOptions);
     options.outboxRoot = QDir::tempPath() + u"/vorno-screens-"_qs + user;
