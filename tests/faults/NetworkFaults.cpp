@@ -59,14 +59,9 @@ struct Clients
 {
     Clients(const QUrl &origin, const QSslCertificate &authority)
     {
-        CloudClientOptions apiOptions;
-        apiOptions.extraAuthorities = {authority};
-        api = std::make_unique<CloudClient>(origin, apiOptions);
-        NativeFileClientOptions options;
-        options.projectHostSuffix = u".0.0.1"_qs;
-        options.directHostSuffix = u".0.0.2"_qs;
+        api = std::make_unique<CloudClient>(origin, StandIn::apiOptions(authority));
+        NativeFileClientOptions options = StandIn::fileOptions(authority);
         options.timeout = requestTimeout;
-        options.extraAuthorities = {authority};
         files = std::make_unique<NativeFileClient>(api.get(), options);
     }
     std::unique_ptr<CloudClient> api;

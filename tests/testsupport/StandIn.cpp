@@ -41,20 +41,20 @@ StandIn::~StandIn()
     stopProcess(m_process);
 }
 
-vorno::CloudClientOptions StandIn::apiOptions() const
+vorno::CloudClientOptions StandIn::apiOptions(const QSslCertificate &authority)
 {
     vorno::CloudClientOptions options;
-    options.extraAuthorities = {m_authority};
+    options.extraAuthorities = {authority};
     return options;
 }
 
-vorno::NativeFileClientOptions StandIn::fileOptions() const
+vorno::NativeFileClientOptions StandIn::fileOptions(const QSslCertificate &authority)
 {
     vorno::NativeFileClientOptions options;
     // 127.0.0.1 is the storage project, 127.0.0.2 its direct storage host.
     options.projectHostSuffix = QStringLiteral(".0.0.1");
     options.directHostSuffix = QStringLiteral(".0.0.2");
-    options.extraAuthorities = {m_authority};
+    options.extraAuthorities = {authority};
     return options;
 }
 

@@ -27,9 +27,12 @@ public:
     [[nodiscard]] QSslCertificate authority() const { return m_authority; }
     [[nodiscard]] QString authorityPath() const { return m_authorityPath; }
 
-    // Client options that trust this stand-in and find its storage host.
-    [[nodiscard]] vorno::CloudClientOptions apiOptions() const;
-    [[nodiscard]] vorno::NativeFileClientOptions fileOptions() const;
+    // Client options that trust this stand-in (or one whose CA is
+    // `authority`, for a process that did not start it) and find its storage host.
+    [[nodiscard]] vorno::CloudClientOptions apiOptions() const { return apiOptions(m_authority); }
+    [[nodiscard]] vorno::NativeFileClientOptions fileOptions() const { return fileOptions(m_authority); }
+    [[nodiscard]] static vorno::CloudClientOptions apiOptions(const QSslCertificate &authority);
+    [[nodiscard]] static vorno::NativeFileClientOptions fileOptions(const QSslCertificate &authority);
 
     // POSTs `body` to the control interface ("accounts", "sessions", …) and
     // returns the answer; throws when the stand-in refuses.
