@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 namespace vorno {
 
@@ -36,6 +39,21 @@ double Spring::value(double seconds) const
 }
 
 std::chrono::milliseconds Spring::settlingTime() const
+{
+    // Every animation sets its spring when it is made, and the pages use a
+    // handful of springs: finding each settling time once keeps thousands of
+    // steps per widget off the start-up path.
+    static std::mutex guard;
+    static std::vector<std::pair<Spring, std::chrono::milliseconds>> known;
+    const std::lock_guard lock(guard);
+    for (const auto &[spring, time] : known)
+        if (spring == *this)
+            return time;
+    known.emplace_back(*this, search());
+    return known.back().second;
+}
+
+std::chrono::milliseconds Spring::search() const
 {
     // The envelope of the motion bounds the offset from above, so stepping
     // until it stays small, checked at a fine grain, finds where it settles.

@@ -18,6 +18,9 @@ struct Spring
     [[nodiscard]] std::chrono::milliseconds settlingTime() const;
 
     friend bool operator==(const Spring &, const Spring &) = default;
+
+private:
+    [[nodiscard]] std::chrono::milliseconds search() const;
 };
 
 } // namespace vorno

@@ -14,13 +14,14 @@ SpringAnimation::SpringAnimation(QObject *parent) : QVariantAnimation(parent)
 void SpringAnimation::setSpring(Spring spring)
 {
     m_spring = spring;
+    m_timed = false; // found at the first motion: most animations never run
     setEasingCurve(QEasingCurve::Linear);
-    setDuration(int(spring.settlingTime().count()));
 }
 
 void SpringAnimation::setEaseOut(std::chrono::milliseconds duration)
 {
     m_spring.reset();
+    m_timed = true;
     setEasingCurve(QEasingCurve::OutCubic);
     setDuration(int(duration.count()));
 }
@@ -35,6 +36,10 @@ void SpringAnimation::moveTo(const QVariant &target, bool reduceMotion)
     const QVariant from = now();
     stop();
     m_resting = target;
+    if (!m_timed && !reduceMotion) {
+        setDuration(int(m_spring->settlingTime().count()));
+        m_timed = true;
+    }
     if (reduceMotion || !from.isValid() || from == target || duration() <= 0) {
         // Observers see the same end as after a motion, with no frames between
         // (setting the values announces the new one).

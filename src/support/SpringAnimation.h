@@ -33,6 +33,7 @@ protected:
 private:
     std::optional<Spring> m_spring;
     QVariant m_resting;
+    bool m_timed = true; // whether the duration belongs to the spring
 };
 
 } // namespace vorno

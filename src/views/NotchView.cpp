@@ -53,7 +53,8 @@ NotchView::NotchView(CaptureStore *store, NotchPresentation *presentation, Acces
                      Options options, QWidget *parent)
     : QWidget(parent), m_store(store), m_presentation(presentation), m_settings(settings),
       m_morph(new SpringAnimation(this)), m_corner(new SpringAnimation(this)), m_tilt(new SpringAnimation(this)),
-      m_turn(new SpringAnimation(this)), m_surface(new QWidget(this)), m_hit(new NotchHitView(this))
+      m_turn(new SpringAnimation(this)), m_surface(new QWidget(this)), m_hit(new NotchHitView(this)),
+      m_options(std::move(options))
 {
     setPalette(VornoMetrics::notchPalette(palette()));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -87,7 +88,6 @@ NotchView::NotchView(CaptureStore *store, NotchPresentation *presentation, Acces
     m_note = new CaptureText({}, 0.92, 15, m_surface);
     m_note->setWordWrap(true);
     m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_contents = new NotchContents(store, settings, std::move(options), m_surface);
 
     m_morph->setSpring(morphSpring);
     m_corner->setSpring(morphSpring);
@@ -209,8 +209,15 @@ void NotchView::follow()
     // surface clips them.
     const double inner = target.width() - 2 * surfacePadding;
     const double top = geometry.cameraHeight + PanelGeometry::headerHeight;
-    m_contents->setVisible(now.expanded);
-    m_contents->setGeometry(int(surfacePadding), int(top), int(inner), int(std::max(0.0, target.height() - top)));
+    // The pages are built when the panel first opens: most of the day the
+    // notch is only its outline, and the start should not wait for editors.
+    if (now.expanded && !m_contents) {
+        m_contents = new NotchContents(m_store, m_settings, std::move(m_options), m_surface);
+    }
+    if (m_contents) {
+        m_contents->setVisible(now.expanded);
+        m_contents->setGeometry(int(surfacePadding), int(top), int(inner), int(std::max(0.0, target.height() - top)));
+    }
     m_note->setVisible(now.showingNote);
     if (now.showingNote)
         m_note->setText(m_store->cloud()->encouragementNote()->message);

@@ -51,7 +51,6 @@ public:
     [[nodiscard]] State state() const;
 
     [[nodiscard]] NotchHitView *hitView() const { return m_hit; }
-    [[nodiscard]] NotchContents *contents() const { return m_contents; }
     [[nodiscard]] NotchPressButton *quickButton() const { return m_quick; }
     [[nodiscard]] NotchPressButton *plusButton() const { return m_plus; }
     [[nodiscard]] int successCue() const { return m_successCue; }
@@ -95,7 +94,8 @@ private:
     NotchPressButton *m_plus;
     CaptureCelebration *m_celebration;
     CaptureText *m_note;
-    NotchContents *m_contents;
+    Options m_options;                  // for the pages, until they are built
+    NotchContents *m_contents = nullptr;
     int m_successCue = 0;
     bool m_dropTarget = false;
     bool m_hadFiles = false;
