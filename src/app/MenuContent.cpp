@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPalette>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace vorno {
 
@@ -24,14 +25,18 @@ QColor trayInk()
     return QGuiApplication::palette().color(QPalette::WindowText);
 }
 
-QIcon trayIcon()
+QIcon trayIcon(bool themed)
 {
     QIcon drawn;
     for (const int size : {16, 22, 24, 32, 48, 64})
         drawn.addPixmap(Symbols::pixmap(u"vorno.mark"_qs, size, trayInk(), 1.0));
     // Installed, the theme's symbolic icon lets the desktop recolour it.
-    return QIcon::fromTheme(u"app.vorno.desktop-symbolic"_qs, drawn);
+    return themed ? QIcon::fromTheme(u"app.vorno.desktop-symbolic"_qs, drawn) : drawn;
 }
+
+// Reading the icon theme takes longer than the rest of the start together,
+// and the drawn mark looks the same: the theme is asked once the panel is up.
+constexpr auto themeDelay = std::chrono::seconds(1);
 
 } // namespace
 
@@ -85,7 +90,7 @@ bool MenuContent::eventFilter(QObject *watched, QEvent *event)
 
 void MenuContent::retint()
 {
-    m_tray->setIcon(trayIcon());
+    m_tray->setIcon(trayIcon(m_themed));
 }
 
 void MenuContent::addShortcuts(QWidget *window)
@@ -98,6 +103,10 @@ bool MenuContent::show()
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return false;
     m_tray->show();
+    QTimer::singleShot(themeDelay, this, [this] {
+        m_themed = true;
+        retint();
+    });
     return true;
 }
 

@@ -40,6 +40,7 @@ private:
     std::unique_ptr<QMenu> m_menu; // a top-level widget: no parent to own it
     QSystemTrayIcon *m_tray = nullptr;
     QList<QAction *> m_commands;
+    bool m_themed = false; // whether the icon theme has been asked
 };
 
 } // namespace vorno

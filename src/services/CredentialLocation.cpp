@@ -1,7 +1,6 @@
 #include "CredentialLocation.h"
 
-#include "Text.h"
-
+#include <QCryptographicHash>
 #include <QStandardPaths>
 
 namespace vorno {
@@ -9,7 +8,10 @@ namespace vorno {
 QString CredentialLocation::directory(const QString &kind, const QUrl &origin, const QString &appIdentifier)
 {
     const QString base = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation).value(0);
-    return base + u'/' + appIdentifier + u'/' + kind + u'/' + Text::sha256Hex(origin.toString(QUrl::FullyEncoded).toUtf8());
+    // Qt's own digest for this short name: OpenSSL's first use loads its
+    // configuration and providers, which the start should not wait for.
+    const QByteArray name = QCryptographicHash::hash(origin.toString(QUrl::FullyEncoded).toUtf8(), QCryptographicHash::Sha256);
+    return base + u'/' + appIdentifier + u'/' + kind + u'/' + QString::fromLatin1(name.toHex());
 }
 
 } // namespace vorno
