@@ -102,9 +102,12 @@ Descriptor openDirectory(const QString &directory)
     return dir;
 }
 
-// Creates `name` in `dir` exclusively with mode 0600, writes and flushes it.
-// A file that was created but not completely written is removed again.
-void writeNewFile(const Descriptor &dir, const QByteArray &name, const QByteArray &bytes)
+enum class Wait { durable, started };
+
+// Creates `name` in `dir` exclusively with mode 0600, writes it and flushes it
+// or only starts writing it back. A file that was created but not completely
+// written is removed again.
+void writeNewFile(const Descriptor &dir, const QByteArray &name, const QByteArray &bytes, Wait wait = Wait::durable)
 {
     Descriptor file(::openat(dir.get(), name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                              PrivateFiles::fileMode));
@@ -116,8 +119,13 @@ void writeNewFile(const Descriptor &dir, const QByteArray &name, const QByteArra
         if (::fchmod(file.get(), PrivateFiles::fileMode) != 0)
             failWithErrno();
         writeAll(file.get(), bytes);
-        if (::fsync(file.get()) != 0)
+        if (wait == Wait::durable && ::fsync(file.get()) != 0)
             failWithErrno();
+#ifdef __linux__
+        // The disk works on this file while the caller prepares the next one.
+        if (wait == Wait::started)
+            (void)::sync_file_range(file.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
         if (file.release() != 0)
             failWithErrno();
     } catch (...) {
@@ -149,7 +157,17 @@ void PrivateFiles::create(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
     const Descriptor dir = openDirectory(info.absolutePath());
-    writeNewFile(dir, native(info.fileName()), bytes);
+    writeNewFile(dir, native(info.fileName()), bytes, Wait::started);
+}
+
+void PrivateFiles::flush(const QString &directory, const QStringList &names)
+{
+    const Descriptor dir = openDirectory(directory);
+    for (const QString &name : names) {
+        const Descriptor file(::openat(dir.get(), native(name).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!file.valid() || ::fsync(file.get()) != 0)
+            failWithErrno();
+    }
     if (::fsync(dir.get()) != 0)
         failWithErrno();
 }

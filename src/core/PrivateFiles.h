@@ -30,10 +30,14 @@ public:
     static void replace(const QString &directory, const QString &fileName, const QByteArray &bytes,
                         const QString &temporaryName);
 
-    // Creates `path` exclusively (never replacing anything) with mode 0600, writes
-    // `bytes` and flushes them and the directory. A partly written file is
-    // removed again.
+    // Creates `path` exclusively (never replacing anything) with mode 0600 and
+    // writes `bytes`, starting their way to the disk without waiting for it:
+    // `flush` makes a set of such files durable at once. A partly written file
+    // is removed again.
     static void create(const QString &path, const QByteArray &bytes);
+    // Waits until the files `names` in `directory`, and their entries, are on
+    // the disk. Refuses a name that is a link.
+    static void flush(const QString &directory, const QStringList &names);
 
     // Removes `path`; no entry there is not an error.
     static void remove(const QString &path);

@@ -7,6 +7,7 @@
 #include "Text.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -112,6 +113,14 @@ std::optional<FileCollectionBatch> FileCollectionOutbox::recover(const QString &
 void FileCollectionOutbox::copy(const QByteArray &data, const CollectedFile &file) const
 {
     PrivateFiles::create(bytesPath(file), data);
+}
+
+void FileCollectionOutbox::settle(const std::vector<CollectedFile> &files) const
+{
+    QStringList names;
+    for (const CollectedFile &file : files)
+        names.append(QFileInfo(bytesPath(file)).fileName());
+    PrivateFiles::flush(m_directory, names);
 }
 
 QByteArray FileCollectionOutbox::bytes(const CollectedFile &file) const
