@@ -15,6 +15,8 @@
 #include <QDesktopServices>
 #include <QPointer>
 #include <QGuiApplication>
+#include <QTimer>
+#include <QWindow>
 
 namespace vorno {
 
@@ -41,6 +43,43 @@ CaptureStoreOptions withServices(CaptureStoreOptions capture, const AppConfigura
         capture.pickFiles = [] { return std::make_unique<DialogFilePicker>(); };
     return capture;
 }
+
+// Calls `then` once, after `window` has drawn its first frame, or at once
+// when it is not shown. A window the desktop never exposes waits a second.
+class FirstFrame : public QObject
+{
+public:
+    static void then(QWindow *window, QObject *context, std::function<void()> then)
+    {
+        if (!window || !window->isVisible() || window->isExposed())
+            return then();
+        auto *watch = new FirstFrame(context, std::move(then));
+        window->installEventFilter(watch);
+        QTimer::singleShot(std::chrono::seconds(1), watch, [watch] { watch->fire(); });
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The window paints on its first exposure, after this filter: go on
+        // from the event loop.
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed())
+            QTimer::singleShot(0, this, [this] { fire(); });
+        return false;
+    }
+
+private:
+    FirstFrame(QObject *context, std::function<void()> then) : QObject(context), m_then(std::move(then)) { }
+
+    void fire()
+    {
+        if (m_then)
+            std::exchange(m_then, {})();
+        deleteLater();
+    }
+
+    std::function<void()> m_then;
+};
 
 // Keeps the loop alive for as long as its task runs, whatever ends first.
 QCoro::Task<> runLoop(std::shared_ptr<BackgroundLoop> loop, std::stop_token stop)
@@ -90,7 +129,11 @@ void AppDelegate::launch()
         if (self)
             self->m_store->show(CaptureStore::Page::compose);
     });
-    startLoop();
+    // Restoring the session may wait for the TPM: not before the notch is drawn.
+    FirstFrame::then(m_notch ? m_notch->panel()->windowHandle() : nullptr, this, [self] {
+        if (self && !self->m_terminated)
+            self->startLoop();
+    });
     m_activeToken = connect(qApp, &QGuiApplication::applicationStateChanged, this, [self](Qt::ApplicationState state) {
         if (self && state == Qt::ApplicationActive)
             spawn(self->m_store->cloud()->refreshSession());
