@@ -33,11 +33,22 @@ std::vector<uint32_t> property32(xcb_connection_t *connection, xcb_window_t wind
 
 xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
-    xcb_intern_atom_reply_t *reply
-        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return value;
+    return atoms(connection, {name}).front();
+}
+
+std::vector<xcb_atom_t> atoms(xcb_connection_t *connection, std::initializer_list<const char *> names)
+{
+    // Every request goes out before the first answer is awaited: one round trip.
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (const char *name : names)
+        cookies.push_back(xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name));
+    std::vector<xcb_atom_t> values;
+    for (const xcb_intern_atom_cookie_t cookie : cookies) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+        values.push_back(reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE));
+        free(reply);
+    }
+    return values;
 }
 
 } // namespace vorno::X11Connection

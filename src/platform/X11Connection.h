@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace vorno::X11Connection {
@@ -15,5 +16,7 @@ namespace vorno::X11Connection {
                                               xcb_atom_t type);
 // The atom of `name`, created when missing.
 [[nodiscard]] xcb_atom_t atom(xcb_connection_t *connection, const char *name);
+// The atoms of `names`, in their order, asked for together.
+[[nodiscard]] std::vector<xcb_atom_t> atoms(xcb_connection_t *connection, std::initializer_list<const char *> names);
 
 } // namespace vorno::X11Connection

@@ -37,10 +37,12 @@ X11DesktopWatcher::X11DesktopWatcher(QObject *parent) : DesktopWatcher(parent)
         return;
     m_connection = c;
     m_root = X11Connection::root(c);
-    m_activeAtom = X11Connection::atom(c, "_NET_ACTIVE_WINDOW");
-    m_desktopAtom = X11Connection::atom(c, "_NET_CURRENT_DESKTOP");
-    m_stateAtom = X11Connection::atom(c, "_NET_WM_STATE");
-    m_fullScreenAtom = X11Connection::atom(c, "_NET_WM_STATE_FULLSCREEN");
+    const std::vector<xcb_atom_t> atoms = X11Connection::atoms(
+        c, {"_NET_ACTIVE_WINDOW", "_NET_CURRENT_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN"});
+    m_activeAtom = atoms[0];
+    m_desktopAtom = atoms[1];
+    m_stateAtom = atoms[2];
+    m_fullScreenAtom = atoms[3];
     // Qt already selects property changes on the root window.
     qGuiApp->installNativeEventFilter(this);
     reread();

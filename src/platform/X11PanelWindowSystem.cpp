@@ -42,11 +42,12 @@ void X11PanelWindowSystem::placeOnEveryWorkspace(QWindow *window)
     constexpr uint32_t add = 1;
     // The property for a window not yet mapped, the messages for one the
     // window manager already manages; some managers honour only one of them.
-    const xcb_atom_t desktop = X11Connection::atom(c, "_NET_WM_DESKTOP");
+    const std::vector<xcb_atom_t> atoms
+        = X11Connection::atoms(c, {"_NET_WM_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE"});
+    const xcb_atom_t desktop = atoms[0];
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &everyDesktop);
     sendToRoot(c, id, desktop, {everyDesktop, 1, 0, 0, 0});
-    sendToRoot(c, id, X11Connection::atom(c, "_NET_WM_STATE"),
-               {add, X11Connection::atom(c, "_NET_WM_STATE_STICKY"), X11Connection::atom(c, "_NET_WM_STATE_ABOVE"), 1, 0});
+    sendToRoot(c, id, atoms[1], {add, atoms[2], atoms[3], 1, 0});
     xcb_flush(c);
 }
 
