@@ -22,9 +22,9 @@ VornoApplication::~VornoApplication()
     m_delegate.reset();
 }
 
-VornoApplication::Start VornoApplication::start(const QStringList &urls)
+VornoApplication::Start VornoApplication::start(const QStringList &urls, bool background)
 {
-    switch (m_instance->start(urls)) {
+    switch (m_instance->start(urls, background)) {
     case SingleInstance::Role::forwarded:
         return Start::forwarded;
     case SingleInstance::Role::failed:

@@ -28,7 +28,7 @@ public:
     ~VornoApplication() override;
 
     // Becomes the running instance, or hands `urls` to the one that runs.
-    Start start(const QStringList &urls);
+    Start start(const QStringList &urls, bool background = false);
     // Why start() failed, as one line for the user.
     [[nodiscard]] QString error() const { return m_error; }
 

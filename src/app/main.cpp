@@ -103,6 +103,9 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Vorno Companion: notes and files for your Vorno account."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption background(QStringLiteral("background"),
+                                        QStringLiteral("Start without opening anything, as at login."));
+    parser.addOption(background);
     parser.addPositionalArgument(QStringLiteral("url"), QStringLiteral("A sign-in callback to hand to Vorno."),
                                  QStringLiteral("[url...]"));
     parser.process(application);
@@ -121,7 +124,7 @@ int main(int argc, char *argv[])
         return fail(problem, 2);
 
     VornoApplication vorno(std::move(options));
-    switch (vorno.start(parser.positionalArguments())) {
+    switch (vorno.start(parser.positionalArguments(), parser.isSet(background))) {
     case VornoApplication::Start::forwarded:
         return 0;
     case VornoApplication::Start::failed:

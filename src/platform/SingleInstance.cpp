@@ -11,6 +11,8 @@ namespace {
 
 const QString interface = QStringLiteral("org.freedesktop.Application");
 constexpr int forwardTimeout = 5000; // ms
+// Platform data of an Activate sent by a start at login.
+constexpr char backgroundKey[] = "app.vorno.background";
 
 } // namespace
 
@@ -34,7 +36,7 @@ QString SingleInstance::objectPath() const
     return u'/' + QString(m_name).replace(u'.', u'/').replace(u'-', u'_');
 }
 
-SingleInstance::Role SingleInstance::start(const QStringList &urls)
+SingleInstance::Role SingleInstance::start(const QStringList &urls, bool background)
 {
     if (!m_bus.isConnected() || !m_bus.interface()) {
         m_error = QStringLiteral("no session bus: %1").arg(m_bus.lastError().message());
@@ -51,17 +53,20 @@ SingleInstance::Role SingleInstance::start(const QStringList &urls)
         return Role::first;
     }
     m_bus.unregisterObject(objectPath());
-    return forward(urls);
+    return forward(urls, background);
 }
 
-SingleInstance::Role SingleInstance::forward(const QStringList &urls)
+SingleInstance::Role SingleInstance::forward(const QStringList &urls, bool background)
 {
     QDBusMessage call = urls.isEmpty()
         ? QDBusMessage::createMethodCall(m_name, objectPath(), interface, QStringLiteral("Activate"))
         : QDBusMessage::createMethodCall(m_name, objectPath(), interface, QStringLiteral("Open"));
     if (!urls.isEmpty())
         call << urls;
-    call << QVariantMap();
+    QVariantMap platformData;
+    if (background)
+        platformData.insert(QString::fromLatin1(backgroundKey), true);
+    call << platformData;
     // BlockWithGui keeps this thread's own objects answering while it waits.
     const QDBusMessage reply = m_bus.call(call, QDBus::BlockWithGui, forwardTimeout);
     if (reply.type() == QDBusMessage::ReplyMessage)
@@ -70,8 +75,10 @@ SingleInstance::Role SingleInstance::forward(const QStringList &urls)
     return Role::failed;
 }
 
-void SingleInstance::Activate(const QVariantMap &)
+void SingleInstance::Activate(const QVariantMap &platformData)
 {
+    if (platformData.value(QString::fromLatin1(backgroundKey)).toBool())
+        return; // a start at login: the running instance stays as it is
     Q_EMIT reopened();
 }
 

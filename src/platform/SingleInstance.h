@@ -24,8 +24,9 @@ public:
                             QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Claims the name, or forwards `urls` to the instance that holds it.
-    Role start(const QStringList &urls);
+    // Claims the name, or forwards `urls` to the instance that holds it. A
+    // `background` start (at login) that finds one running opens nothing there.
+    Role start(const QStringList &urls, bool background = false);
     // Why start() failed, as one line for the user.
     [[nodiscard]] QString error() const { return m_error; }
     // The object path of the name (dots become slashes).
@@ -42,7 +43,7 @@ Q_SIGNALS:
     void opened(const QStringList &urls);
 
 private:
-    Role forward(const QStringList &urls);
+    Role forward(const QStringList &urls, bool background);
 
     QString m_name;
     QDBusConnection m_bus;

@@ -19,20 +19,23 @@ private Q_SLOTS:
     void laterStartsForwardToTheFirst_data()
     {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("background");
         QTest::addColumn<int>("reopens");
         QTest::addColumn<QStringList>("opened");
 
         const QString callback = u"app.vorno.test://auth/callback?code=abc&state=xyz"_qs;
-        QTest::newRow("plain start reopens") << QStringList() << 1 << QStringList();
-        QTest::newRow("a callback URL")      << QStringList {callback} << 0 << QStringList {callback};
+        QTest::newRow("plain start reopens") << QStringList() << false << 1 << QStringList();
+        QTest::newRow("start at login")      << QStringList() << true << 0 << QStringList();
+        QTest::newRow("a callback URL")      << QStringList {callback} << false << 0 << QStringList {callback};
         const QString unusual = u"app.vorno.test://auth/callback?code=a%7Eb&state=x"_qs;
-        QTest::newRow("kept as sent")        << QStringList {unusual} << 0 << QStringList {unusual};
-        QTest::newRow("not a URL")           << QStringList {u"http://exa mple/%zz"_qs} << 0 << QStringList();
+        QTest::newRow("kept as sent")        << QStringList {unusual} << false << 0 << QStringList {unusual};
+        QTest::newRow("not a URL")           << QStringList {u"http://exa mple/%zz"_qs} << false << 0 << QStringList();
     }
 
     void laterStartsForwardToTheFirst()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(bool, background);
         QFETCH(int, reopens);
         QFETCH(QStringList, opened);
 
@@ -42,7 +45,7 @@ private Q_SLOTS:
         QSignalSpy urls(&first, &SingleInstance::opened);
 
         SingleInstance second(name, connection(u"second"_qs));
-        const SingleInstance::Role role = second.start(arguments);
+        const SingleInstance::Role role = second.start(arguments, background);
         QVERIFY2(role == SingleInstance::Role::forwarded, qPrintable(second.error()));
         QTRY_COMPARE(reopened.size() + urls.size(), reopens + (opened.isEmpty() ? 0 : 1));
         QCOMPARE(reopened.size(), reopens);
