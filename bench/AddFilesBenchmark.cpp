@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <unistd.h>
 #include <vector>
 
 using namespace vorno;
@@ -26,7 +28,7 @@ namespace {
 
 constexpr int fileCount = 50;
 constexpr qsizetype fileSize = 20 * 1024 * 1024;
-constexpr int rounds = 3;
+constexpr int rounds = 5;
 
 bool run(const QString &program, const QStringList &arguments)
 {
@@ -69,15 +71,12 @@ int main(int argc, char **argv)
                                       directory.filePath(QStringLiteral("outbox")));
     outbox.prepareDirectory();
 
-    // Each round starts from empty destinations; rounds alternate so that
-    // neither side always meets a warmer page cache.
+    // Each side starts from empty destinations and from a disk with nothing
+    // left to write back (the sources just written, the other side's copies),
+    // and the sides take turns going first, so neither pays for the other.
     const QString copies = directory.filePath(QStringLiteral("copies"));
     QDir().mkpath(copies);
-    std::vector<double> ours;
-    std::vector<double> tools;
-    for (int round = 0; round < rounds; ++round) {
-        QElapsedTimer timer;
-        timer.start();
+    const std::function<bool()> addOurs = [&] {
         std::vector<CollectedFile> added;
         for (const QString &path : paths) {
             const FileCandidate candidate = policy.candidate(path);
@@ -85,22 +84,41 @@ int main(int argc, char **argv)
             added.push_back(candidate.file);
         }
         outbox.settle(added);
-        ours.push_back(double(timer.nsecsElapsed()) / 1e6);
-        outbox.clear();
-
-        timer.restart();
+        return true;
+    };
+    const std::function<bool()> addWithTools = [&] {
         QStringList copied;
         for (const QString &path : paths) {
             if (!run(QStringLiteral("sha256sum"), {path}) || !run(QStringLiteral("cp"), {path, copies}))
-                return 1;
+                return false;
             copied.append(copies + u'/' + QFileInfo(path).fileName());
         }
-        if (!run(QStringLiteral("sync"), copied))
+        return run(QStringLiteral("sync"), copied);
+    };
+    const auto clear = [&] {
+        outbox.clear();
+        for (const QString &name : QDir(copies).entryList(QDir::Files))
+            QFile::remove(copies + u'/' + name);
+        ::sync();
+    };
+    const auto time = [&](const std::function<bool()> &side, std::vector<double> &into) {
+        clear();
+        QElapsedTimer timer;
+        timer.start();
+        if (!side())
+            return false;
+        into.push_back(double(timer.nsecsElapsed()) / 1e6);
+        return true;
+    };
+    std::vector<double> ours;
+    std::vector<double> tools;
+    for (int round = 0; round < rounds; ++round) {
+        const bool oursFirst = round % 2 == 0;
+        if (!time(oursFirst ? addOurs : addWithTools, oursFirst ? ours : tools)
+            || !time(oursFirst ? addWithTools : addOurs, oursFirst ? tools : ours))
             return 1;
-        tools.push_back(double(timer.nsecsElapsed()) / 1e6);
-        for (const QString &path : copied)
-            QFile::remove(path);
     }
+    clear();
 
     const double ourMedian = median(ours);
     const double toolMedian = median(tools);

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -59,10 +60,14 @@ QByteArray native(const QString &path)
 
 void writeAll(int fd, const QByteArray &bytes)
 {
+    // In pieces: one write of a 20 MiB copy took twice as long as the same
+    // bytes written a mebibyte at a time, which stay in the cache between
+    // being read from memory and copied into the file's pages.
+    constexpr qsizetype piece = 1024 * 1024;
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, std::size_t(left));
+        const ssize_t written = ::write(fd, data, std::size_t(std::min(left, piece)));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
