@@ -11,6 +11,7 @@
 #include "TemporaryHome.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <unistd.h>
 
 namespace {
@@ -54,15 +56,35 @@ double residentMiB(qint64 pid)
     return 0;
 }
 
-double cpuMs(qint64 pid)
+// The CPU time each thread of `pid` has used, in nanoseconds, from the
+// scheduler's own clock: /proc/<pid>/stat counts in whole ticks, charged to
+// whoever runs when a tick lands, which turns a few short wake-ups into tens of
+// milliseconds or into none.
+void addThreadTimes(qint64 pid, std::map<QString, qint64> &latest)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile schedstat(tasks + u'/' + tid + QStringLiteral("/schedstat"));
+        if (schedstat.open(QIODevice::ReadOnly))
+            latest[tid] = std::max(latest[tid], schedstat.readAll().split(' ').value(0).toLongLong());
+    }
+}
+
+// CPU used by `pid` over `seconds`, sampled every second so that threads that
+// come and go in between are counted up to their last sample.
+double idleCpuMs(qint64 pid, int seconds)
+{
+    std::map<QString, qint64> before;
+    addThreadTimes(pid, before);
+    std::map<QString, qint64> latest = before;
+    for (int second = 0; second < seconds; ++second) {
+        QThread::sleep(1);
+        addThreadTimes(pid, latest);
+    }
+    qint64 used = 0;
+    for (const auto &[tid, nanoseconds] : latest)
+        used += nanoseconds - (before.count(tid) ? before.at(tid) : 0);
+    return double(used) / 1e6;
 }
 
 // Starts `program`, waits for its first frame at the top centre and for it to settle.
@@ -135,9 +157,7 @@ int main(int argc, char **argv)
 
     QProcess idle;
     (void)start(idle, vorno, c, root, 1920);
-    const double before = cpuMs(idle.processId());
-    QThread::sleep(unsigned(idleSeconds));
-    const double idleCpu = cpuMs(idle.processId()) - before;
+    const double idleCpu = idleCpuMs(idle.processId(), idleSeconds);
     stop(idle);
     xcb_disconnect(c);
 
@@ -148,6 +168,6 @@ int main(int argc, char **argv)
                 runs, median(ourStart), median(bareStart), startRatio);
     std::printf("| resident memory after start, idle | %.1f MiB | %.1f MiB (bare Qt tray app) | %.2f× | ≤ 1.2× |\n",
                 median(ourRss), median(bareRss), rssRatio);
-    std::printf("| CPU over %d s idle, pointer still | %.0f ms | 0 ms | — | ≤ 20 ms per 5 min |\n", idleSeconds, idleCpu);
+    std::printf("| CPU over %d s idle, pointer still | %.1f ms | 0 ms | — | ≤ 20 ms per 5 min |\n", idleSeconds, idleCpu);
     return 0;
 }

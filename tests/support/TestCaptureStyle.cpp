@@ -9,6 +9,7 @@
 #include "VornoSurface.h"
 
 #include <QDirIterator>
+#include <QLineF>
 #include <QPlainTextEdit>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -20,22 +21,6 @@ using namespace vorno;
 
 using Kind = CaptureButtonBody::Kind;
 using Values = AccessibilitySettings::Values;
-Q_DECLARE_METATYPE(Kind)
-
-namespace {
-
-const QColor primary = Qt::white;
-
-QString describe(const std::optional<QColor> &color)
-{
-    if (!color)
-        return u"none"_qs;
-    if (color->rgb() == VornoMetrics::action().rgb())
-        return u"action"_qs;
-    return QString::number(color->alphaF(), 'g', 3);
-}
-
-} // namespace
 
 // The shared style's looks and geometry, as pure functions of their state.
 class TestCaptureStyle : public QObject
@@ -43,9 +28,7 @@ class TestCaptureStyle : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void buttonLooks_data();
     void buttonLooks();
-    void surfaceTreatment_data();
     void surfaceTreatment();
     void toggleGeometry();
     void celebrationDots();
@@ -55,103 +38,71 @@ private Q_SLOTS:
     void everyNamedSymbolIsDrawn();
 };
 
-void TestCaptureStyle::buttonLooks_data()
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<QString>("state");  // letters: d disabled, p pressed, h hovered, f focused, m reduced motion, c contrast
-    QTest::addColumn<QString>("fill");   // "gradient", "none" or an opacity of primary
-    QTest::addColumn<QString>("border"); // "none", "action" or an opacity of primary, then the line width
-    QTest::addColumn<double>("label");   // opacity of primary; 0: black
-    QTest::addColumn<bool>("shadow");
-    QTest::addColumn<double>("scale");
-    QTest::addColumn<double>("lift");
-
-    QTest::newRow("primary at rest")        << Kind::primary   << ""   << "gradient" << "0.18 1" << 0.0 << false << 1.0  << 0.0;
-    QTest::newRow("primary hovered")        << Kind::primary   << "h"  << "gradient" << "0.18 1" << 0.0 << true  << 1.0  << -1.0;
-    QTest::newRow("primary pressed")        << Kind::primary   << "ph" << "gradient" << "0.18 1" << 0.0 << true  << 0.97 << 0.0;
-    QTest::newRow("primary disabled")       << Kind::primary   << "dph" << "0.035"   << "0.1 1"  << 0.4 << false << 1.0  << 0.0;
-    QTest::newRow("primary focused")        << Kind::primary   << "f"  << "gradient" << "action 2" << 0.0 << false << 1.0 << 0.0;
-    QTest::newRow("secondary at rest")      << Kind::secondary << ""   << "0.065"    << "0.1 1"  << 0.9 << false << 1.0  << 0.0;
-    QTest::newRow("secondary hovered")      << Kind::secondary << "h"  << "0.12"     << "0.1 1"  << 0.9 << false << 1.0  << -1.0;
-    QTest::newRow("quiet at rest")          << Kind::quiet     << ""   << "none"     << "none 1" << 0.9 << false << 1.0  << 0.0;
-    QTest::newRow("quiet hovered")          << Kind::quiet     << "h"  << "0.12"     << "0.1 1"  << 0.9 << false << 1.0  << -1.0;
-    QTest::newRow("quiet with contrast")    << Kind::quiet     << "c"  << "none"     << "0.6 1"  << 0.9 << false << 1.0  << 0.0;
-    QTest::newRow("focus over contrast")    << Kind::secondary << "cf" << "0.065"    << "action 2" << 0.9 << false << 1.0 << 0.0;
-    QTest::newRow("reduced motion pressed") << Kind::primary   << "phm" << "gradient" << "0.18 1" << 0.0 << true << 1.0  << 0.0;
-    QTest::newRow("reduced motion hovered") << Kind::secondary << "hm" << "0.12"     << "0.1 1"  << 0.9 << false << 1.0  << 0.0;
-}
-
+// What a person must be able to tell apart, in every state of every kind.
 void TestCaptureStyle::buttonLooks()
 {
-    QFETCH(Kind, kind);
-    QFETCH(QString, state);
-    QFETCH(QString, fill);
-    QFETCH(QString, border);
-    QFETCH(double, label);
-    QFETCH(bool, shadow);
-    QFETCH(double, scale);
-    QFETCH(double, lift);
-
-    const CaptureButtonBody::State buttonState {!state.contains(u'd'), state.contains(u'p'), state.contains(u'h'),
-                                                state.contains(u'f')};
-    const Values settings {.reduceMotion = state.contains(u'm'), .increaseContrast = state.contains(u'c')};
-    const CaptureButtonBody body = CaptureButtonBody::look(kind, buttonState, settings, primary);
-    QCOMPARE(body.gradient ? u"gradient"_qs : describe(body.fill), fill);
-    QCOMPARE(describe(body.border) + u' ' + QString::number(body.borderWidth), border);
-    QCOMPARE(label == 0 ? body.label.rgba() == QColor(Qt::black).rgba() : qFuzzyCompare(body.label.alphaF(), float(label)),
-             true);
-    QCOMPARE(body.shadow.has_value(), shadow);
-    QCOMPARE(body.scale, scale);
-    QCOMPARE(body.yOffset, lift);
-}
-
-void TestCaptureStyle::surfaceTreatment_data()
-{
-    QTest::addColumn<int>("role");
-    QTest::addColumn<bool>("reduceTransparency");
-    QTest::addColumn<bool>("increaseContrast");
-    QTest::addColumn<bool>("solid");
-    QTest::addColumn<double>("rim");
-    QTest::addColumn<double>("shadow");
-
-    using Role = VornoSurface::Role;
-    QTest::newRow("panel")                        << int(Role::panel)   << false << false << false << 0.12 << 0.05;
-    QTest::newRow("panel, reduced transparency")  << int(Role::panel)   << true  << false << true  << 0.12 << 0.0;
-    QTest::newRow("panel, contrast")              << int(Role::panel)   << false << true  << true  << 0.55 << 0.0;
-    QTest::newRow("reading")                      << int(Role::reading) << false << false << true  << 0.0  << 0.0;
-    QTest::newRow("reading, contrast")            << int(Role::reading) << false << true  << true  << 0.55 << 0.0;
-    QTest::newRow("input")                        << int(Role::input)   << false << false << true  << 0.12 << 0.0;
+    const QColor primary = Qt::white;
+    const auto alpha = [](const std::optional<QColor> &color) { return color ? color->alphaF() : 0.0; };
+    for (const Kind kind : {Kind::primary, Kind::secondary, Kind::quiet}) {
+        for (int bits = 0; bits < 64; ++bits) {
+            const CaptureButtonBody::State state {!(bits & 1), bool(bits & 2), bool(bits & 4), bool(bits & 8)};
+            const Values settings {.reduceMotion = bool(bits & 16), .increaseContrast = bool(bits & 32)};
+            const CaptureButtonBody body = CaptureButtonBody::look(kind, state, settings, primary);
+            const CaptureButtonBody resting = CaptureButtonBody::look(kind, {state.enabled}, {}, primary);
+            const QByteArray where = QByteArray::number(int(kind)) + '/' + QByteArray::number(bits);
+            const bool moves = state.enabled && !settings.reduceMotion;
+            QVERIFY2((body.scale < 1) == (moves && state.pressed), where.constData());
+            QVERIFY2((body.yOffset < 0) == (moves && state.hovered && !state.pressed), where.constData());
+            QVERIFY2(body.shadow.has_value() == (kind == Kind::primary && state.enabled && state.hovered), where.constData());
+            QVERIFY2(body.gradient == (kind == Kind::primary && state.enabled), where.constData());
+            // The focus ring is the action colour, and wider than any other border.
+            QVERIFY2(!state.focused || (body.border == VornoMetrics::action() && body.borderWidth > 1), where.constData());
+            QVERIFY2(state.focused || body.borderWidth == 1, where.constData());
+            // Contrast draws a strong border on every kind; hovering lights the fill.
+            if (settings.increaseContrast && !state.focused)
+                QVERIFY2(alpha(body.border) >= 0.5, where.constData());
+            if (state.enabled && state.hovered && kind != Kind::primary)
+                QVERIFY2(alpha(body.fill) > alpha(resting.fill), where.constData());
+            // A disabled label is dimmer; the primary's is black on its gradient.
+            if (!state.enabled)
+                QVERIFY2(body.label.alphaF() < CaptureButtonBody::look(kind, {}, {}, primary).label.alphaF(), where.constData());
+            else if (kind == Kind::primary)
+                QVERIFY2(body.label.rgba() == QColor(Qt::black).rgba(), where.constData());
+        }
+    }
 }
 
 void TestCaptureStyle::surfaceTreatment()
 {
-    QFETCH(int, role);
-    QFETCH(bool, reduceTransparency);
-    QFETCH(bool, increaseContrast);
-    QFETCH(bool, solid);
-    QFETCH(double, rim);
-    QFETCH(double, shadow);
-
-    const VornoSurface::Treatment treatment = VornoSurface::treatment(
-        VornoSurface::Role(role), {.increaseContrast = increaseContrast, .reduceTransparency = reduceTransparency});
-    QCOMPARE(treatment, (VornoSurface::Treatment {solid, rim, shadow}));
+    using Role = VornoSurface::Role;
+    for (const Role role : {Role::panel, Role::reading, Role::input}) {
+        const VornoSurface::Treatment plain = VornoSurface::treatment(role, {});
+        const VornoSurface::Treatment contrast = VornoSurface::treatment(role, {.increaseContrast = true});
+        const VornoSurface::Treatment opaque = VornoSurface::treatment(role, {.reduceTransparency = true});
+        // Only the panel is translucent and casts a shadow, and neither setting lets it.
+        QCOMPARE(plain.solid, role != Role::panel);
+        QCOMPARE(plain.shadowOpacity > 0, role == Role::panel);
+        QVERIFY(contrast.solid && opaque.solid);
+        QCOMPARE(contrast.shadowOpacity + opaque.shadowOpacity, 0.0);
+        QVERIFY(contrast.rimOpacity >= 0.5);
+        QCOMPARE(opaque.rimOpacity, plain.rimOpacity);
+    }
 }
 
 void TestCaptureStyle::toggleGeometry()
 {
     const QSizeF row(300, 40);
-    // A switch's knob sits 8.5 either side of the track's centre, after the label.
+    // A switch's knob moves from the left half of its track to the right, after the label.
     const CaptureToggle::Geometry off = CaptureToggle::geometry(false, row, 16, 0, {});
     const CaptureToggle::Geometry on = CaptureToggle::geometry(false, row, 16, 1, {});
-    QCOMPARE(off.track.size(), QSizeF(42, 25));
-    QCOMPARE(on.knob.center().x() - on.track.center().x(), 8.5);
-    QCOMPARE(off.knob.center().x() - off.track.center().x(), -8.5);
+    QVERIFY(off.knob.center().x() < off.track.center().x());
+    QCOMPARE(on.knob.center().x() - on.track.center().x(), off.track.center().x() - off.knob.center().x());
+    QVERIFY(off.track.contains(off.knob) && on.track.contains(on.knob));
     QVERIFY(off.label.right() + CaptureToggle::spacing <= off.track.left());
-    // A checkbox comes before its label; its check grows from 0.6, unless motion is reduced.
+    // A checkbox comes before its label; its check grows in, unless motion is reduced.
     const CaptureToggle::Geometry box = CaptureToggle::geometry(true, row, 16, 0, {});
     QVERIFY(box.track.right() + CaptureToggle::spacing <= box.label.left());
-    QCOMPARE(box.track.size(), QSizeF(21, 21));
-    QCOMPARE(box.checkScale, 0.6);
+    QVERIFY(box.checkScale < 1);
     QCOMPARE(box.checkOpacity, 0.0);
     QCOMPARE(CaptureToggle::geometry(true, row, 16, 0, {.reduceMotion = true}).checkScale, 1.0);
     QCOMPARE(CaptureToggle::geometry(true, row, 16, 1, {}).checkScale, 1.0);
@@ -159,18 +110,17 @@ void TestCaptureStyle::toggleGeometry()
 
 void TestCaptureStyle::celebrationDots()
 {
+    // The dots fly outwards from the centre and are gone at the end.
     const QSizeF canvas(64, 64);
+    const QPointF centre(32, 32);
     const std::vector<CaptureCelebration::Dot> start = CaptureCelebration::dotsAt(0, canvas);
-    QCOMPARE(start.size(), 7u);
-    // Dot 0 at the top, the next one clockwise (to the right, y growing downwards).
-    QCOMPARE(start[0].centre, QPointF(32, 20));
-    QVERIFY(start[1].centre.x() > 32 && start[1].centre.y() > 20);
-    QCOMPARE(start[0].radius, 1.5);
-    QCOMPARE(start[0].color, VornoMetrics::action());
-    QCOMPARE(start[1].color, VornoMetrics::burstLight());
     const std::vector<CaptureCelebration::Dot> end = CaptureCelebration::dotsAt(1, canvas);
-    QCOMPARE(end[0].centre, QPointF(32, 3));
-    QCOMPARE(end[0].radius, 0.9);
+    QCOMPARE(start.size(), end.size());
+    QVERIFY(start.size() >= 5);
+    for (std::size_t i = 0; i < start.size(); ++i)
+        QVERIFY(QLineF(centre, end[i].centre).length() > QLineF(centre, start[i].centre).length());
+    QCOMPARE(start[0].centre.x(), centre.x()); // the first at the top
+    QVERIFY(start[0].centre.y() < centre.y());
     QCOMPARE(CaptureCelebration::opacityAt(1), 0.0);
 }
 

@@ -1,5 +1,6 @@
 #include "DataCases.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTest>
@@ -41,7 +42,10 @@ QVariant valueOf(const QJsonValue &value, QMetaType type)
 {
     switch (type.id()) {
     case QMetaType::QString:
-        return value.isNull() ? QString() : value.toString();
+        // An empty string stays distinct from null, which stands for "absent".
+        return value.isNull() ? QString() : value.toString().isEmpty() ? u""_qs : value.toString();
+    case QMetaType::QDateTime:
+        return value.isNull() ? QDateTime() : QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
     case QMetaType::QByteArray:
         if (value.isNull())
             return QByteArray();

@@ -16,7 +16,7 @@ void addRows(const QString &file, const QString &table);
 // note?], …], "rows": [[row name, value, …], …]}, read by the test with
 // QFETCH as if its columns had been added in code. Types: QString (null for a
 // null string), QByteArray (a string as UTF-8, {"hex": …}, null), QStringList,
-// bool, int, qint64 and double.
+// QDateTime (ISO 8601, null for an invalid one), bool, int, qint64 and double.
 void addTable(const QString &file, const QString &table);
 // The bytes a case describes: "text" as UTF-8, "hex" as raw bytes, or
 // "document" written compactly.
