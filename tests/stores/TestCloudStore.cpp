@@ -2,6 +2,7 @@
 #include "CancelledError.h"
 #include "CloudError.h"
 #include "CloudStore.h"
+#include "DataCases.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
 #include "TransportError.h"
@@ -14,7 +15,6 @@
 using namespace vorno;
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(ScriptedTransport::Step)
 
 namespace {
 
@@ -35,6 +35,39 @@ ScriptedTransport::Step gated(const ScriptedTransport::Gate &gate)
 ScriptedTransport::Step failing(CloudFailure failure)
 {
     return ScriptedTransport::failing(CloudError(failure));
+}
+
+// An answer as the case tables write it: "" for the script's default, a
+// failure's name, "network" or "timeout", "session <user> [serial]", "state of
+// <user>" (encouragement), or "claim <owner or -> <due or expired>".
+ScriptedTransport::Step step(const QString &text)
+{
+    const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return {};
+    if (words[0] == u"network" || words[0] == u"timeout")
+        return ScriptedTransport::failing(
+            TransportError(words[0] == u"network" ? TransportError::Kind::network : TransportError::Kind::timeout));
+    if (words[0] == u"session")
+        return answer(ScriptedTransport::sessionFor(words.value(1), words.value(2, u"1"_qs).toInt()));
+    if (words[0] == u"state") {
+        EncouragementState state;
+        state.ownerId = words.value(2);
+        state.available = true;
+        return answer(state);
+    }
+    if (words[0] == u"claim") {
+        const EncouragementNote due {u"n1"_qs, u"Nice work on the parser."_qs, u"2999-01-01T00:00:00Z"_qs};
+        const EncouragementNote expired {u"n2"_qs, u"Old news."_qs, u"2000-01-01T00:00:00Z"_qs};
+        return answer(EncouragementClaim {words.value(1) == u"-" ? std::nullopt : std::optional(words.value(1)),
+                                          words.value(2) == u"due" ? due : expired});
+    }
+    for (const CloudFailure failure : {CloudFailure::authentication, CloudFailure::unavailable, CloudFailure::changed,
+                                       CloudFailure::storage, CloudFailure::invalid}) {
+        if (words[0] == QLatin1StringView(name(failure)))
+            return failing(failure);
+    }
+    qFatal("unknown answer in a case table: %s", qPrintable(text));
 }
 
 QString noticeName(const std::optional<Words> &notice)
@@ -184,35 +217,21 @@ void TestCloudStore::signIn(const QString &id)
 
 void TestCloudStore::restoreOutcomes_data()
 {
-    QTest::addColumn<QByteArray>("stored");     // null: nothing stored
-    QTest::addColumn<ScriptedTransport::Step>("refresh");
-    QTest::addColumn<bool>("signedIn");
-    QTest::addColumn<QString>("notice");
-    QTest::addColumn<bool>("sessionKept");      // the vault still holds a session afterwards
-    QTest::addColumn<bool>("retryAllowed");
-
-    const QByteArray stored = ScriptedTransport::sessionFor(user).toJson();
-    QTest::newRow("nothing stored")      << QByteArray() << ScriptedTransport::Step {} << false << QString() << false << false;
-    QTest::newRow("refreshed")           << stored << ScriptedTransport::Step {} << true << QString() << true << false;
-    QTest::newRow("other user")          << stored << answer(ScriptedTransport::sessionFor(u"user-2"_qs)) << false << u"Could not connect. Your draft is still here. Try again."_qs << false << true;
-    QTest::newRow("rejected")            << stored << failing(CloudFailure::authentication) << false << u"Could not connect. Your draft is still here. Try again."_qs << false << true;
-    QTest::newRow("offline")             << stored << ScriptedTransport::failing(TransportError(TransportError::Kind::network)) << false << u"Could not connect. Your draft is still here. Try again."_qs << true << true;
-    QTest::newRow("service unavailable") << stored << failing(CloudFailure::unavailable) << false << u"Could not connect. Your draft is still here. Try again."_qs << true << true;
-    QTest::newRow("not JSON")            << QByteArray("{broken") << ScriptedTransport::Step {} << false << u"Could not connect. Your draft is still here. Try again."_qs << true << true;
+    datacases::addTable(u"cloudstore.json"_qs, u"restoreOutcomes"_qs);
 }
 
 void TestCloudStore::restoreOutcomes()
 {
-    QFETCH(QByteArray, stored);
-    QFETCH(ScriptedTransport::Step, refresh);
+    QFETCH(QString, stored);
+    QFETCH(QString, refresh);
     QFETCH(bool, signedIn);
     QFETCH(QString, notice);
     QFETCH(bool, sessionKept);
     QFETCH(bool, retryAllowed);
 
     if (!stored.isNull())
-        m_vault->entries.insert(u"session"_qs, stored);
-    m_api->script(u"refresh"_qs, refresh);
+        m_vault->entries.insert(u"session"_qs, stored == u"session" ? ScriptedTransport::sessionFor(user).toJson() : stored.toUtf8());
+    m_api->script(u"refresh"_qs, step(refresh));
     awaitTask(m_store->restore());
     QCOMPARE(m_store->isSignedIn(), signedIn);
     QCOMPARE(noticeName(m_store->notice()), notice);
@@ -303,21 +322,13 @@ void TestCloudStore::signInThroughTheBrowser()
 
 void TestCloudStore::signInFailures_data()
 {
-    QTest::addColumn<QString>("callbackTail"); // appended to the matching callback
-    QTest::addColumn<ScriptedTransport::Step>("exchange");
-    QTest::addColumn<QString>("notice");
-
-    const QString retry = u"Could not connect. Your draft is still here. Try again."_qs;
-    QTest::newRow("browser reports an error") << u"&error=access_denied"_qs << ScriptedTransport::Step {} << retry;
-    QTest::newRow("exchange refused")         << QString() << failing(CloudFailure::authentication) << retry;
-    QTest::newRow("exchange offline")         << QString() << ScriptedTransport::failing(TransportError(TransportError::Kind::timeout)) << retry;
-    QTest::newRow("vault fails")              << QString() << failing(CloudFailure::storage) << u"Could not securely store or restore your login on this Mac. Your drafts have not been removed."_qs;
+    datacases::addTable(u"cloudstore.json"_qs, u"signInFailures"_qs);
 }
 
 void TestCloudStore::signInFailures()
 {
     QFETCH(QString, callbackTail);
-    QFETCH(ScriptedTransport::Step, exchange);
+    QFETCH(QString, exchange);
     QFETCH(QString, notice);
 
     CloudStore *store = nullptr;
@@ -333,7 +344,7 @@ void TestCloudStore::signInFailures()
     };
     m_store = std::make_unique<CloudStore>(std::move(api), std::move(vault), options);
     store = m_store.get();
-    m_api->script(u"exchange"_qs, exchange);
+    m_api->script(u"exchange"_qs, step(exchange));
 
     awaitTask(m_store->login(origin));
     QVERIFY(!m_store->isSignedIn());
@@ -399,35 +410,21 @@ void TestCloudStore::signOutDuringSuspendedOperations()
 
 void TestCloudStore::refreshSession_data()
 {
-    QTest::addColumn<ScriptedTransport::Step>("owner");
-    QTest::addColumn<ScriptedTransport::Step>("refresh");
-    QTest::addColumn<bool>("failSessionWrite");
-    QTest::addColumn<bool>("signedIn");
-    QTest::addColumn<int>("serial");   // serial of the session held afterwards
-    QTest::addColumn<QString>("notice");
-
-    const QString retry = u"Could not connect. Your draft is still here. Try again."_qs;
-    const QString storage = u"Could not keep your draft securely. Your writing is still here."_qs;
-    QTest::newRow("still valid")        << ScriptedTransport::Step {} << ScriptedTransport::Step {} << false << true << 2 << QString();
-    QTest::newRow("expired, refreshed") << failing(CloudFailure::authentication) << answer(ScriptedTransport::sessionFor(user, 3)) << false << true << 3 << QString();
-    QTest::newRow("refresh refused")    << failing(CloudFailure::authentication) << failing(CloudFailure::authentication) << false << false << 0 << retry;
-    QTest::newRow("refresh other user") << failing(CloudFailure::authentication) << answer(ScriptedTransport::sessionFor(u"user-2"_qs)) << false << false << 0 << retry;
-    QTest::newRow("vault fails")        << failing(CloudFailure::authentication) << ScriptedTransport::Step {} << true << true << 2 << storage;
-    QTest::newRow("offline")            << ScriptedTransport::failing(TransportError(TransportError::Kind::network)) << ScriptedTransport::Step {} << false << true << 2 << retry;
+    datacases::addTable(u"cloudstore.json"_qs, u"refreshSession"_qs);
 }
 
 void TestCloudStore::refreshSession()
 {
-    QFETCH(ScriptedTransport::Step, owner);
-    QFETCH(ScriptedTransport::Step, refresh);
+    QFETCH(QString, owner);
+    QFETCH(QString, refresh);
     QFETCH(bool, failSessionWrite);
     QFETCH(bool, signedIn);
     QFETCH(int, serial);
     QFETCH(QString, notice);
 
     signIn();
-    m_api->script(u"owner"_qs, owner);
-    m_api->script(u"refresh"_qs, refresh);
+    m_api->script(u"owner"_qs, step(owner));
+    m_api->script(u"refresh"_qs, step(refresh));
     if (failSessionWrite)
         m_vault->failWrites.insert(u"session"_qs);
     awaitTask(m_store->refreshSession());
@@ -471,27 +468,12 @@ void TestCloudStore::canSend()
 
 void TestCloudStore::sendOutcomes_data()
 {
-    QTest::addColumn<ScriptedTransport::Step>("save");
-    QTest::addColumn<QString>("failWriteKey");
-    QTest::addColumn<bool>("acknowledged");
-    QTest::addColumn<bool>("signedIn");
-    QTest::addColumn<int>("saves");
-    QTest::addColumn<QString>("notice");
-
-    const QString retry = u"Could not connect. Your draft is still here. Try again."_qs;
-    const QString storage = u"Could not keep your draft securely. Your writing is still here."_qs;
-    QTest::newRow("saved")             << ScriptedTransport::Step {} << QString() << true << true << 1 << u"Saved to Vorno."_qs;
-    QTest::newRow("conflict")          << failing(CloudFailure::changed) << QString() << false << true << 0 << u"This record changed on the web. Open Vorno web to check it; your draft is still here."_qs;
-    QTest::newRow("rejected session")  << failing(CloudFailure::authentication) << QString() << false << false << 0 << retry;
-    QTest::newRow("service down")      << failing(CloudFailure::unavailable) << QString() << false << true << 0 << retry;
-    QTest::newRow("timeout")           << ScriptedTransport::failing(TransportError(TransportError::Kind::timeout)) << QString() << false << true << 0 << retry;
-    QTest::newRow("pending not kept")  << ScriptedTransport::Step {} << u"pending:user-1"_qs << false << true << 0 << storage;
-    QTest::newRow("draft not kept")    << ScriptedTransport::Step {} << u"draft:user-1"_qs << false << true << 0 << storage;
+    datacases::addTable(u"cloudstore.json"_qs, u"sendOutcomes"_qs);
 }
 
 void TestCloudStore::sendOutcomes()
 {
-    QFETCH(ScriptedTransport::Step, save);
+    QFETCH(QString, save);
     QFETCH(QString, failWriteKey);
     QFETCH(bool, acknowledged);
     QFETCH(bool, signedIn);
@@ -500,7 +482,7 @@ void TestCloudStore::sendOutcomes()
 
     signIn();
     m_store->setText(u"  worked on the parser \n"_qs);
-    m_api->script(u"save"_qs, save);
+    m_api->script(u"save"_qs, step(save));
     if (!failWriteKey.isEmpty())
         m_vault->failWrites.insert(failWriteKey);
     awaitTask(m_store->send());
@@ -638,25 +620,14 @@ void TestCloudStore::lockKeepsTheComposerText()
 
 void TestCloudStore::signOut_data()
 {
-    QTest::addColumn<bool>("dirty");
-    QTest::addColumn<QString>("failWriteKey");
-    QTest::addColumn<ScriptedTransport::Step>("revoke");
-    QTest::addColumn<bool>("signedIn");
-    QTest::addColumn<QString>("notice");
-
-    const QString storage = u"Could not keep your draft securely. Your writing is still here."_qs;
-    QTest::newRow("confirmed")             << false << QString() << ScriptedTransport::Step {} << false << QString();
-    QTest::newRow("offline")               << false << QString() << failing(CloudFailure::unavailable) << false << u"Signed out on this Mac. The server could not confirm session revocation."_qs;
-    QTest::newRow("unsaved text refused")  << true  << u"draft:user-1"_qs << ScriptedTransport::Step {} << true << storage;
-    QTest::newRow("session not removable") << false << u"session"_qs << ScriptedTransport::Step {} << true << storage;
-    QTest::newRow("unsaved text kept")     << true  << QString() << ScriptedTransport::Step {} << false << QString();
+    datacases::addTable(u"cloudstore.json"_qs, u"signOut"_qs);
 }
 
 void TestCloudStore::signOut()
 {
     QFETCH(bool, dirty);
     QFETCH(QString, failWriteKey);
-    QFETCH(ScriptedTransport::Step, revoke);
+    QFETCH(QString, revoke);
     QFETCH(bool, signedIn);
     QFETCH(QString, notice);
 
@@ -666,7 +637,7 @@ void TestCloudStore::signOut()
         m_store->setText(u"unsaved"_qs);
     if (!failWriteKey.isEmpty())
         m_vault->failWrites.insert(failWriteKey);
-    m_api->script(u"revoke"_qs, revoke);
+    m_api->script(u"revoke"_qs, step(revoke));
     awaitTask(m_store->logout());
 
     QCOMPARE(m_store->isSignedIn(), signedIn);
@@ -770,29 +741,18 @@ void TestCloudStore::prepareToQuit()
 
 void TestCloudStore::encouragementRead_data()
 {
-    QTest::addColumn<ScriptedTransport::Step>("state");
-    QTest::addColumn<bool>("available");
-    QTest::addColumn<bool>("readFailed");
-    QTest::addColumn<bool>("hasSettings");
-
-    EncouragementState other;
-    other.ownerId = u"user-2"_qs;
-    other.available = true;
-    QTest::newRow("read")          << ScriptedTransport::Step {}                 << true  << false << true;
-    QTest::newRow("other account") << answer(other)                              << false << true  << false;
-    QTest::newRow("rejected")      << failing(CloudFailure::authentication)      << false << true  << false;
-    QTest::newRow("offline")       << ScriptedTransport::failing(TransportError(TransportError::Kind::network)) << false << true << false;
+    datacases::addTable(u"cloudstore.json"_qs, u"encouragementRead"_qs);
 }
 
 void TestCloudStore::encouragementRead()
 {
-    QFETCH(ScriptedTransport::Step, state);
+    QFETCH(QString, state);
     QFETCH(bool, available);
     QFETCH(bool, readFailed);
     QFETCH(bool, hasSettings);
 
     signIn();
-    m_api->script(u"encouragement"_qs, state);
+    m_api->script(u"encouragement"_qs, step(state));
     QSignalSpy reading(m_store.get(), &CloudStore::encouragementReadingChanged);
     awaitTask(m_store->refreshEncouragementAvailability());
     QCOMPARE(reading.count(), 2); // on, then off
@@ -807,26 +767,13 @@ void TestCloudStore::encouragementRead()
 
 void TestCloudStore::nextEncouragement_data()
 {
-    QTest::addColumn<bool>("mac");
-    QTest::addColumn<ScriptedTransport::Step>("claim");
-    QTest::addColumn<bool>("delivered");
-    QTest::addColumn<int>("claims");
-
-    const EncouragementNote note {u"n1"_qs, u"Nice work on the parser."_qs, u"2999-01-01T00:00:00Z"_qs};
-    const EncouragementNote expired {u"n2"_qs, u"Old news."_qs, u"2000-01-01T00:00:00Z"_qs};
-    QTest::newRow("delivered")         << true  << answer(EncouragementClaim {user, note})                << true  << 1;
-    QTest::newRow("no owner")          << true  << answer(EncouragementClaim {std::nullopt, note})        << false << 1;
-    QTest::newRow("other owner")       << true  << answer(EncouragementClaim {u"user-2"_qs, note})        << false << 1;
-    QTest::newRow("expired")           << true  << answer(EncouragementClaim {user, expired})             << false << 1;
-    QTest::newRow("nothing due")       << true  << ScriptedTransport::Step {}                             << false << 1;
-    QTest::newRow("claim fails")       << true  << failing(CloudFailure::unavailable)                     << false << 1;
-    QTest::newRow("mac channel off")   << false << answer(EncouragementClaim {user, note})                << false << 0;
+    datacases::addTable(u"cloudstore.json"_qs, u"nextEncouragement"_qs);
 }
 
 void TestCloudStore::nextEncouragement()
 {
     QFETCH(bool, mac);
-    QFETCH(ScriptedTransport::Step, claim);
+    QFETCH(QString, claim);
     QFETCH(bool, delivered);
     QFETCH(int, claims);
 
@@ -840,7 +787,7 @@ void TestCloudStore::nextEncouragement()
     state.preferences.enabled = true;
     state.preferences.mac = mac;
     m_api->script(u"encouragement"_qs, answer(state));
-    m_api->script(u"claim"_qs, claim);
+    m_api->script(u"claim"_qs, step(claim));
 
     const std::optional<EncouragementNote> note = awaitTask(m_store->nextEncouragement());
     QCOMPARE(note.has_value(), delivered);
