@@ -36,7 +36,6 @@ private Q_SLOTS:
     void sizes_data();
     void sizes();
     void cameraNearLeftEdge();
-    void equalityCoversEveryNumber();
     void framesHangFromTheTopEdge();
 };
 
@@ -118,21 +117,6 @@ void TestNotchLayout::cameraNearLeftEdge()
     QCOMPARE(layout.canvas.x, 0.0);
     // The hidden panel follows the compact one, not the camera.
     QCOMPARE(layout.hidden.frame.midX(), layout.compact.frame.midX());
-}
-
-void TestNotchLayout::equalityCoversEveryNumber()
-{
-    const NotchLayout base = NotchLayout::resolve(macScreen, macVisible, Rect {663, 950, 186, 32});
-    const auto nudged = [&base](auto member) {
-        NotchLayout copy = base;
-        member(copy) += 0.5;
-        return copy;
-    };
-    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.compact.frame.x; }) != base);
-    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.expanded.cameraHeight; }) != base);
-    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.hidden.frame.height; }) != base);
-    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.activation.width; }) != base);
-    QVERIFY(nudged([](NotchLayout &l) -> double & { return l.canvas.y; }) != base);
 }
 
 void TestNotchLayout::framesHangFromTheTopEdge()
