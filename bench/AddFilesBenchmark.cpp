@@ -113,10 +113,10 @@ int main(int argc, char **argv)
     std::vector<double> ours;
     std::vector<double> tools;
     for (int round = 0; round < rounds; ++round) {
-        const bool oursFirst = round % 2 == 0;
-        if (!time(oursFirst ? addOurs : addWithTools, oursFirst ? ours : tools)
-            || !time(oursFirst ? addWithTools : addOurs, oursFirst ? tools : ours))
-            return 1;
+        for (const bool oursNow : {round % 2 == 0, round % 2 != 0}) {
+            if (!time(oursNow ? addOurs : addWithTools, oursNow ? ours : tools))
+                return 1;
+        }
     }
     clear();
 

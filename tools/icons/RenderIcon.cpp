@@ -25,8 +25,10 @@ int main(int argc, char **argv)
     }
     for (const QString &text : arguments.mid(4)) {
         const int size = text.toInt();
-        if (size <= 0)
+        if (size <= 0) {
+            std::fprintf(stderr, "vorno-render-icon: not a size: %s\n", qPrintable(text));
             return 2;
+        }
         QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
