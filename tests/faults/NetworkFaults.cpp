@@ -333,18 +333,21 @@ void killRound(StandIn &standIn, Clients &clients, const CloudSession &session, 
         }
         ++tally.resumed;
         tally.restarted += addresses;
+        // The first PATCH after the kill starts where the server stood. A kill
+        // after the last byte arrived leaves nothing to send: no PATCH at all.
+        qint64 resumedAt = bytes.size();
         const QJsonArray log = standIn.state().value(u"log"_qs).toArray();
         for (qsizetype i = logBefore; i < log.size(); ++i) {
             const QJsonObject entry = log.at(i).toObject();
             if (entry.value(u"method"_qs) == u"PATCH"_qs) {
-                if (entry.value(u"offset"_qs).toInteger() == serverOffset)
-                    ++tally.fromServerOffset;
-                else
-                    std::fprintf(stderr, "resumed at %lld, the server held %lld\n",
-                                 qint64(entry.value(u"offset"_qs).toInteger()), serverOffset);
+                resumedAt = entry.value(u"offset"_qs).toInteger();
                 break;
             }
         }
+        if (resumedAt == serverOffset)
+            ++tally.fromServerOffset;
+        else
+            std::fprintf(stderr, "resumed at %lld, the server held %lld\n", resumedAt, serverOffset);
     }
     tally.orphaned += std::max(0, incompleteUploads(standIn.state(), session.user.id + u"/faults/"_qs + round)
                                       - lostCreations);
