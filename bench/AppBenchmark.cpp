@@ -1,7 +1,9 @@
 // Start-up and idle cost of `vorno` against a bare Qt Widgets tray
 // application, on the same private X server: time from exec to the first
-// painted frame of its top window, resident memory once started, and CPU
-// time over an idle stretch with the pointer still.
+// painted frame of its top window, resident memory once started, CPU time
+// over an idle stretch with the pointer still, and CPU time while the pointer
+// moves elsewhere on the screen, a thousand XTest motions a second, as a
+// gaming mouse sends them.
 //
 // The first painted frame is seen from outside: the pixel at the top centre
 // of the screen is no longer the root's background. The pointer rests there,
@@ -18,8 +20,12 @@
 #include <QThread>
 
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <time.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -84,6 +90,36 @@ double idleCpuMs(qint64 pid, int seconds)
     for (const auto &[tid, nanoseconds] : latest)
         used += nanoseconds - (before.count(tid) ? before.at(tid) : 0);
     return double(used) / 1e6;
+}
+
+// CPU used by `pid` per second while the pointer circles far from the top
+// centre at `rate` motions a second for `seconds`.
+double motionCpuMsPerSecond(qint64 pid, xcb_connection_t *c, xcb_window_t root, int seconds, int rate)
+{
+    std::map<QString, qint64> before;
+    addThreadTimes(pid, before);
+    timespec next {};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    const long step = 1000000000L / rate;
+    for (int motion = 0; motion < seconds * rate; ++motion) {
+        const double angle = motion * 0.01;
+        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, int16_t(500 + 200 * std::cos(angle)),
+                            int16_t(700 + 200 * std::sin(angle)), 0);
+        xcb_flush(c);
+        next.tv_nsec += step;
+        if (next.tv_nsec >= 1000000000L) {
+            next.tv_nsec -= 1000000000L;
+            ++next.tv_sec;
+        }
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+    }
+    QThread::msleep(200); // what the last motions set off
+    std::map<QString, qint64> after = before;
+    addThreadTimes(pid, after);
+    qint64 used = 0;
+    for (const auto &[tid, nanoseconds] : after)
+        used += nanoseconds - (before.count(tid) ? before.at(tid) : 0);
+    return double(used) / 1e6 / seconds;
 }
 
 // Starts `program`, waits for its first frame at the top centre and for it to settle.
@@ -157,6 +193,17 @@ int main(int argc, char **argv)
     QProcess idle;
     (void)start(idle, vorno, c, root, 1920);
     const double idleCpu = idleCpuMs(idle.processId(), idleSeconds);
+
+    constexpr int motionSeconds = 10;
+    constexpr int motionRate = 1000;
+    QProcess bareRunning;
+    (void)start(bareRunning, bare, c, root, 1920);
+    std::vector<double> ourMotion, bareMotion;
+    for (int run = 0; run < 3; ++run) {
+        ourMotion.push_back(motionCpuMsPerSecond(idle.processId(), c, root, motionSeconds, motionRate));
+        bareMotion.push_back(motionCpuMsPerSecond(bareRunning.processId(), c, root, motionSeconds, motionRate));
+    }
+    stop(bareRunning);
     stop(idle);
     xcb_disconnect(c);
 
@@ -168,5 +215,8 @@ int main(int argc, char **argv)
     std::printf("| resident memory after start, idle | %.1f MiB | %.1f MiB (bare Qt tray app) | %.2f× | ≤ 1.2× |\n",
                 median(ourRss), median(bareRss), rssRatio);
     std::printf("| CPU over %d s idle, pointer still | %.1f ms | 0 ms | — | ≤ 20 ms per 5 min |\n", idleSeconds, idleCpu);
+    std::printf("| CPU per second while the pointer moves elsewhere, %d motions a second for %d s, median of 3 | %.2f ms "
+                "| %.2f ms (bare Qt tray app) | — | ≤ 2 ms per second |\n",
+                motionRate, motionSeconds, median(ourMotion), median(bareMotion));
     return 0;
 }

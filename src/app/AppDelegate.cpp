@@ -9,7 +9,7 @@
 #include "NativeFileClient.h"
 #include "PersistentCredentials.h"
 #include "Spawn.h"
-#include "UserDefaults.h"
+#include "Preferences.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -101,7 +101,8 @@ AppDelegate::AppDelegate(AppDelegateOptions options, QObject *parent)
     if (!m_options.quit)
         m_options.quit = [] { QCoreApplication::quit(); };
     m_store = new CaptureStore(withServices(std::move(m_options.capture), m_options.configuration), this);
-    m_alerts = new EncouragementAlerts(m_options.notifications, m_options.openUrl, m_options.configuration.origin, this);
+    m_alerts = new EncouragementAlerts(m_options.notifications, m_store->preferences(), m_options.openUrl,
+                                       m_options.configuration.origin, this);
 }
 
 AppDelegate::~AppDelegate()
@@ -151,7 +152,9 @@ void AppDelegate::startLoop()
         if (self && self->m_notch)
             self->m_notch->refresh(false);
     };
-    hooks.alertsChosen = [] { return UserDefaults::boolean(UserDefaults::encouragementOS).value_or(false); };
+    hooks.alertsChosen = [preferences = QPointer(m_store->preferences())] {
+        return preferences && preferences->encouragementOS();
+    };
     hooks.alertsAuthorized = [alerts = QPointer(m_alerts)]() -> QCoro::Task<bool> {
         if (!alerts)
             co_return false;
@@ -167,26 +170,22 @@ void AppDelegate::startLoop()
     spawn(runLoop(std::make_shared<BackgroundLoop>(m_store, std::move(hooks)), m_loop->get_token()));
 }
 
-void AppDelegate::reopen()
+void AppDelegate::reopen(const QByteArray &token)
 {
+    if (m_notch)
+        m_notch->setActivationToken(token);
     m_store->show(CaptureStore::Page::compose);
 }
 
-void AppDelegate::open(const QStringList &urls)
+void AppDelegate::open(const QStringList &urls, const QByteArray &token)
 {
     for (const QString &url : urls) {
-        if (m_store->cloud()->browser()->receive(url))
-            activate();
+        if (m_store->cloud()->browser()->receive(url) && m_notch) {
+            // The panel is a tool window: it only comes forward while it is open.
+            m_notch->setActivationToken(token);
+            m_notch->bringForward();
+        }
     }
-}
-
-void AppDelegate::activate()
-{
-    // The panel is a tool window: it only comes forward while it is open.
-    if (!m_notch || !m_store->isExpanded())
-        return;
-    m_notch->panel()->raise();
-    m_notch->panel()->activateWindow();
 }
 
 bool AppDelegate::shouldTerminate()

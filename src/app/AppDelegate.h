@@ -53,11 +53,12 @@ public:
 
     // Start-up, once the application object runs.
     void launch();
-    // The user started the application again.
-    void reopen();
+    // The user started the application again; `token` is the launcher's
+    // activation token, or empty.
+    void reopen(const QByteArray &token = {});
     // URLs opened with the application (untrusted): each is offered to the
     // sign-in, and the application comes forward when one completes it.
-    void open(const QStringList &urls);
+    void open(const QStringList &urls, const QByteArray &token = {});
     // Whether the application may end now (asks about unsaved edits).
     [[nodiscard]] bool shouldTerminate();
     // Termination is certain: stop the loop, the observers and the notch.
@@ -72,7 +73,6 @@ public:
     void openWeb();
 
 private:
-    void activate();
     void startLoop();
 
     AppDelegateOptions m_options;

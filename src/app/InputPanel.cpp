@@ -1,6 +1,5 @@
 #include "InputPanel.h"
 
-#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
@@ -85,8 +84,8 @@ bool InputPanel::handle(QEvent *event)
             onMapped();
         return false;
     case QEvent::Leave:
-        if (onHover)
-            onHover(QCursor::pos());
+        if (onLeave)
+            onLeave();
         return false;
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {

@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <limits>
+
 namespace vorno {
 
 namespace {
@@ -67,9 +69,13 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
         if (guard)
             guard->pointerMoved(point);
     };
+    m_panel->onLeave = [guard] {
+        if (guard)
+            guard->pointerLeft();
+    };
 
     if (PointerMonitor *pointer = m_facilities.pointer)
-        m_tokens << connect(pointer, &PointerMonitor::moved, this, [this] { pointerMoved(m_facilities.pointer->position()); });
+        m_tokens << connect(pointer, &PointerMonitor::moved, this, &NotchController::pointerMoved);
     observeScreens();
     if (SessionWatcher *session = m_facilities.session) {
         m_tokens << connect(session, &SessionWatcher::asleep, this, &NotchController::fallAsleep);
@@ -78,6 +84,7 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
     if (DesktopWatcher *desktop = m_facilities.desktop) {
         m_tokens << connect(desktop, &DesktopWatcher::workspaceChanged, this, &NotchController::wake);
         m_tokens << connect(desktop, &DesktopWatcher::fullScreenChanged, this, [this] { refresh(false); });
+        m_tokens << connect(desktop, &DesktopWatcher::compositingChanged, this, &NotchController::applyInputRegion);
     }
     store->setPanelChanged([guard] {
         if (guard && guard->m_store)
@@ -142,14 +149,16 @@ void NotchController::refresh(bool activate)
     if (!screen)
         return hide();
 
-    // No screen here reports a camera housing.
     const ScreenSpace space = ScreenSpace::current();
-    const NotchLayout layout = NotchLayout::resolve(space.toLayout(QRectF(screen->geometry())),
-                                                    space.toLayout(QRectF(screen->availableGeometry())), std::nullopt);
+    const NotchLayout layout = layoutFor(screen->geometry(), screen->availableGeometry(), space);
+    if (m_facilities.pointer)
+        m_facilities.pointer->setArea(space.toQt(layout.activation).toAlignedRect());
     if (!m_presentation) {
         m_presentation = new NotchPresentation(layout, this);
         m_host = new NotchView(m_store, m_presentation, m_facilities.settings, m_facilities.view, m_panel.get());
         connect(m_host->hitView(), &NotchHitView::changed, this, &NotchController::applyInputRegion);
+        if (m_facilities.windows)
+            m_facilities.windows->deliverEveryClick(m_panel->windowHandle());
     } else {
         m_presentation->setLayout(layout);
     }
@@ -168,7 +177,7 @@ void NotchController::refresh(bool activate)
         m_facilities.windows->placeOnEveryWorkspace(m_panel->windowHandle());
     applyInputRegion();
     if (m_store->isExpanded() && activate) {
-        m_panel->activateWindow();
+        bringForward();
         const QPointer guard(this);
         QTimer::singleShot(0, this, [guard] {
             if (!guard || !guard->m_store || !guard->m_store->isExpanded())
@@ -179,6 +188,46 @@ void NotchController::refresh(bool activate)
                 editor->setFocus(Qt::OtherFocusReason);
         });
     }
+}
+
+void NotchController::bringForward()
+{
+    if (!m_store || !m_store->isExpanded() || !m_panel->isVisible())
+        return;
+    m_panel->raise();
+    const QByteArray token = std::exchange(m_activationToken, {});
+    if (m_facilities.windows)
+        m_facilities.windows->activate(m_panel->windowHandle(), token);
+    else
+        m_panel->activateWindow();
+}
+
+NotchLayout NotchController::layoutFor(QRect screen, QRect workArea, const ScreenSpace &space)
+{
+    // No desktop lets a window cover a shell's top panel (the window manager
+    // moves it out), so the notch hangs from the work area's top edge.
+    const QRectF full(screen);
+    const QRectF work(workArea);
+    QRectF hanging = full;
+    hanging.setTop(work.top());
+    // No screen here reports a camera housing.
+    NotchLayout layout = NotchLayout::resolve(space.toLayout(hanging), space.toLayout(work), std::nullopt);
+    // A pointer flung against the screen's real top edge, over the shell's
+    // panel, still reveals the notch.
+    const double top = space.toLayout(full).maxY();
+    if (layout.activation.maxY() < top && layout.activation.maxY() >= space.toLayout(hanging).maxY())
+        layout.activation.height = top - layout.activation.y;
+    return layout;
+}
+
+void NotchController::pointerLeft()
+{
+    // Where motion elsewhere is seen, it tells where the pointer went. Where
+    // it is not (XWayland), the pointer has left for a window X cannot see,
+    // and X's idea of its position stays at the notch's edge.
+    if (m_facilities.pointer && m_facilities.pointer->seesEverywhere())
+        return;
+    pointerMoved(QPoint(std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::min() / 2));
 }
 
 void NotchController::pointerMoved(QPoint point)
@@ -219,6 +268,12 @@ void NotchController::applyInputRegion()
 {
     if (!m_host || !m_facilities.windows || !m_panel->isVisible())
         return;
+    // Without a compositing manager every pixel of the canvas is painted,
+    // the transparent ones black: only the notch as drawn may be shown then.
+    const bool compositing = !m_facilities.desktop || m_facilities.desktop->compositing();
+    m_facilities.windows->setVisibleRegion(m_panel->windowHandle(),
+                                           compositing ? std::nullopt
+                                                       : std::optional(m_host->hitView()->drawnRegion()));
     QRegion region = m_host->hitView()->windowRegion();
     // Where motion elsewhere is invisible, the panel's own strip must notice the pointer.
     if (m_facilities.pointer && !m_facilities.pointer->seesEverywhere() && m_presentation) {

@@ -4,8 +4,10 @@
 #include "NotchView.h"
 
 #include <QCoro/QCoroTask>
+#include <QByteArray>
 #include <QMetaObject>
 #include <QPointer>
+#include <QRect>
 
 #include <chrono>
 #include <functional>
@@ -22,6 +24,7 @@ class InputPanel;
 class NotchPresentation;
 class PanelWindowSystem;
 class PointerMonitor;
+class ScreenSpace;
 class SessionWatcher;
 
 // What the notch controller works with; each piece has a desktop realisation
@@ -52,8 +55,17 @@ public:
     ~NotchController() override;
 
     void refresh(bool activate);
+    // The next activation on request answers the launcher that asked for it.
+    void setActivationToken(QByteArray token) { m_activationToken = std::move(token); }
+    // Gives the open panel the keyboard, as the user asked.
+    void bringForward();
     // `point` in Qt's global coordinates.
     void pointerMoved(QPoint point);
+    // The pointer left the panel's window.
+    void pointerLeft();
+    // Where the notch sits on a screen (Qt's global coordinates): hung from
+    // its work area's top edge, revealed from there up to the screen's top.
+    [[nodiscard]] static NotchLayout layoutFor(QRect screen, QRect workArea, const ScreenSpace &space);
     [[nodiscard]] bool mayPresentEncouragement() const;
     void stop();
 
@@ -82,6 +94,7 @@ private:
     QPointer<NotchPresentation> m_presentation;
     QPointer<NotchView> m_host;
     std::optional<std::stop_source> m_hideTask;
+    QByteArray m_activationToken;
 };
 
 } // namespace vorno

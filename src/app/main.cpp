@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <cstdio>
 #include <optional>
+#include <vector>
 #include <unistd.h>
 
 using namespace vorno;
@@ -29,16 +30,16 @@ int fail(const QString &message, int code = 1)
     return code;
 }
 
-// The panel lives on X11 (XWayland on a Wayland desktop). Without a display
-// Qt would abort with a long message; say it in one line instead.
+// The panel lives on X11 (XWayland on a Wayland desktop), whatever platform
+// QT_QPA_PLATFORM asks Qt for. Without a display Qt would abort with a long
+// message; say it in one line instead.
 std::optional<QString> displayProblem()
 {
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && platform != "xcb")
-        return std::nullopt; // offscreen rendering and the like: Qt's business
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            return QStringLiteral("no X display: this Wayland desktop runs no XWayland, which vorno needs");
         return QStringLiteral("no X display: DISPLAY is not set (start vorno from a desktop session)");
+    }
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
     const int error = xcb_connection_has_error(connection);
     xcb_disconnect(connection);
@@ -92,7 +93,15 @@ int main(int argc, char *argv[])
     if (const std::optional<QString> problem = displayProblem())
         return fail(*problem, 2);
 
-    QApplication application(argc, argv);
+    // The platform goes in as an argument, not through the environment, so
+    // that programs started from here (the browser) keep the user's choice.
+    std::vector<char *> arguments(argv, argv + argc);
+    char platformOption[] = "-platform";
+    char platformName[] = "xcb";
+    arguments.insert(arguments.begin() + 1, {platformOption, platformName});
+    int count = int(arguments.size());
+    arguments.push_back(nullptr);
+    QApplication application(count, arguments.data());
     QApplication::setApplicationName(QStringLiteral("vorno"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vorno"));
     QApplication::setApplicationVersion(QStringLiteral(VORNO_VERSION));

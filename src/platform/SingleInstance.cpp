@@ -5,6 +5,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
+#include <algorithm>
+
 namespace vorno {
 
 namespace {
@@ -13,6 +15,17 @@ const QString interface = QStringLiteral("org.freedesktop.Application");
 constexpr int forwardTimeout = 5000; // ms
 // Platform data of an Activate sent by a start at login.
 constexpr char backgroundKey[] = "app.vorno.background";
+// Where org.freedesktop.Application carries the launcher's token: the X11
+// startup notification id and the Wayland activation token.
+constexpr char startupIdKey[] = "desktop-startup-id";
+constexpr char activationTokenKey[] = "activation-token";
+constexpr qsizetype longestToken = 256;
+
+bool isToken(const QByteArray &text)
+{
+    return !text.isEmpty() && text.size() <= longestToken
+        && std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 0x7f && c != '"' && c != '\\'; });
+}
 
 } // namespace
 
@@ -66,6 +79,11 @@ SingleInstance::Role SingleInstance::forward(const QStringList &urls, bool backg
     QVariantMap platformData;
     if (background)
         platformData.insert(QString::fromLatin1(backgroundKey), true);
+    // The running instance's window answers this start: it needs the token.
+    if (const QString id = qEnvironmentVariable("DESKTOP_STARTUP_ID"); !id.isEmpty())
+        platformData.insert(QString::fromLatin1(startupIdKey), id);
+    if (const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN"); !token.isEmpty())
+        platformData.insert(QString::fromLatin1(activationTokenKey), token);
     call << platformData;
     // BlockWithGui keeps this thread's own objects answering while it waits.
     const QDBusMessage reply = m_bus.call(call, QDBus::BlockWithGui, forwardTimeout);
@@ -79,10 +97,23 @@ void SingleInstance::Activate(const QVariantMap &platformData)
 {
     if (platformData.value(QString::fromLatin1(backgroundKey)).toBool())
         return; // a start at login: the running instance stays as it is
-    Q_EMIT reopened();
+    Q_EMIT reopened(activationToken(platformData));
 }
 
-void SingleInstance::Open(const QStringList &uris, const QVariantMap &)
+QByteArray SingleInstance::activationToken(const QVariantMap &platformData)
+{
+    for (const char *key : {startupIdKey, activationTokenKey}) {
+        const QVariant value = platformData.value(QString::fromLatin1(key));
+        if (value.typeId() != QMetaType::QString)
+            continue;
+        const QByteArray token = value.toString().toLatin1();
+        if (isToken(token) && QString::fromLatin1(token) == value.toString())
+            return token;
+    }
+    return {};
+}
+
+void SingleInstance::Open(const QStringList &uris, const QVariantMap &platformData)
 {
     // Passed on exactly as they came: the sign-in's own check reads the raw text.
     QStringList urls;
@@ -91,12 +122,12 @@ void SingleInstance::Open(const QStringList &uris, const QVariantMap &)
             urls.append(uri);
     }
     if (!urls.isEmpty())
-        Q_EMIT opened(urls);
+        Q_EMIT opened(urls, activationToken(platformData));
 }
 
-void SingleInstance::ActivateAction(const QString &, const QVariantList &, const QVariantMap &)
+void SingleInstance::ActivateAction(const QString &, const QVariantList &, const QVariantMap &platformData)
 {
-    Q_EMIT reopened(); // the desktop file declares no actions
+    Q_EMIT reopened(activationToken(platformData)); // the desktop file declares no actions
 }
 
 } // namespace vorno

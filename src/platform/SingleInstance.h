@@ -38,9 +38,14 @@ public Q_SLOTS:
     Q_SCRIPTABLE void ActivateAction(const QString &action, const QVariantList &parameter,
                                      const QVariantMap &platformData);
 
+    // The launcher's activation token in `platformData`, when it is one a
+    // window system would take (printable ASCII, no spaces or quotes); else empty.
+    [[nodiscard]] static QByteArray activationToken(const QVariantMap &platformData);
+
 Q_SIGNALS:
-    void reopened();
-    void opened(const QStringList &urls);
+    // `token`: the launcher's activation token for the window that answers, or empty.
+    void reopened(const QByteArray &token);
+    void opened(const QStringList &urls, const QByteArray &token);
 
 private:
     Role forward(const QStringList &urls, bool background);

@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -43,9 +44,41 @@ X11DesktopWatcher::X11DesktopWatcher(QObject *parent) : DesktopWatcher(parent)
     m_desktopAtom = atoms[1];
     m_stateAtom = atoms[2];
     m_fullScreenAtom = atoms[3];
+    char *host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &screen))
+        free(host);
+    m_compositorAtom = X11Connection::atom(c, QByteArray("_NET_WM_CM_S" + QByteArray::number(screen)).constData());
+    // Qt has initialised XFixes on its connection; a compositing manager that
+    // comes or goes changes the selection's owner.
+    const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (xfixes && xfixes->present) {
+        m_selectionNotify = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+        xcb_xfixes_select_selection_input(c, m_root, m_compositorAtom,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                              | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                              | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        xcb_flush(c);
+    }
     // Qt already selects property changes on the root window.
     qGuiApp->installNativeEventFilter(this);
+    m_compositing = false;
+    rereadCompositing();
     reread();
+}
+
+void X11DesktopWatcher::rereadCompositing()
+{
+    auto *c = static_cast<xcb_connection_t *>(m_connection);
+    xcb_get_selection_owner_reply_t *owner
+        = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_compositorAtom), nullptr);
+    const bool compositing = owner && owner->owner != XCB_WINDOW_NONE;
+    free(owner);
+    if (compositing == m_compositing)
+        return;
+    m_compositing = compositing;
+    Q_EMIT compositingChanged();
 }
 
 X11DesktopWatcher::~X11DesktopWatcher()
@@ -98,6 +131,11 @@ bool X11DesktopWatcher::nativeEventFilter(const QByteArray &eventType, void *mes
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    if (m_selectionNotify && (event->response_type & 0x7f) == m_selectionNotify) {
+        if (static_cast<const xcb_xfixes_selection_notify_event_t *>(message)->selection == m_compositorAtom)
+            rereadCompositing();
+        return false;
+    }
     if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
         return false;
     const auto *notify = static_cast<const xcb_property_notify_event_t *>(message);

@@ -2,15 +2,21 @@
 
 #include "PointerMonitor.h"
 
-#include <QAbstractNativeEventFilter>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace vorno {
 
-// Pointer motion from XInput 2 raw events on the root window, read on Qt's own
-// X connection. Raw events carry no position, so the position is asked for
-// when needed. Without an X server (or under XWayland, where motion over
-// Wayland windows never reaches X) it sees nothing and says so.
-class X11PointerMonitor : public PointerMonitor, public QAbstractNativeEventFilter
+// Pointer motion from XInput 2 raw events on the root window. Raw events come
+// for every motion anywhere, a thousand a second from some mice, and carry no
+// position: a thread of its own reads them on a connection of its own, asks
+// where the pointer is, and tells the main thread only about motion near the
+// area; far from it, it reads at most once a frame. Without an X server (or
+// under XWayland, where motion over Wayland windows never reaches X) it sees
+// nothing and says so.
+class X11PointerMonitor : public PointerMonitor
 {
     Q_OBJECT
 
@@ -20,13 +26,19 @@ public:
 
     [[nodiscard]] QPoint position() const override;
     [[nodiscard]] bool seesEverywhere() const override { return m_listening && !m_xwayland; }
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+    void setArea(QRect area) override;
 
 private:
+    struct Connection;
+    void read(std::stop_token stop);
+
+    std::unique_ptr<Connection> m_connection;
     bool m_listening = false;
     bool m_xwayland = false;
-    quint8 m_opcode = 0;
+    std::mutex m_mutex;
+    std::condition_variable_any m_stopped;
+    QRect m_area; // guarded by m_mutex
+    std::jthread m_reader;
 };
 
 } // namespace vorno

@@ -3,7 +3,7 @@
 #include "BuildConstants.h"
 #include "DesktopNotifications.h"
 #include "EncouragementNote.h"
-#include "UserDefaults.h"
+#include "Preferences.h"
 #include "WebUrl.h"
 #include "Words.h"
 
@@ -24,16 +24,13 @@ bool isUuidText(const QString &text)
     return form.match(text).hasMatch();
 }
 
-bool alertsChosen()
-{
-    return UserDefaults::boolean(UserDefaults::encouragementOS).value_or(false);
-}
-
 } // namespace
 
-EncouragementAlerts::EncouragementAlerts(DesktopNotifications *desktop, Opener open, QUrl origin, QObject *parent)
+EncouragementAlerts::EncouragementAlerts(DesktopNotifications *desktop, Preferences *preferences, Opener open,
+                                         QUrl origin, QObject *parent)
     : QObject(parent),
       m_desktop(desktop),
+      m_preferences(preferences),
       m_open(open ? std::move(open) : Opener([](const QUrl &url) { return QDesktopServices::openUrl(url); })),
       m_origin(origin.isEmpty() ? QUrl(QString::fromLatin1(build::webOrigin)) : std::move(origin))
 {
@@ -60,7 +57,7 @@ QCoro::Task<bool> EncouragementAlerts::send(EncouragementNote note)
 
 QCoro::Task<bool> EncouragementAlerts::test()
 {
-    if (!alertsChosen())
+    if (!m_preferences || !m_preferences->encouragementOS())
         co_return false;
     QPointer<EncouragementAlerts> guard(this);
     if (!co_await allowed() || !guard || !m_desktop)

@@ -12,6 +12,7 @@
 namespace vorno {
 
 class DesktopNotifications;
+class Preferences;
 struct EncouragementNote;
 
 // The private desktop alerts of encouragement: an alert says only that a
@@ -35,8 +36,9 @@ public:
     using Opener = std::function<bool(const QUrl &)>;
 
     // `open` defaults to the desktop's browser; `origin` to the build's web origin.
-    explicit EncouragementAlerts(DesktopNotifications *desktop, Opener open = {}, QUrl origin = {},
-                                 QObject *parent = nullptr);
+    // `preferences` tells whether the user allows desktop alerts.
+    EncouragementAlerts(DesktopNotifications *desktop, Preferences *preferences, Opener open = {}, QUrl origin = {},
+                        QObject *parent = nullptr);
 
     [[nodiscard]] QCoro::Task<bool> allowed();
     // Posts the private alert for `note`; whether one was posted. A note that
@@ -58,6 +60,7 @@ private:
     void onActivated(const QString &identifier);
 
     QPointer<DesktopNotifications> m_desktop;
+    QPointer<Preferences> m_preferences;
     Opener m_open;
     QUrl m_origin;
 };

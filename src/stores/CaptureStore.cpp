@@ -10,7 +10,7 @@
 #include "NativeFileClient.h"
 #include "PersistentCredentials.h"
 #include "Text.h"
-#include "UserDefaults.h"
+#include "Preferences.h"
 
 #include <QDesktopServices>
 #include <QPointer>
@@ -23,9 +23,11 @@ CaptureStore::CaptureStore(CaptureStoreOptions options, QObject *parent)
       m_openUrl(options.openUrl ? std::move(options.openUrl)
                                 : [](const QUrl &url) { return QDesktopServices::openUrl(url); }),
       m_draftFile(options.draft ? std::move(*options.draft) : DraftFile::standard()),
-      m_notchEnabled(options.notchEnabled
-                         ? std::move(options.notchEnabled)
-                         : [] { return UserDefaults::boolean(UserDefaults::showNotch).value_or(true); })
+      m_preferences(options.preferences ? options.preferences : new Preferences(this)),
+      m_notchEnabled(options.notchEnabled ? std::move(options.notchEnabled)
+                                          : [preferences = QPointer(m_preferences)] {
+                                                return !preferences || preferences->showNotch();
+                                            })
 {
     const QUrl origin(QString::fromLatin1(build::webOrigin));
     m_cloud = options.cloud;
@@ -40,6 +42,8 @@ CaptureStore::CaptureStore(CaptureStoreOptions options, QObject *parent)
     fileClient->setParent(this);
     m_collection = new FileCollectionStore(m_cloud, fileClient, std::move(options.outboxRoot), this);
     connect(m_collection, &FileCollectionStore::batchChanged, this, &CaptureStore::updatePendingFileCount);
+    // Switched here or by another process: the panel follows either way.
+    connect(m_preferences, &Preferences::showNotchChanged, this, &CaptureStore::notifyPanel);
 
     try {
         const std::optional<LocalDraft> stored = m_draftFile.read();

@@ -18,13 +18,15 @@ namespace vorno {
 class CloudStore;
 class FileCollectionStore;
 class NativeFileClient;
+class Preferences;
 
 struct CaptureStoreOptions
 {
     std::optional<DraftFile> draft;         // default: the standard location
     CloudStore *cloud = nullptr;            // taken over; default: one for the web origin
     NativeFileClient *fileClient = nullptr; // taken over; default: one for the web origin
-    std::function<bool()> notchEnabled;     // default: the "showNotch" preference, on when absent
+    Preferences *preferences = nullptr;     // not taken over; default: one of the store's own
+    std::function<bool()> notchEnabled;     // default: the "showNotch" preference
     FilePickerFactory pickFiles;            // none: files can only be dropped
     std::function<bool(const QUrl &)> openUrl; // default: the desktop's default handler
     std::optional<QString> outboxRoot;      // tests only
@@ -64,6 +66,7 @@ public:
     [[nodiscard]] bool canSave() const;
     [[nodiscard]] const DraftFile &draftFile() const { return m_draftFile; }
     [[nodiscard]] bool notchEnabled() const { return m_notchEnabled(); }
+    [[nodiscard]] Preferences *preferences() const { return m_preferences; }
     [[nodiscard]] CloudStore *cloud() const { return m_cloud; }
     [[nodiscard]] FileCollectionStore *collection() const { return m_collection; }
     [[nodiscard]] const QList<QUrl> &files() const { return m_files; }
@@ -139,6 +142,7 @@ private:
     Action m_panelChanged;
     Action m_openMain;
     DraftFile m_draftFile;
+    Preferences *m_preferences;
     std::function<bool()> m_notchEnabled;
 };
 

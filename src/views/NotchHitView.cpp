@@ -45,10 +45,20 @@ bool NotchHitView::contains(QPoint point) const
 
 QRegion NotchHitView::windowRegion() const
 {
+    return toWindow(localPath());
+}
+
+QRegion NotchHitView::drawnRegion() const
+{
+    return toWindow(m_shape.path(QRectF(rect())));
+}
+
+QRegion NotchHitView::toWindow(const QPainterPath &path) const
+{
     if (!isVisible() || width() <= 0 || height() <= 0)
         return {};
     const QPoint offset = mapTo(window(), QPoint(0, 0));
-    return QRegion(localPath().translated(offset).toFillPolygon().toPolygon(), Qt::WindingFill);
+    return QRegion(path.translated(offset).toFillPolygon().toPolygon(), Qt::WindingFill);
 }
 
 bool NotchHitView::event(QEvent *event)

@@ -26,6 +26,8 @@ public:
     [[nodiscard]] bool contains(QPoint point) const;
     // The same area in the coordinates of the top-level window.
     [[nodiscard]] QRegion windowRegion() const;
+    // All of the drawn outline, the band at its top included, in the same coordinates.
+    [[nodiscard]] QRegion drawnRegion() const;
 
 Q_SIGNALS:
     // The area changed: its shape, band or place in the window.
@@ -36,6 +38,7 @@ protected:
 
 private:
     [[nodiscard]] QPainterPath localPath() const;
+    [[nodiscard]] QRegion toWindow(const QPainterPath &path) const;
 
     NotchShape m_shape;
     double m_noninteractiveTop = 0;

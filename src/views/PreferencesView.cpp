@@ -11,7 +11,7 @@
 #include "EncouragementState.h"
 #include "NotificationCenter.h"
 #include "Spawn.h"
-#include "UserDefaults.h"
+#include "Preferences.h"
 #include "WebUrl.h"
 
 #include <QDesktopServices>
@@ -80,7 +80,7 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
 
     auto *general = new CaptureSettingsSection(Words::general, QStringLiteral("slider.horizontal.3"), this);
     m_showNotch->setText(Words(Words::show).string());
-    m_showNotch->setChecked(UserDefaults::boolean(UserDefaults::showNotch).value_or(true));
+    m_showNotch->setChecked(store->preferences()->showNotch());
     general->content()->addWidget(m_showNotch);
     general->content()->addWidget(new CaptureText(Words(Words::privacy).string(), 0.55, textPixelSize, general));
     column->addWidget(general);
@@ -114,9 +114,8 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     column->addStretch();
 
     connect(m_showNotch, &QAbstractButton::toggled, this, [this](bool on) {
-        UserDefaults::setBoolean(UserDefaults::showNotch, on);
         if (m_store)
-            m_store->notifyPanel();
+            m_store->preferences()->setShowNotch(on);
     });
     connect(m_stateRefresh, &QAbstractButton::clicked, this, [this] {
         if (m_store)
@@ -129,8 +128,8 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     });
     connect(m_systemOn, &QAbstractButton::clicked, this, &PreferencesView::requestPermission);
     connect(m_systemOff, &QAbstractButton::clicked, this, [this] {
-        UserDefaults::setBoolean(UserDefaults::encouragementOS, false);
-        refreshControls();
+        if (m_store)
+            m_store->preferences()->setEncouragementOS(false);
     });
     connect(m_test, &QAbstractButton::clicked, this, &PreferencesView::sendTest);
 
@@ -139,6 +138,10 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
                         &CloudStore::encouragementReadFailedChanged, &CloudStore::encouragementSettingsChanged,
                         &CloudStore::encouragementAvailableChanged})
         connect(cloud, signal, this, &PreferencesView::refreshControls);
+    Preferences *preferences = store->preferences();
+    connect(preferences, &Preferences::encouragementOSChanged, this, &PreferencesView::refreshControls);
+    connect(preferences, &Preferences::showNotchChanged, this,
+            [this, preferences] { m_showNotch->setChecked(preferences->showNotch()); });
     refreshControls();
 }
 
@@ -199,9 +202,9 @@ QCoro::Task<> PreferencesView::requestSteps()
     } catch (const std::exception &) {
         granted = false; // an error counts as not granted
     }
-    if (!guard)
+    if (!guard || !m_store)
         co_return;
-    UserDefaults::setBoolean(UserDefaults::encouragementOS, granted);
+    m_store->preferences()->setEncouragementOS(granted);
     co_await permissionSteps();
     if (!guard)
         co_return;
@@ -269,7 +272,7 @@ void PreferencesView::refreshControls()
     m_statusValue->setText(status ? encouragementLine() : QString());
 
     m_permissionValue->setText(m_permission.string());
-    const bool systemAlerts = UserDefaults::boolean(UserDefaults::encouragementOS).value_or(false);
+    const bool systemAlerts = m_store->preferences()->encouragementOS();
     m_systemOn->setVisible(!systemAlerts);
     m_systemOn->setEnabled(!m_requestingPermission);
     m_systemOff->setVisible(systemAlerts);

@@ -14,7 +14,7 @@
 #include "SoftwareTpm.h"
 #include "StandIn.h"
 #include "TemporaryHome.h"
-#include "UserDefaults.h"
+#include "Preferences.h"
 #include "VornoApplication.h"
 #include "Words.h"
 #include "XTestInput.h"
@@ -251,7 +251,7 @@ void TestApplication::encouragementAsAPrivateAlert()
     store()->collapse();
     // Unsent account text: the notch keeps quiet, the desktop's alert speaks.
     cloud()->setText(u"half a thought"_qs);
-    UserDefaults::setBoolean(UserDefaults::encouragementOS, true);
+    store()->preferences()->setEncouragementOS(true);
     const QString message = u"You closed four reviews today."_qs;
     const QString alertNote = u"6f1c2b9e-4d1a-4c7e-9a51-2b8f0c3d7e10"_qs;
     pushNote(alertNote, message);
@@ -273,7 +273,7 @@ void TestApplication::encouragementAsAPrivateAlert()
     QVERIFY(!alert[u"summary"][u"data"].toString().contains(message));
     QVERIFY(!notch()->state().showingNote);
     m_loopRuns = false;
-    UserDefaults::setBoolean(UserDefaults::encouragementOS, false);
+    store()->preferences()->setEncouragementOS(false);
     cloud()->setText(QString());
 }
 

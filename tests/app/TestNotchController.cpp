@@ -28,12 +28,13 @@ class Pointer : public PointerMonitor
 {
 public:
     QPoint at {-1, -1};
+    bool everywhere = true;
     [[nodiscard]] QPoint position() const override { return at; }
-    [[nodiscard]] bool seesEverywhere() const override { return true; }
+    [[nodiscard]] bool seesEverywhere() const override { return everywhere; }
     void moveTo(QPoint point)
     {
         at = point;
-        Q_EMIT moved();
+        Q_EMIT moved(point);
     }
 };
 
@@ -41,11 +42,18 @@ class Desktop : public DesktopWatcher
 {
 public:
     bool fullScreen = false;
+    bool compositor = true;
     [[nodiscard]] bool fullScreenActive() const override { return fullScreen; }
+    [[nodiscard]] bool compositing() const override { return compositor; }
     void setFullScreen(bool value)
     {
         fullScreen = value;
         Q_EMIT fullScreenChanged();
+    }
+    void setCompositing(bool value)
+    {
+        compositor = value;
+        Q_EMIT compositingChanged();
     }
 };
 
@@ -53,9 +61,14 @@ class Windows : public PanelWindowSystem
 {
 public:
     QRegion region;
+    std::optional<QRegion> shown; // none: the whole window
     int placed = 0;
     void placeOnEveryWorkspace(QWindow *) override { ++placed; }
+    void deliverEveryClick(QWindow *) override { }
     void setInputRegion(QWindow *, const QRegion &value) override { region = value; }
+    void setVisibleRegion(QWindow *, const std::optional<QRegion> &value) override { shown = value; }
+    QList<QByteArray> activations;
+    void activate(QWindow *, const QByteArray &token) override { activations.append(token); }
 };
 
 } // namespace
@@ -105,11 +118,16 @@ private Q_SLOTS:
     void headerClickNeedsPressAndReleaseInside_data();
     void headerClickNeedsPressAndReleaseInside();
     void escapeCollapses();
+    void openingOnRequestTakesTheKeyboardOnce();
     void mayPresentEncouragement_data();
     void mayPresentEncouragement();
     void companionOffOpensOnlyOnRequest();
     void sleepDropsTheNote();
     void onlyTheShapeTakesClicks();
+    void withoutACompositorOnlyTheNotchIsShown();
+    void leavingForAWindowXCannotSeeHides();
+    void hangsFromTheWorkArea_data();
+    void hangsFromTheWorkArea();
 
 private:
     void start();
@@ -136,7 +154,9 @@ void TestNotchController::init()
     m_home = std::make_unique<TemporaryHome>();
     m_notchOn = true;
     m_desktop.fullScreen = false;
+    m_desktop.compositor = true;
     m_pointer.at = {-1, -1};
+    m_pointer.everywhere = true;
     m_windows = {};
     m_capture = std::make_unique<ScriptedCapture>(m_home->path(), false, nullptr, nullptr, [this] { return m_notchOn; });
     m_store = m_capture->store.get();
@@ -279,6 +299,19 @@ void TestNotchController::escapeCollapses()
     QVERIFY(!m_store->isExpanded());
 }
 
+void TestNotchController::openingOnRequestTakesTheKeyboardOnce()
+{
+    start();
+    m_controller->setActivationToken("launcher-1_TIME99");
+    m_store->show(CaptureStore::Page::compose);
+    // A page change within the open panel asks again, without the spent token.
+    m_store->show(CaptureStore::Page::settings);
+    QCOMPARE(m_windows.activations, (QList<QByteArray> {"launcher-1_TIME99", {}}));
+    // Closing does not ask for the keyboard.
+    m_store->collapse();
+    QCOMPARE(m_windows.activations.size(), 2);
+}
+
 void TestNotchController::mayPresentEncouragement_data()
 {
     QTest::addColumn<QString>("situation");
@@ -360,6 +393,70 @@ void TestNotchController::onlyTheShapeTakesClicks()
     m_store->show(CaptureStore::Page::settings);
     QVERIFY(m_windows.region.contains(QPoint(canvas.center().x(), canvas.height() - 40)));
     QVERIFY(!m_controller->compactEntryContains(toWindow(notchCentre()))); // open: normal buttons
+}
+
+void TestNotchController::withoutACompositorOnlyTheNotchIsShown()
+{
+    m_desktop.compositor = false;
+    start();
+    // Nothing drawn yet, so nothing shown: no black canvas over the desktop.
+    QVERIFY(m_windows.shown && m_windows.shown->isEmpty());
+    m_pointer.moveTo(notchCentre());
+    QVERIFY(m_windows.shown && m_windows.shown->contains(toWindow(notchCentre())));
+    QVERIFY(!m_windows.shown->contains(QPoint(0, 0)));
+    m_store->show(CaptureStore::Page::settings);
+    const QRect canvas = m_controller->panel()->rect();
+    QVERIFY(m_windows.shown->contains(QPoint(canvas.center().x(), canvas.height() - 40)));
+    QVERIFY(!m_windows.shown->contains(QPoint(2, canvas.height() - 2))); // the shadow's room stays clear
+
+    // A compositing manager blends the canvas: all of the window is shown again.
+    m_desktop.setCompositing(true);
+    QVERIFY(!m_windows.shown);
+    m_desktop.setCompositing(false);
+    QVERIFY(m_windows.shown && m_windows.shown->contains(QPoint(canvas.center().x(), canvas.height() - 40)));
+}
+
+void TestNotchController::leavingForAWindowXCannotSeeHides()
+{
+    m_pointer.everywhere = false;
+    start();
+    QWindow *window = m_controller->panel()->windowHandle();
+    QTest::mouseMove(window, toWindow(notchCentre()));
+    QVERIFY(m_controller->presentation()->revealed());
+    // X still places the pointer at the notch's edge; the leave is all there is.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(window, &leave);
+    m_clock.advance(NotchController::hideDelay);
+    QVERIFY(!m_controller->presentation()->revealed());
+}
+
+void TestNotchController::hangsFromTheWorkArea_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("workArea");
+
+    QTest::newRow("no panel")          << QRect(0, 0, 1920, 1080)    << QRect(0, 0, 1920, 1080);
+    QTest::newRow("top bar")           << QRect(0, 0, 1920, 1080)    << QRect(0, 32, 1920, 1048);
+    QTest::newRow("panel below")       << QRect(0, 0, 1920, 1080)    << QRect(0, 0, 1920, 1036);
+    QTest::newRow("left dock, top bar") << QRect(0, 0, 1920, 1080)   << QRect(72, 27, 1848, 1053);
+    QTest::newRow("right of another")  << QRect(1920, 0, 2560, 1440) << QRect(1920, 40, 2560, 1400);
+}
+
+void TestNotchController::hangsFromTheWorkArea()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QRect, workArea);
+    const ScreenSpace space(1080);
+    const NotchLayout layout = NotchController::layoutFor(screen, workArea, space);
+    const QRectF compact = space.toQt(layout.compact.frame);
+    const QRectF activation = space.toQt(layout.activation);
+    // Where the window manager lets the window be, the drawing and the hit tests agree.
+    QCOMPARE(compact.top(), double(workArea.top()));
+    QCOMPARE(space.toQt(layout.canvas).top(), double(workArea.top()));
+    QCOMPARE(compact.center().x(), QRectF(workArea).center().x());
+    // The pointer against the screen's top edge reveals it, over a shell's panel too.
+    QCOMPARE(activation.top(), double(screen.top()));
+    QVERIFY(activation.contains(compact));
 }
 
 QTEST_MAIN(TestNotchController)

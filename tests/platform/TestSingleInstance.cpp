@@ -55,6 +55,45 @@ private Q_SLOTS:
         QCOMPARE(received, opened);
     }
 
+    // The running instance's window answers a later start, so it needs the
+    // launcher's token; the token comes from whoever calls, so it is checked.
+    void theLaunchersTokenTravels_data()
+    {
+        QTest::addColumn<QByteArray>("startupId");
+        QTest::addColumn<QByteArray>("activationToken");
+        QTest::addColumn<QByteArray>("received");
+
+        QTest::newRow("none")              << QByteArray()          << QByteArray()      << QByteArray();
+        QTest::newRow("X11 startup id")    << QByteArray("kwin-12_TIME4711") << QByteArray() << QByteArray("kwin-12_TIME4711");
+        QTest::newRow("Wayland token")     << QByteArray()          << QByteArray("a1b2") << QByteArray("a1b2");
+        QTest::newRow("both")              << QByteArray("id-1")    << QByteArray("a1b2") << QByteArray("id-1");
+        QTest::newRow("a space")           << QByteArray("id 1")    << QByteArray()      << QByteArray();
+        QTest::newRow("a quote")           << QByteArray("id\"1")   << QByteArray()      << QByteArray();
+        QTest::newRow("not ASCII")         << QByteArray("id\xc3\xa9") << QByteArray()   << QByteArray();
+        QTest::newRow("256 bytes")         << QByteArray(256, 'a')  << QByteArray()      << QByteArray(256, 'a');
+        QTest::newRow("257 bytes")         << QByteArray(257, 'a')  << QByteArray()      << QByteArray();
+    }
+
+    void theLaunchersTokenTravels()
+    {
+        QFETCH(QByteArray, startupId);
+        QFETCH(QByteArray, activationToken);
+        QFETCH(QByteArray, received);
+
+        SingleInstance first(name, connection(u"first"_qs));
+        QCOMPARE(first.start({}), SingleInstance::Role::first);
+        QSignalSpy reopened(&first, &SingleInstance::reopened);
+        qputenv("DESKTOP_STARTUP_ID", startupId);
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+        SingleInstance second(name, connection(u"second"_qs));
+        const SingleInstance::Role role = second.start({});
+        qunsetenv("DESKTOP_STARTUP_ID");
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        QVERIFY2(role == SingleInstance::Role::forwarded, qPrintable(second.error()));
+        QTRY_COMPARE(reopened.size(), 1);
+        QCOMPARE(reopened.first().first().toByteArray(), received);
+    }
+
     void theNameIsFreeAgainWhenTheFirstEnds()
     {
         {

@@ -4,7 +4,7 @@
 #include "EncouragementAlerts.h"
 #include "EncouragementNote.h"
 #include "TemporaryHome.h"
-#include "UserDefaults.h"
+#include "Preferences.h"
 #include "Words.h"
 
 #include <QTest>
@@ -54,8 +54,10 @@ private Q_SLOTS:
         m_home = std::make_unique<TemporaryHome>();
         m_desktop = std::make_unique<ScriptedDesktop>();
         m_opened.clear();
+        m_preferences = std::make_unique<Preferences>();
         m_alerts = std::make_unique<EncouragementAlerts>(
-            m_desktop.get(), [this](const QUrl &url) { return m_opened.append(url), true; }, origin);
+            m_desktop.get(), m_preferences.get(), [this](const QUrl &url) { return m_opened.append(url), true; },
+            origin);
     }
 
     void destinations_data() { datacases::addTable(u"encouragement.json"_qs, u"alertDestinations"_qs); }
@@ -92,7 +94,7 @@ private Q_SLOTS:
     {
         QVERIFY(!awaitTask(m_alerts->test()));
         QCOMPARE(m_desktop->asked, 0); // the desktop is not even asked
-        UserDefaults::setBoolean(UserDefaults::encouragementOS, true);
+        m_preferences->setEncouragementOS(true);
         QVERIFY(awaitTask(m_alerts->test()));
         QCOMPARE(m_desktop->posted.size(), 1);
         QCOMPARE(m_desktop->posted.first().identifier, EncouragementAlerts::testIdentifier);
@@ -104,6 +106,7 @@ private Q_SLOTS:
 private:
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<ScriptedDesktop> m_desktop;
+    std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<EncouragementAlerts> m_alerts;
     QList<QUrl> m_opened;
 };

@@ -9,11 +9,9 @@
 #include "ScriptedVault.h"
 #include "FileSizeLimit.h"
 #include "TemporaryHome.h"
-#include "UserDefaults.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -40,8 +38,6 @@ private Q_SLOTS:
     void editingWithdrawsOnlyTheSavedNotice();
     void presentation();
     void notchSwitchedOff();
-    void showNotchPreference_data();
-    void showNotchPreference();
     void encouragementIsDismissed();
     void staging_data();
     void staging();
@@ -209,37 +205,6 @@ void TestCaptureStore::notchSwitchedOff()
     store.togglePresentation();
     QVERIFY(!store.isExpanded());
     QCOMPARE(opened, 1);
-}
-
-void TestCaptureStore::showNotchPreference_data()
-{
-    QTest::addColumn<QVariant>("stored"); // invalid: absent
-    QTest::addColumn<bool>("enabled");
-
-    QTest::newRow("absent")        << QVariant()                 << true;
-    QTest::newRow("false")         << QVariant(false)            << false;
-    QTest::newRow("true")          << QVariant(true)             << true;
-    QTest::newRow("not a Boolean") << QVariant(u"maybe"_qs)      << true;
-    QTest::newRow("a number")      << QVariant(0)                << true;
-}
-
-void TestCaptureStore::showNotchPreference()
-{
-    QFETCH(QVariant, stored);
-    QFETCH(bool, enabled);
-
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"vorno"_qs, u"app.vorno.desktop"_qs);
-    if (stored.isValid())
-        settings.setValue(UserDefaults::showNotch, stored);
-    else
-        settings.remove(UserDefaults::showNotch);
-    settings.sync();
-
-    const CaptureStore store(options(true, false));
-    QCOMPARE(store.notchEnabled(), enabled);
-    // Read fresh on every access.
-    UserDefaults::setBoolean(UserDefaults::showNotch, !enabled);
-    QCOMPARE(store.notchEnabled(), !enabled);
 }
 
 namespace {

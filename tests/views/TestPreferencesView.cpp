@@ -11,7 +11,7 @@
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
 #include "TemporaryHome.h"
-#include "UserDefaults.h"
+#include "Preferences.h"
 
 #include <QTest>
 
@@ -140,11 +140,11 @@ void TestPreferencesView::permissionFlow()
     m_center.grants = grants;
     m_view->requestPermission();
     QTRY_VERIFY(!m_view->isRequestingPermission());
-    QCOMPARE(UserDefaults::boolean(UserDefaults::encouragementOS), std::optional(systemAlerts));
+    QCOMPARE(m_store->preferences()->encouragementOS(), systemAlerts);
     QCOMPARE(m_view->permission(), Words(Words::Value(permission)));
 
     // Turning alerts off and on again asks the desktop again.
-    UserDefaults::setBoolean(UserDefaults::encouragementOS, false);
+    m_store->preferences()->setEncouragementOS(false);
     m_view->requestPermission();
     QTRY_VERIFY(!m_view->isRequestingPermission());
     QCOMPARE(m_center.requests, 2);
@@ -175,7 +175,7 @@ void TestPreferencesView::notchSettingReachesThePanel()
     m_store->setPanelChanged([&panelChanges] { ++panelChanges; });
     QVERIFY(m_view->showNotchToggle()->isChecked()); // on when absent
     m_view->showNotchToggle()->click();
-    QCOMPARE(UserDefaults::boolean(UserDefaults::showNotch), std::optional(false));
+    QVERIFY(!Preferences().showNotch()); // kept for the next start
     QCOMPARE(panelChanges, 1);
 }
 
