@@ -1,5 +1,6 @@
 #include "InputPanel.h"
 
+#include <QEnterEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
@@ -82,6 +83,11 @@ bool InputPanel::handle(QEvent *event)
     case QEvent::Show:
         if (onMapped)
             onMapped();
+        return false;
+    case QEvent::Enter:
+        // A pointer that jumps onto the panel (XWayland from a Wayland window) moves no further.
+        if (onEnter)
+            onEnter(static_cast<QEnterEvent *>(event)->globalPosition().toPoint());
         return false;
     case QEvent::Leave:
         if (onLeave)

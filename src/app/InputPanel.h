@@ -23,6 +23,8 @@ public:
     std::function<void(QPoint)> onCompactEntry;
     // Pointer motion over the panel itself, in global coordinates.
     std::function<void(QPoint)> onHover;
+    // The pointer entered the window at a point, in global coordinates.
+    std::function<void(QPoint)> onEnter;
     // The pointer left the window.
     std::function<void()> onLeave;
     // The window was mapped (again): window managers may drop what was set on it before.

@@ -66,8 +66,14 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
             guard->applyInputRegion();
     };
     m_panel->onHover = [guard](QPoint point) {
-        if (guard)
+        if (guard) {
+            guard->m_leftAt.reset();
             guard->pointerMoved(point);
+        }
+    };
+    m_panel->onEnter = [guard](QPoint point) {
+        if (guard)
+            guard->pointerEntered(point);
     };
     m_panel->onLeave = [guard] {
         if (guard)
@@ -75,7 +81,7 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
     };
 
     if (PointerMonitor *pointer = m_facilities.pointer)
-        m_tokens << connect(pointer, &PointerMonitor::moved, this, &NotchController::pointerMoved);
+        m_tokens << connect(pointer, &PointerMonitor::moved, this, &NotchController::pointerSeen);
     observeScreens();
     if (SessionWatcher *session = m_facilities.session) {
         m_tokens << connect(session, &SessionWatcher::asleep, this, &NotchController::fallAsleep);
@@ -220,6 +226,27 @@ NotchLayout NotchController::layoutFor(QRect screen, QRect workArea, const Scree
     return layout;
 }
 
+void NotchController::pointerSeen(QPoint point)
+{
+    // Where X cannot see everywhere (XWayland), its idea of the pointer stays
+    // at the last X window the pointer left, often the notch itself: only the
+    // panel's own strip tells that the pointer is at the notch.
+    if (m_presentation && m_facilities.pointer && !m_facilities.pointer->seesEverywhere()
+        && ScreenSpace::current().toQt(m_presentation->layout().activation).contains(QPointF(point) + QPointF(0.5, 0.5)))
+        return;
+    pointerMoved(point);
+}
+
+void NotchController::pointerEntered(QPoint point)
+{
+    // XWayland keeps the pointer where it left X: a change of the panel's
+    // shape under that stale position enters the panel again, with no motion.
+    if (m_leftAt && *m_leftAt == point)
+        return;
+    m_leftAt.reset();
+    pointerMoved(point);
+}
+
 void NotchController::pointerLeft()
 {
     // Where motion elsewhere is seen, it tells where the pointer went. Where
@@ -227,11 +254,13 @@ void NotchController::pointerLeft()
     // and X's idea of its position stays at the notch's edge.
     if (m_facilities.pointer && m_facilities.pointer->seesEverywhere())
         return;
+    m_leftAt = m_lastHover;
     pointerMoved(QPoint(std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::min() / 2));
 }
 
 void NotchController::pointerMoved(QPoint point)
 {
+    m_lastHover = point;
     if (!m_host || !m_presentation || !m_store)
         return;
     const ScreenSpace space = ScreenSpace::current();

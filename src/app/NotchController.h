@@ -61,7 +61,10 @@ public:
     void bringForward();
     // `point` in Qt's global coordinates.
     void pointerMoved(QPoint point);
-    // The pointer left the panel's window.
+    // The pointer monitor saw the pointer at `point`.
+    void pointerSeen(QPoint point);
+    // The pointer entered, or left, the panel's window.
+    void pointerEntered(QPoint point);
     void pointerLeft();
     // Where the notch sits on a screen (Qt's global coordinates): hung from
     // its work area's top edge, revealed from there up to the screen's top.
@@ -95,6 +98,8 @@ private:
     QPointer<NotchView> m_host;
     std::optional<std::stop_source> m_hideTask;
     QByteArray m_activationToken;
+    QPoint m_lastHover;
+    std::optional<QPoint> m_leftAt; // where X last saw the pointer leave (XWayland)
 };
 
 } // namespace vorno

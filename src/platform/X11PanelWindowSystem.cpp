@@ -122,7 +122,11 @@ void X11PanelWindowSystem::activate(QWindow *window, const QByteArray &token)
     const std::vector<uint32_t> active = X11Connection::property32(c, X11Connection::root(c), atoms[3], XCB_ATOM_WINDOW);
     constexpr uint32_t fromApplication = 1;
     sendToRoot(c, id, atoms[3], {fromApplication, time, active.empty() ? 0u : active.front(), 0, 0});
-    xcb_flush(c);
+    // A click on the closed notch already made KWin offer it the focus
+    // (WM_TAKE_FOCUS), declined then because the notch takes no keyboard;
+    // KWin counts the window as being activated and ignores the request
+    // above. Taking the focus is what that offer allowed.
+    free(xcb_request_check(c, xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_PARENT, id, time)));
 }
 
 void X11PanelWindowSystem::placeOnEveryWorkspace(QWindow *window)

@@ -4,12 +4,14 @@
 #include "StopProcess.h"
 
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QTest>
 #include <QThread>
 
@@ -51,6 +53,8 @@ bool managing(xcb_connection_t *x, xcb_window_t root)
     QElapsedTimer waited;
     waited.start();
     while (!managed && waited.elapsed() < startTimeoutMs) {
+        // Mapped before the manager took the display, it would stay unmanaged.
+        xcb_unmap_window(x, probe);
         xcb_map_window(x, probe);
         xcb_flush(x);
         for (int poll = 0; poll < 25 && !managed; ++poll) {
@@ -146,6 +150,22 @@ bool Desktop::connectX(const QString &display, const QString &authority)
     m_environment.insert(u"DISPLAY"_qs, display);
     if (!authority.isEmpty())
         m_environment.insert(u"XAUTHORITY"_qs, authority);
+    // Services the bus starts on demand (KWin's kglobalaccel) need the
+    // display too; without it they abort and their caller waits.
+    QDBusMessage update = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_qs, u"/org/freedesktop/DBus"_qs,
+                                                        u"org.freedesktop.DBus"_qs, u"UpdateActivationEnvironment"_qs);
+    QMap<QString, QString> variables;
+    for (const QString &name : {u"DISPLAY"_qs, u"XAUTHORITY"_qs, u"WAYLAND_DISPLAY"_qs, u"HOME"_qs, u"XDG_RUNTIME_DIR"_qs,
+                                u"XDG_CONFIG_HOME"_qs, u"XDG_DATA_HOME"_qs, u"XDG_CACHE_HOME"_qs})
+        if (m_environment.contains(name))
+            variables.insert(name, m_environment.value(name));
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    update << QVariant::fromValue(variables);
+    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromUtf8(m_bus->address()), u"activation"_qs);
+    const QDBusMessage answer = bus.call(update, QDBus::Block, 10000);
+    if (answer.type() != QDBusMessage::ReplyMessage)
+        qWarning("the session bus kept its activation environment: %s", qPrintable(answer.errorMessage()));
+    QDBusConnection::disconnectFromBus(u"activation"_qs);
     return true;
 }
 
@@ -263,16 +283,35 @@ bool Desktop::waitForShell()
             break;
         QThread::msleep(200);
     }
-    // It starts in the overview, and greets a root session with a banner.
-    const std::optional<QString> calm = eval(
-        u"const main = imports.ui.main; main.overview.hide(); main.messageTray.bannerBlocked = true;"
-        " const C = imports.gi.Clutter, seat = C.get_default_backend().get_default_seat();"
-        " global._vornoPointer = seat.create_virtual_device(C.InputDeviceType.POINTER_DEVICE);"
-        " global._vornoKeys = seat.create_virtual_device(C.InputDeviceType.KEYBOARD_DEVICE); true"_qs);
-    if (calm != u"true")
+    // It starts in the overview and greets a root session with a notification,
+    // whose banner would cover the top centre: clear both, then block banners.
+    if (eval(u"const C = imports.gi.Clutter, seat = C.get_default_backend().get_default_seat();"
+             " global._vornoPointer = seat.create_virtual_device(C.InputDeviceType.POINTER_DEVICE);"
+             " global._vornoKeys = seat.create_virtual_device(C.InputDeviceType.KEYBOARD_DEVICE); true"_qs)
+        != u"true")
         return false;
-    // The banner already up goes only as it times out; the overview animates away.
-    return QTest::qWaitFor([this] { return eval(u"imports.ui.main.overview.visible || imports.ui.main.messageTray.queueCount > 0 || !!imports.ui.main.messageTray._banner"_qs) == u"false"; }, startTimeoutMs);
+    // The pointer resting in the top left corner would open the overview.
+    (void)eval(u"new imports.gi.Gio.Settings({schema_id: 'org.gnome.desktop.interface'})"
+               ".set_boolean('enable-hot-corners', false)"_qs);
+    const bool calm = QTest::qWaitFor([this] {
+        return eval(u"const main = imports.ui.main, tray = main.messageTray; main.overview.hide();"
+                    " tray.getSources().forEach(source => source.destroy());"
+                    " !main.overview.visible && !main.overview.animationInProgress"
+                    " && tray._notificationState == 0 && tray.queueCount == 0"_qs)
+            == u"true";
+    }, startTimeoutMs);
+    return calm && eval(u"imports.ui.main.messageTray.bannerBlocked = true"_qs) == u"true";
+}
+
+bool Desktop::calm()
+{
+    if (m_kind != Kind::gnomeShell && m_kind != Kind::gnomeShellWayland)
+        return true;
+    return QTest::qWaitFor([this] {
+        return eval(u"const overview = imports.ui.main.overview; overview.hide();"
+                    " !overview.visible && !overview.animationInProgress"_qs)
+            == u"true";
+    }, startTimeoutMs);
 }
 
 std::optional<QString> Desktop::eval(const QString &script)
@@ -381,29 +420,33 @@ void Desktop::key(const QString &key, bool control)
         xte({u"key "_qs + key});
 }
 
-QImage Desktop::screenshot()
+QImage Desktop::screenshot(const QRect &requested)
 {
+    const QRect area = requested.isValid() ? requested : QRect(QPoint(0, 0), screenSize);
+    // Pictures keep screen coordinates: the area sits where it is on screen.
+    QImage picture(screenSize, QImage::Format_RGB32);
+    picture.fill(Qt::transparent);
     if (isWayland()) {
         const QString file = m_home.filePath(QStringLiteral("shot-%1.png").arg(++m_shot));
         QDBusMessage call = QDBusMessage::createMethodCall(u"org.gnome.Shell.Screenshot"_qs, u"/org/gnome/Shell/Screenshot"_qs,
-                                                          u"org.gnome.Shell.Screenshot"_qs, u"Screenshot"_qs);
-        call << false << false << file;
+                                                          u"org.gnome.Shell.Screenshot"_qs, u"ScreenshotArea"_qs);
+        call << area.x() << area.y() << area.width() << area.height() << false << file;
         (void)m_session->call(call, QDBus::Block, 10000);
-        QImage image(file);
+        const QImage image(file);
         QFile::remove(file);
-        return image.convertToFormat(QImage::Format_RGB32);
+        QPainter(&picture).drawImage(area.topLeft(), image.convertToFormat(QImage::Format_RGB32));
+    } else if (auto *reply = xcb_get_image_reply(m_x,
+                                                 xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, root(), int16_t(area.x()),
+                                                               int16_t(area.y()), uint16_t(area.width()),
+                                                               uint16_t(area.height()), ~0u),
+                                                 nullptr)) {
+        // 24-bit depth comes as 32 bits a pixel, blue first: Qt's RGB32 on little-endian machines.
+        const QImage image(xcb_get_image_data(reply), area.width(), area.height(), QImage::Format_RGB32);
+        QPainter(&picture).drawImage(area.topLeft(), image);
+        free(reply);
     }
-    const QRect area(QPoint(0, 0), screenSize);
-    auto *reply = xcb_get_image_reply(
-        m_x, xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, root(), 0, 0, uint16_t(area.width()), uint16_t(area.height()), ~0u),
-        nullptr);
-    if (!reply)
-        return {};
-    // 24-bit depth comes as 32 bits a pixel, blue first: Qt's RGB32 on little-endian machines.
-    QImage image(xcb_get_image_data(reply), area.width(), area.height(), QImage::Format_RGB32);
-    QImage copy = image.copy();
-    free(reply);
-    return copy;
+    m_lastShot = picture;
+    return picture;
 }
 
 std::optional<QRect> Desktop::openWaylandWindow()
@@ -426,7 +469,8 @@ std::optional<QRect> Desktop::openWaylandWindow()
             " && w.get_wm_class() != 'gnome-shell'); w ? [w.get_frame_rect().x, w.get_frame_rect().y,"
             " w.get_frame_rect().width, w.get_frame_rect().height].join(',') : ''"_qs);
         const QStringList parts = found ? QString(*found).remove(u'"').split(u',') : QStringList();
-        if (parts.size() == 4)
+        // Placed once it has a size: before, its frame sits at the corner.
+        if (parts.size() == 4 && parts[2].toInt() > 0 && parts[3].toInt() > 0)
             frame = QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
         return frame.has_value();
     }, startTimeoutMs);

@@ -39,6 +39,10 @@ public:
     [[nodiscard]] xcb_window_t root() const;
     [[nodiscard]] QRect workArea() const;
 
+    // GNOME Shell's overview closed (it opens when a session starts with no
+    // window); nothing to do elsewhere.
+    [[nodiscard]] bool calm();
+
     void moveTo(QPoint point);
     void press();
     void release();
@@ -46,7 +50,9 @@ public:
     void type(const QString &text);
     // One key with Control held, or alone (`control` false); `key` is an X keysym name.
     void key(const QString &key, bool control = false);
-    [[nodiscard]] QImage screenshot();
+    // The screen (or `area` of it) now; the last picture taken stays for a failure report.
+    [[nodiscard]] QImage screenshot(const QRect &area = {});
+    [[nodiscard]] QImage lastScreenshot() const { return m_lastShot; }
 
     // A native Wayland window (weston-terminal), and its frame on screen.
     [[nodiscard]] std::optional<QRect> openWaylandWindow();
@@ -72,4 +78,5 @@ private:
     xcb_connection_t *m_x = nullptr;
     std::optional<QDBusConnection> m_session;
     int m_shot = 0;
+    QImage m_lastShot;
 };
