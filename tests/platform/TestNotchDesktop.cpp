@@ -9,6 +9,7 @@
 #include "ScriptedNotificationCenter.h"
 #include "SessionWatcher.h"
 #include "TemporaryHome.h"
+#include "X11ClickRelay.h"
 #include "X11Connection.h"
 #include "X11DesktopWatcher.h"
 #include "X11PanelWindowSystem.h"
@@ -21,6 +22,8 @@
 #include <QWindow>
 
 #include <cstdlib>
+
+#include <xcb/xinput.h>
 
 using namespace vorno;
 using namespace XTestInput;
@@ -73,6 +76,7 @@ private Q_SLOTS:
     void fullScreenHidesTheNotch();
     void onEveryWorkspaceAboveOtherWindows();
     void followsTheScreens();
+    void aClickPassedOnForThePointersOwnDeviceOpens();
 
 private:
     [[nodiscard]] bool start(bool reduceMotion = true);
@@ -236,6 +240,44 @@ void TestNotchDesktop::followsTheScreens()
     QVERIFY(desktop->run(u"xrandr"_qs, {u"--delmonitor"_qs, u"left"_qs}));
     QTRY_VERIFY(QGuiApplication::screens().size() < split);
     QTRY_COMPARE(canvasMiddle(), wide / 2);
+}
+
+// Mutter, focusing on click, lets the press through for the pointer's own
+// device rather than the master pointer; Qt drops such events.
+void TestNotchDesktop::aClickPassedOnForThePointersOwnDeviceOpens()
+{
+    QVERIFY(start());
+    moveTo(compactCentre());
+    QTRY_VERIFY(m_controller->presentation()->revealed());
+    X11ClickRelay relay;
+    relay.follow(m_controller->panel()->windowHandle());
+    xcb_connection_t *c = X11Connection::get();
+    const QPoint local = m_controller->panel()->mapFromGlobal(compactCentre());
+    for (const uint16_t type : {uint16_t(XCB_INPUT_BUTTON_PRESS), uint16_t(XCB_INPUT_BUTTON_RELEASE)}) {
+        xcb_input_button_press_event_t button {};
+        button.response_type = XCB_GE_GENERIC;
+        button.extension = xcb_get_extension_data(c, &xcb_input_id)->major_opcode;
+        button.event_type = type;
+        button.deviceid = button.sourceid = 4; // a slave pointer, as after Mutter's replay
+        button.detail = 1;
+        button.event = xcb_window_t(m_controller->panel()->winId());
+        button.event_x = local.x() * 65536;
+        button.event_y = local.y() * 65536;
+        button.root_x = compactCentre().x() * 65536;
+        button.root_y = compactCentre().y() * 65536;
+        QVERIFY(relay.nativeEventFilter("xcb_generic_event_t", &button, nullptr));
+    }
+    QVERIFY(m_capture->store->isExpanded());
+    // A master pointer's click is Qt's own.
+    xcb_input_button_press_event_t master {};
+    master.response_type = XCB_GE_GENERIC;
+    master.extension = xcb_get_extension_data(c, &xcb_input_id)->major_opcode;
+    master.event_type = XCB_INPUT_BUTTON_PRESS;
+    master.deviceid = 2;
+    master.sourceid = 4;
+    master.detail = 1;
+    master.event = xcb_window_t(m_controller->panel()->winId());
+    QVERIFY(!relay.nativeEventFilter("xcb_generic_event_t", &master, nullptr));
 }
 
 int main(int argc, char **argv)
