@@ -20,7 +20,7 @@ namespace {
 // there is never a frame late.
 constexpr int nearMargin = 64;
 // Far from the area, motion is read at most this often.
-constexpr std::chrono::milliseconds farInterval {8};
+constexpr std::chrono::milliseconds farInterval {16};
 
 } // namespace
 
