@@ -128,6 +128,14 @@ std::optional<xcb_window_t> panelWindow(xcb_connection_t *x, xcb_window_t parent
     return found;
 }
 
+bool hasFocus(xcb_connection_t *x, xcb_window_t window)
+{
+    auto *focus = xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr);
+    const bool focused = focus && focus->focus == window;
+    free(focus);
+    return focused;
+}
+
 bool isViewable(xcb_connection_t *x, xcb_window_t window)
 {
     auto *attributes = xcb_get_window_attributes_reply(x, xcb_get_window_attributes(x, window), nullptr);
@@ -262,6 +270,8 @@ void TestDesktops::notch()
     // A click on the header opens the compose page, which has the keyboard.
     desktop.click(header);
     QTRY_VERIFY_WITH_TIMEOUT(isDark(desktop.screenshot(canvas).pixel(inPage)), patienceMs);
+    // The user types once the editor shows it has the keyboard.
+    QTRY_VERIFY_WITH_TIMEOUT(hasFocus(desktop.x(), *panel), patienceMs);
     const QString note = u"done on "_qs + slug;
     desktop.type(note);
     desktop.key(u"s"_qs, true);
