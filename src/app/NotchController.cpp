@@ -221,9 +221,15 @@ NotchLayout NotchController::layoutFor(QRect screen, QRect workArea, const Scree
     // A pointer flung against the screen's real top edge, over the shell's
     // panel, still reveals the notch.
     const double top = space.toLayout(full).maxY();
-    if (layout.activation.maxY() < top && layout.activation.maxY() >= space.toLayout(hanging).maxY())
+    if (layout.activation.maxY() < top)
         layout.activation.height = top - layout.activation.y;
     return layout;
+}
+
+bool NotchController::inActivationArea(QPoint point) const
+{
+    return m_presentation
+        && ScreenSpace::current().toQt(m_presentation->layout().activation).contains(QPointF(point) + QPointF(0.5, 0.5));
 }
 
 void NotchController::pointerSeen(QPoint point)
@@ -231,8 +237,7 @@ void NotchController::pointerSeen(QPoint point)
     // Where X cannot see everywhere (XWayland), its idea of the pointer stays
     // at the last X window the pointer left, often the notch itself: only the
     // panel's own strip tells that the pointer is at the notch.
-    if (m_presentation && m_facilities.pointer && !m_facilities.pointer->seesEverywhere()
-        && ScreenSpace::current().toQt(m_presentation->layout().activation).contains(QPointF(point) + QPointF(0.5, 0.5)))
+    if (m_facilities.pointer && !m_facilities.pointer->seesEverywhere() && inActivationArea(point))
         return;
     pointerMoved(point);
 }
@@ -263,9 +268,7 @@ void NotchController::pointerMoved(QPoint point)
     m_lastHover = point;
     if (!m_host || !m_presentation || !m_store)
         return;
-    const ScreenSpace space = ScreenSpace::current();
-    const bool atNotch = !m_asleep && m_store->notchEnabled()
-                      && space.toQt(m_presentation->layout().activation).contains(QPointF(point) + QPointF(0.5, 0.5));
+    const bool atNotch = !m_asleep && m_store->notchEnabled() && inActivationArea(point);
     if (atNotch) {
         if (m_hideTask) {
             m_hideTask->request_stop();

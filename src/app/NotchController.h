@@ -83,6 +83,8 @@ public:
 
 private:
     void hide();
+    // `point` (global) is where the pointer counts as at the notch.
+    [[nodiscard]] bool inActivationArea(QPoint point) const;
     void fallAsleep();
     void wake();
     void applyInputRegion();

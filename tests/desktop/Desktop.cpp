@@ -366,22 +366,23 @@ void Desktop::moveTo(QPoint point)
 
 void Desktop::press()
 {
-    if (isWayland()) {
-        (void)eval(u"global._vornoPointer.notify_button(imports.gi.GLib.get_monotonic_time(), 1,"
-                   " imports.gi.Clutter.ButtonState.PRESSED)"_qs);
-        return;
-    }
-    xte({u"mousedown 1"_qs});
+    button(true);
 }
 
 void Desktop::release()
 {
+    button(false);
+}
+
+void Desktop::button(bool down)
+{
     if (isWayland()) {
-        (void)eval(u"global._vornoPointer.notify_button(imports.gi.GLib.get_monotonic_time(), 1,"
-                   " imports.gi.Clutter.ButtonState.RELEASED)"_qs);
+        (void)eval(QStringLiteral("global._vornoPointer.notify_button(imports.gi.GLib.get_monotonic_time(), 1,"
+                                  " imports.gi.Clutter.ButtonState.%1)")
+                       .arg(down ? u"PRESSED"_qs : u"RELEASED"_qs));
         return;
     }
-    xte({u"mouseup 1"_qs});
+    xte({down ? u"mousedown 1"_qs : u"mouseup 1"_qs});
 }
 
 void Desktop::click(QPoint point)

@@ -65,6 +65,7 @@ private:
     bool waitForShell();
     [[nodiscard]] std::optional<QString> eval(const QString &script);
     void xte(const QStringList &commands);
+    void button(bool down);
 
     Kind m_kind;
     QTemporaryDir m_home;
