@@ -13,7 +13,9 @@ namespace vorno {
 // for every motion anywhere, a thousand a second from some mice, and carry no
 // position: a thread of its own reads them on a connection of its own, asks
 // where the pointer is, and tells the main thread only about motion near the
-// area; far from it, it reads at most once a frame. Without an X server (or
+// area. Far from it, it stops hearing motion and asks where the pointer is
+// now and then, more often the closer it is, until the pointer rests or
+// comes near. Without an X server (or
 // under XWayland, where motion over Wayland windows never reaches X) it sees
 // nothing and says so.
 class X11PointerMonitor : public PointerMonitor
@@ -31,6 +33,10 @@ public:
 private:
     struct Connection;
     void read(std::stop_token stop);
+    void select(bool on) const;
+    [[nodiscard]] bool waitForMotion(std::stop_token stop) const;
+    [[nodiscard]] QRect nearArea();
+    void tell(QPoint point);
 
     std::unique_ptr<Connection> m_connection;
     bool m_listening = false;

@@ -57,6 +57,10 @@ QVariant SpringAnimation::interpolated(const QVariant &from, const QVariant &to,
 {
     if (!m_spring)
         return QVariantAnimation::interpolated(from, to, progress);
+    // The spring is only within a hair of its end when the time is up: the
+    // last frame is the target itself.
+    if (progress >= 1)
+        return to;
     const double fraction = m_spring->value(progress * duration() / 1000.0);
     if (from.typeId() == QMetaType::QRectF) {
         const QRectF a = from.toRectF(), b = to.toRectF();

@@ -239,12 +239,21 @@ void NotchView::followExpanded()
     follow();
 }
 
+QRect NotchView::pixelsOf(const QRectF &rect)
+{
+    // Rounding each edge, not growing to whole pixels: a spring ends a hair
+    // off its target, and a hidden notch a hair tall must draw no line.
+    const QPoint topLeft(int(std::lround(rect.left())), int(std::lround(rect.top())));
+    const QPoint bottomRight(int(std::lround(rect.right())), int(std::lround(rect.bottom())));
+    return {topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())};
+}
+
 void NotchView::placeChildren()
 {
     const QRectF rect = surfaceRect();
     const QPointF corner = m_corner->now().toPointF();
-    m_surface->setGeometry(rect.toAlignedRect());
-    m_hit->setGeometry(rect.toAlignedRect());
+    m_surface->setGeometry(pixelsOf(rect));
+    m_hit->setGeometry(pixelsOf(rect));
     m_hit->setShape(NotchShape {.bottomRadius = corner.x()});
     m_hit->setNoninteractiveTop(corner.y());
     const int headerTop = int(std::lround(corner.y()));
@@ -289,7 +298,7 @@ void NotchView::paintPlus(QPainter &painter, const QRectF &rect) const
 void NotchView::paintEvent(QPaintEvent *)
 {
     const QRectF rect = surfaceRect();
-    if (rect.isEmpty())
+    if (pixelsOf(rect).isEmpty())
         return;
     const QPainterPath path = NotchShape {.bottomRadius = m_corner->now().toPointF().x()}.path(rect);
     QPainter painter(this);

@@ -57,6 +57,8 @@ public:
     [[nodiscard]] bool isDropTarget() const { return m_dropTarget; }
     // The outline being drawn now, in this widget's coordinates.
     [[nodiscard]] QRectF surfaceRect() const;
+    // The whole pixels an outline covers.
+    [[nodiscard]] static QRect pixelsOf(const QRectF &rect);
 
     // Whether a drop is taken now (not while a collection is busy, nor on an
     // open page other than compose).

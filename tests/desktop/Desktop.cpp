@@ -24,6 +24,8 @@ namespace {
 
 constexpr QSize screenSize(1920, 1080);
 constexpr int startTimeoutMs = 60000;
+// Two pictures this far apart that agree show a screen at rest.
+constexpr int steadyIntervalMs = 250;
 
 xcb_atom_t atom(xcb_connection_t *x, const char *name)
 {
@@ -448,6 +450,23 @@ QImage Desktop::screenshot(const QRect &requested)
     }
     m_lastShot = picture;
     return picture;
+}
+
+QImage Desktop::steadyScreenshot(const QRect &area, const QRect &moving)
+{
+    QImage before = screenshot(area);
+    QImage after;
+    QTest::qWaitFor([&] {
+        QTest::qWait(steadyIntervalMs);
+        after = screenshot(area);
+        bool same = true;
+        for (int y = area.top(); same && y <= area.bottom(); ++y)
+            for (int x = area.left(); same && x <= area.right(); ++x)
+                same = moving.contains(x, y) || before.pixel(x, y) == after.pixel(x, y);
+        before = after;
+        return same;
+    }, startTimeoutMs);
+    return after;
 }
 
 std::optional<QRect> Desktop::openWaylandWindow()

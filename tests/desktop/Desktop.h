@@ -53,6 +53,10 @@ public:
     // The screen (or `area` of it) now; the last picture taken stays for a failure report.
     [[nodiscard]] QImage screenshot(const QRect &area = {});
     [[nodiscard]] QImage lastScreenshot() const { return m_lastShot; }
+    // The screen (or `area`) once it has stopped changing outside `moving`
+    // (a caret's blink, say): window managers animate a window's arrival, and
+    // the notch springs past its size before it rests.
+    [[nodiscard]] QImage steadyScreenshot(const QRect &area, const QRect &moving = {});
 
     // A native Wayland window (weston-terminal), and its frame on screen.
     [[nodiscard]] std::optional<QRect> openWaylandWindow();

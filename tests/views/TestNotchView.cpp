@@ -29,6 +29,8 @@ private Q_SLOTS:
 
     void radiusIsClamped_data();
     void radiusIsClamped();
+    void outlineCoversWholePixels_data();
+    void outlineCoversWholePixels();
     void topBandNeverTakesClicks();
     void outlinePerState_data();
     void outlinePerState();
@@ -114,6 +116,24 @@ void TestNotchView::radiusIsClamped()
     QCOMPARE(shape.radiusIn(QRectF(QPointF(), size)), drawn);
     // The outline stays inside its rectangle whatever was asked.
     QVERIFY(QRectF(QPointF(), size).adjusted(-0.01, -0.01, 0.01, 0.01).contains(shape.path(QRectF(QPointF(), size)).boundingRect()));
+}
+
+void TestNotchView::outlineCoversWholePixels_data()
+{
+    QTest::addColumn<QRectF>("outline");
+    QTest::addColumn<QRect>("pixels");
+
+    // Where a spring comes to rest: a hair off its target either way.
+    QTest::newRow("hidden, a hair tall") << QRectF(149.5, 0.3, 190, 0.05) << QRect(150, 0, 190, 0);
+    QTest::newRow("hidden, a hair short") << QRectF(149, 0, 190.02, -0.0) << QRect(149, 0, 190, 0);
+    QTest::newRow("open, a hair wide") << QRectF(23.8, 0, 440.3, 379.9) << QRect(24, 0, 440, 380);
+}
+
+void TestNotchView::outlineCoversWholePixels()
+{
+    QFETCH(QRectF, outline);
+    QFETCH(QRect, pixels);
+    QCOMPARE(NotchView::pixelsOf(outline), pixels);
 }
 
 void TestNotchView::topBandNeverTakesClicks()
