@@ -66,10 +66,8 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
             guard->applyInputRegion();
     };
     m_panel->onHover = [guard](QPoint point) {
-        if (guard) {
-            guard->m_leftAt.reset();
+        if (guard)
             guard->pointerMoved(point);
-        }
     };
     m_panel->onEnter = [guard](QPoint point) {
         if (guard)
@@ -244,11 +242,9 @@ void NotchController::pointerSeen(QPoint point)
 
 void NotchController::pointerEntered(QPoint point)
 {
-    // XWayland keeps the pointer where it left X: a change of the panel's
-    // shape under that stale position enters the panel again, with no motion.
-    if (m_leftAt && *m_leftAt == point)
-        return;
-    m_leftAt.reset();
+    // Under XWayland a change of the panel's shape under X's stale idea of
+    // the pointer can enter the panel with no motion: the notch then comes
+    // out until it has rested (hideAtRest).
     pointerMoved(point);
 }
 
@@ -259,13 +255,11 @@ void NotchController::pointerLeft()
     // and X's idea of its position stays at the notch's edge.
     if (m_facilities.pointer && m_facilities.pointer->seesEverywhere())
         return;
-    m_leftAt = m_lastHover;
     pointerMoved(QPoint(std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::min() / 2));
 }
 
 void NotchController::pointerMoved(QPoint point)
 {
-    m_lastHover = point;
     if (!m_host || !m_presentation || !m_store)
         return;
     const bool atNotch = !m_asleep && m_store->notchEnabled() && inActivationArea(point);
@@ -275,10 +269,34 @@ void NotchController::pointerMoved(QPoint point)
             m_hideTask.reset();
         }
         m_presentation->setRevealed(true);
+        // Where X cannot see everywhere (XWayland), a pointer that moves from
+        // the notch straight onto a native window sends nothing at all: the
+        // compact notch goes back in once the pointer has rested this long.
+        if (m_facilities.pointer && !m_facilities.pointer->seesEverywhere()) {
+            if (m_restTask)
+                m_restTask->request_stop();
+            m_restTask.emplace();
+            spawn(hideAtRest(m_restTask->get_token()));
+        }
     } else if (!m_store->isExpanded() && !m_hideTask && m_presentation->revealed()) {
         m_hideTask.emplace();
         spawn(hideLater(m_hideTask->get_token()));
     }
+}
+
+QCoro::Task<> NotchController::hideAtRest(std::stop_token stop)
+{
+    const QPointer guard(this);
+    try {
+        co_await m_facilities.sleep(restHideDelay, stop);
+    } catch (const CancelledError &) {
+        co_return;
+    }
+    if (!guard || stop.stop_requested())
+        co_return;
+    m_restTask.reset();
+    if (m_presentation && m_store && !m_store->isExpanded())
+        m_presentation->setRevealed(false);
 }
 
 QCoro::Task<> NotchController::hideLater(std::stop_token stop)
@@ -363,9 +381,11 @@ bool NotchController::mayPresentEncouragement() const
 void NotchController::stop()
 {
     hide();
-    if (m_hideTask) {
-        m_hideTask->request_stop();
-        m_hideTask.reset();
+    for (std::optional<std::stop_source> *task : {&m_hideTask, &m_restTask}) {
+        if (*task) {
+            (*task)->request_stop();
+            task->reset();
+        }
     }
     for (const auto &token : std::as_const(m_tokens))
         disconnect(token);

@@ -50,6 +50,9 @@ class NotchController : public QObject
 
 public:
     static constexpr std::chrono::milliseconds hideDelay {220};
+    // Under XWayland: how long the compact notch stays out with no sign of
+    // the pointer.
+    static constexpr std::chrono::seconds restHideDelay {4};
 
     NotchController(CaptureStore *store, NotchFacilities facilities, QObject *parent = nullptr);
     ~NotchController() override;
@@ -90,6 +93,7 @@ private:
     void applyInputRegion();
     void observeScreens();
     QCoro::Task<> hideLater(std::stop_token stop);
+    QCoro::Task<> hideAtRest(std::stop_token stop);
 
     QPointer<CaptureStore> m_store;
     NotchFacilities m_facilities;
@@ -99,9 +103,8 @@ private:
     QPointer<NotchPresentation> m_presentation;
     QPointer<NotchView> m_host;
     std::optional<std::stop_source> m_hideTask;
+    std::optional<std::stop_source> m_restTask; // XWayland: hides a notch the pointer may have left
     QByteArray m_activationToken;
-    QPoint m_lastHover;
-    std::optional<QPoint> m_leftAt; // where X last saw the pointer leave (XWayland)
 };
 
 } // namespace vorno
