@@ -244,7 +244,7 @@ void NotchController::pointerEntered(QPoint point)
 {
     // Under XWayland a change of the panel's shape under X's stale idea of
     // the pointer can enter the panel with no motion: the notch then comes
-    // out until it has rested (hideAtRest).
+    // out until it has rested.
     pointerMoved(point);
 }
 
@@ -276,40 +276,26 @@ void NotchController::pointerMoved(QPoint point)
             if (m_restTask)
                 m_restTask->request_stop();
             m_restTask.emplace();
-            spawn(hideAtRest(m_restTask->get_token()));
+            spawn(hideLater(restHideDelay, &m_restTask, m_restTask->get_token()));
         }
     } else if (!m_store->isExpanded() && !m_hideTask && m_presentation->revealed()) {
         m_hideTask.emplace();
-        spawn(hideLater(m_hideTask->get_token()));
+        spawn(hideLater(hideDelay, &m_hideTask, m_hideTask->get_token()));
     }
 }
 
-QCoro::Task<> NotchController::hideAtRest(std::stop_token stop)
+QCoro::Task<> NotchController::hideLater(std::chrono::nanoseconds delay, std::optional<std::stop_source> *task,
+                                          std::stop_token stop)
 {
     const QPointer guard(this);
     try {
-        co_await m_facilities.sleep(restHideDelay, stop);
+        co_await m_facilities.sleep(delay, stop);
     } catch (const CancelledError &) {
         co_return;
     }
     if (!guard || stop.stop_requested())
         co_return;
-    m_restTask.reset();
-    if (m_presentation && m_store && !m_store->isExpanded())
-        m_presentation->setRevealed(false);
-}
-
-QCoro::Task<> NotchController::hideLater(std::stop_token stop)
-{
-    const QPointer guard(this);
-    try {
-        co_await m_facilities.sleep(hideDelay, stop);
-    } catch (const CancelledError &) {
-        co_return;
-    }
-    if (!guard || stop.stop_requested())
-        co_return;
-    m_hideTask.reset();
+    task->reset();
     if (m_presentation && m_store && !m_store->isExpanded())
         m_presentation->setRevealed(false);
 }

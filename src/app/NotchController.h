@@ -92,8 +92,9 @@ private:
     void wake();
     void applyInputRegion();
     void observeScreens();
-    QCoro::Task<> hideLater(std::stop_token stop);
-    QCoro::Task<> hideAtRest(std::stop_token stop);
+    // Hides the compact notch after `delay` unless `task`'s stop is asked for.
+    QCoro::Task<> hideLater(std::chrono::nanoseconds delay, std::optional<std::stop_source> *task,
+                            std::stop_token stop);
 
     QPointer<CaptureStore> m_store;
     NotchFacilities m_facilities;
