@@ -69,9 +69,12 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
         if (guard)
             guard->pointerMoved(point);
     };
+    // Under XWayland a change of the panel's shape under X's stale idea of
+    // the pointer can enter the panel with no motion: the notch then comes
+    // out until it has rested.
     m_panel->onEnter = [guard](QPoint point) {
         if (guard)
-            guard->pointerEntered(point);
+            guard->pointerMoved(point);
     };
     m_panel->onLeave = [guard] {
         if (guard)
@@ -237,14 +240,6 @@ void NotchController::pointerSeen(QPoint point)
     // panel's own strip tells that the pointer is at the notch.
     if (m_facilities.pointer && !m_facilities.pointer->seesEverywhere() && inActivationArea(point))
         return;
-    pointerMoved(point);
-}
-
-void NotchController::pointerEntered(QPoint point)
-{
-    // Under XWayland a change of the panel's shape under X's stale idea of
-    // the pointer can enter the panel with no motion: the notch then comes
-    // out until it has rested.
     pointerMoved(point);
 }
 

@@ -66,8 +66,7 @@ public:
     void pointerMoved(QPoint point);
     // The pointer monitor saw the pointer at `point`.
     void pointerSeen(QPoint point);
-    // The pointer entered, or left, the panel's window.
-    void pointerEntered(QPoint point);
+    // The pointer left the panel's window.
     void pointerLeft();
     // Where the notch sits on a screen (Qt's global coordinates): hung from
     // its work area's top edge, revealed from there up to the screen's top.

@@ -252,8 +252,9 @@ void NotchView::placeChildren()
 {
     const QRectF rect = surfaceRect();
     const QPointF corner = m_corner->now().toPointF();
-    m_surface->setGeometry(pixelsOf(rect));
-    m_hit->setGeometry(pixelsOf(rect));
+    const QRect pixels = pixelsOf(rect);
+    m_surface->setGeometry(pixels);
+    m_hit->setGeometry(pixels);
     m_hit->setShape(NotchShape {.bottomRadius = corner.x()});
     m_hit->setNoninteractiveTop(corner.y());
     const int headerTop = int(std::lround(corner.y()));
