@@ -456,7 +456,7 @@ QImage Desktop::steadyScreenshot(const QRect &area, const QRect &moving)
 {
     QImage before = screenshot(area);
     QImage after;
-    QTest::qWaitFor([&] {
+    const bool steady = QTest::qWaitFor([&] {
         QTest::qWait(steadyIntervalMs);
         after = screenshot(area);
         bool same = true;
@@ -466,6 +466,8 @@ QImage Desktop::steadyScreenshot(const QRect &area, const QRect &moving)
         before = after;
         return same;
     }, startTimeoutMs);
+    if (!steady)
+        qWarning("the screen never came to rest; judging it as it was last seen");
     return after;
 }
 
