@@ -213,6 +213,11 @@ void NotchView::follow()
     // notch is only its outline, and the start should not wait for editors.
     if (now.expanded && !m_contents) {
         m_contents = new NotchContents(m_store, m_settings, std::move(m_options), m_surface);
+        // Qt hands a drag to the deepest widget that takes drops: the editors
+        // would type a dropped file's address into the note.
+        for (QWidget *child : m_contents->findChildren<QWidget *>())
+            if (child->acceptDrops())
+                child->installEventFilter(this);
     }
     if (m_contents) {
         m_contents->setVisible(now.expanded);
@@ -371,6 +376,38 @@ void NotchView::dropEvent(QDropEvent *event)
     setDropTarget(false);
     if (drop(event->mimeData()->urls()))
         event->acceptProposedAction();
+}
+
+bool NotchView::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (!drag->mimeData()->hasUrls())
+            break;
+        if (acceptsDrop()) {
+            drag->acceptProposedAction();
+            setDropTarget(true);
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *dropped = static_cast<QDropEvent *>(event);
+        if (!dropped->mimeData()->hasUrls())
+            break;
+        dropEvent(dropped);
+        return true;
+    }
+    case QEvent::DragLeave:
+        setDropTarget(false);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace vorno

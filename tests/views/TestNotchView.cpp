@@ -12,6 +12,8 @@
 #include "TemporaryHome.h"
 
 #include <QFile>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QTest>
 
 using namespace vorno;
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void dropsStageInDropOrder();
     void aDropWithANonFileStagesNothing();
     void dropsRefusedOnOtherPages();
+    void aFileDraggedOntoTheEditorIsStaged();
     void savingPlaysTheCelebration();
 
 private:
@@ -244,6 +247,31 @@ void TestNotchView::dropsRefusedOnOtherPages()
     m_capture->store->show(CaptureStore::Page::compose);
     QVERIFY(m_view->drop({file(u"one.txt"_qs)}));
     QCOMPARE(m_capture->store->files().size(), 1);
+}
+
+void TestNotchView::aFileDraggedOntoTheEditorIsStaged()
+{
+    makeView();
+    m_capture->store->show(CaptureStore::Page::compose);
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    QPlainTextEdit *editor = nullptr;
+    for (QPlainTextEdit *each : m_view->findChildren<QPlainTextEdit *>())
+        if (each->isVisible())
+            editor = each;
+    QVERIFY(editor);
+    const QUrl dropped = file(u"one.txt"_qs);
+    QMimeData data;
+    data.setUrls({dropped});
+    data.setText(dropped.toString());
+    // Through the window, as the desktop delivers it: Qt picks the widget under the pointer.
+    const QPointF at = editor->viewport()->mapTo(m_view.get(), editor->viewport()->rect().center());
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_view->windowHandle(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_view->windowHandle(), &drop);
+    QCOMPARE(m_capture->store->files(), QList<QUrl> {dropped});
+    QCOMPARE(editor->toPlainText(), QString());
 }
 
 void TestNotchView::savingPlaysTheCelebration()
