@@ -130,12 +130,22 @@ NotchView::NotchView(CaptureStore *store, NotchPresentation *presentation, Acces
     }
     if (FileCollectionStore *collection = store->collection()) {
         m_hadFiles = !collection->files().empty();
-        connect(collection, &FileCollectionStore::batchChanged, this, [this, collection] {
+        // The last file finishes while the collection is still busy; it is
+        // completed only once the round ends, so both changes are followed.
+        const auto followCollection = [this, collection] {
             const bool hasFiles = !collection->files().empty();
-            if (m_hadFiles && !hasFiles && collection->isCompleted())
-                cue();
+            if (m_hadFiles && !hasFiles)
+                m_filesFinished = true;
             m_hadFiles = hasFiles;
-        });
+            if (hasFiles || !collection->batch())
+                m_filesFinished = false;
+            if (m_filesFinished && collection->isCompleted()) {
+                m_filesFinished = false;
+                cue();
+            }
+        };
+        connect(collection, &FileCollectionStore::batchChanged, this, followCollection);
+        connect(collection, &FileCollectionStore::completedChanged, this, followCollection);
     }
     if (settings)
         connect(settings, &AccessibilitySettings::changed, this, &NotchView::follow);

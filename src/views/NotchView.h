@@ -102,6 +102,7 @@ private:
     int m_successCue = 0;
     bool m_dropTarget = false;
     bool m_hadFiles = false;
+    bool m_filesFinished = false; // the files list just emptied; cue once the collection completes
     bool m_lastExpanded = false;
 };
 

@@ -10,6 +10,9 @@
 #include "FileCollectionStore.h"
 #include "FileReviewView.h"
 #include "NativeFileClient.h"
+#include "NotchLayout.h"
+#include "NotchPresentation.h"
+#include "NotchView.h"
 #include "ScriptedCapture.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
@@ -188,6 +191,20 @@ void TestFileReviewView::consentGatesTheCollection()
     toggles.first()->click();
     QVERIFY(!view.primaryButton()->isEnabled());
     QCOMPARE(view.primaryButton()->text(), Words(Words::fileSend).string());
+
+    // Sent and processed to the end, the collection is celebrated once.
+    NotchPresentation presentation(NotchLayout::resolve({0, 0, 1920, 1080}, {0, 0, 1920, 1050}, std::nullopt));
+    NotchView notch(m_store.get(), &presentation, &m_settings, {});
+    toggles.first()->click();
+    view.primaryButton()->click();
+    FileCollectionStore *collection = m_store->collection();
+    QTRY_VERIFY_WITH_TIMEOUT(!collection->isBusy(), 30000);
+    for (int round = 0; round < 10 && !collection->isCompleted(); ++round)
+        awaitTask(collection->poll(), 30s);
+    QVERIFY2(collection->isCompleted(), qPrintable(collection->failure().value_or(u"not completed"_qs)));
+    QCOMPARE(notch.successCue(), 1);
+    awaitTask(collection->poll(), 30s);
+    QCOMPARE(notch.successCue(), 1);
     view.hide();
 }
 
