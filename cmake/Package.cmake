@@ -43,7 +43,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VORNO_WEB_ORIGIN})
 # Qt's X11 platform plugin, the TPM's device transport, and the desktop's URL opener.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libtss2-tcti-device0")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, tpm-udev")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, tpm-udev, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/package-control/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QLocale>
 
 class QCoreApplication;
@@ -8,8 +9,9 @@ class QTranslator;
 namespace vorno {
 
 // Installs the translation of the interface's texts for the given language,
-// falling back to the English of this desktop. Returns the installed
-// translator (owned by the application), or null when no table loads.
-QTranslator *installTranslations(QCoreApplication &application, const QLocale &locale = QLocale());
+// falling back to the English of this desktop, and Qt's own translation of
+// its texts where the system has one. Returns the installed translators
+// (owned by the application), ours first.
+QList<QTranslator *> installTranslations(QCoreApplication &application, const QLocale &locale = QLocale());
 
 } // namespace vorno

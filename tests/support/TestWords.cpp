@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QSet>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTranslator>
 
@@ -115,24 +116,26 @@ void TestWords::languageChoice_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("qtCopy"); // Qt's own text in the editor's menu
 
-    QTest::newRow("German")          << u"de_DE"_qs << u"Auf diesem Computer"_qs;
-    QTest::newRow("Swiss German")    << u"de_CH"_qs << u"Auf diesem Computer"_qs;
-    QTest::newRow("English")         << u"en_GB"_qs << u"On this computer"_qs;
-    QTest::newRow("French: English") << u"fr_FR"_qs << u"On this computer"_qs;
-    QTest::newRow("C: English")      << u"C"_qs     << u"On this computer"_qs;
+    QTest::newRow("German")          << u"de_DE"_qs << u"Auf diesem Computer"_qs << u"&Kopieren"_qs;
+    QTest::newRow("Swiss German")    << u"de_CH"_qs << u"Auf diesem Computer"_qs << u"&Kopieren"_qs;
+    QTest::newRow("English")         << u"en_GB"_qs << u"On this computer"_qs << u"&Copy"_qs;
+    QTest::newRow("French: English") << u"fr_FR"_qs << u"On this computer"_qs << u"Cop&ier"_qs;
+    QTest::newRow("C: English")      << u"C"_qs     << u"On this computer"_qs << u"&Copy"_qs;
 }
 
 void TestWords::languageChoice()
 {
     QFETCH(QString, locale);
     QFETCH(QString, expected);
+    QFETCH(QString, qtCopy);
 
-    QTranslator *translator = installTranslations(*QCoreApplication::instance(), QLocale(locale));
-    QVERIFY(translator);
+    const QList<QTranslator *> translators = installTranslations(*QCoreApplication::instance(), QLocale(locale));
+    const auto uninstall = qScopeGuard([&translators] { qDeleteAll(translators); });
+    QVERIFY(!translators.isEmpty());
     QCOMPARE(Words(Words::fileLocal).string(), expected);
-    QCoreApplication::removeTranslator(translator);
-    delete translator;
+    QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "&Copy"), qtCopy);
 }
 
 QTEST_GUILESS_MAIN(TestWords)
