@@ -38,6 +38,7 @@ CloudAccountView::CloudAccountView(CloudStore *cloud, QUrl origin, Accessibility
     person->setPixmap(Symbols::pixmap(QStringLiteral("person.crop.circle"), 18, VornoMetrics::faded(primary, 0.8),
                                       devicePixelRatioF()));
     identityRow->addWidget(person);
+    m_account->setTextFormat(Qt::PlainText); // the service's text, never markup
     m_account->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     QFont font = m_account->font();
     font.setPixelSize(13);

@@ -14,6 +14,8 @@
 #include "TemporaryHome.h"
 
 #include <QPlainTextEdit>
+#include <QAccessible>
+#include <QLabel>
 #include <QTest>
 
 using namespace vorno;
@@ -163,6 +165,7 @@ void TestComposerView::accountLine_data()
     QTest::newRow("e-mail")      << u"mia@example.com"_qs << u"mia@example.com"_qs;
     QTest::newRow("no e-mail")   << QString()            << u"vorno"_qs;
     QTest::newRow("empty")       << u""_qs               << u"vorno"_qs;
+    QTest::newRow("markup")      << u"<b>eve</b>@example.com"_qs << u"<b>eve</b>@example.com"_qs;
 }
 
 void TestComposerView::accountLine()
@@ -181,6 +184,13 @@ void TestComposerView::accountLine()
     awaitTask(cloud->restore());
     QCOMPARE(view.accountLine(), shown);
     QCOMPARE(view.secondaryButton()->text(), Words(Words::cloudLogout).string());
+    // What is drawn and read out, not only what is held.
+    QLabel *line = nullptr;
+    for (QLabel *label : view.findChildren<QLabel *>())
+        if (label->text() == shown)
+            line = label;
+    QVERIFY(line);
+    QCOMPARE(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name), shown);
 }
 
 QTEST_MAIN(TestComposerView)
