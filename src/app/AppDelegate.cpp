@@ -215,11 +215,25 @@ void AppDelegate::requestQuit()
 
 void AppDelegate::endNow()
 {
+    end();
+    m_options.quit();
+}
+
+void AppDelegate::end()
+{
+    if (m_terminated)
+        return;
     (void)m_store->cloud()->prepareToQuit();
+    keepTypedText();
+    terminate();
+}
+
+void AppDelegate::keepTypedText()
+{
+    if (CloudStore *cloud = m_store->cloud(); cloud->isDirty())
+        (void)cloud->saveLocal();
     if (m_store->text() != m_store->savedText())
         (void)m_store->saveDraft();
-    terminate();
-    m_options.quit();
 }
 
 void AppDelegate::quickRecord()

@@ -68,6 +68,13 @@ public:
     // Told to end by the system (a signal at log-out): nobody can be asked,
     // so the note is kept as the local draft when it can be.
     void endNow();
+    // Every ending passes here (the session manager's quit, a signal, Quit):
+    // unless a quit was already guarded, what was typed is kept, then the
+    // application terminates.
+    void end();
+    // The session manager asks to keep the user's data before a log-out that
+    // may still be cancelled: both notes are written locally; nothing stops.
+    void keepTypedText();
 
     void quickRecord();
     void openWeb();

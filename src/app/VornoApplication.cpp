@@ -7,6 +7,7 @@
 #include "X11Desktop.h"
 
 #include <QGuiApplication>
+#include <QSessionManager>
 
 namespace vorno {
 
@@ -45,7 +46,12 @@ VornoApplication::Start VornoApplication::start(const QStringList &urls, bool ba
     AppDelegate *delegate = m_delegate.get();
     connect(m_instance.get(), &SingleInstance::reopened, delegate, &AppDelegate::reopen);
     connect(m_instance.get(), &SingleInstance::opened, delegate, &AppDelegate::open);
-    connect(qApp, &QCoreApplication::aboutToQuit, delegate, &AppDelegate::terminate);
+    // The session manager ends us with a plain quit after asking to keep data;
+    // neither may wait for the user, who is logging out.
+    connect(qApp, &QCoreApplication::aboutToQuit, delegate, &AppDelegate::end);
+    connect(qApp, &QGuiApplication::commitDataRequest, delegate, [delegate](QSessionManager &) {
+        delegate->keepTypedText();
+    });
     delegate->launch();
 
     m_menu = std::make_unique<MenuContent>(delegate);

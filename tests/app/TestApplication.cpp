@@ -5,6 +5,7 @@
 #include "CloudComposerView.h"
 #include "CloudStore.h"
 #include "ContinuousClock.h"
+#include "DraftFile.h"
 #include "EncouragementAlerts.h"
 #include "InputPanel.h"
 #include "MenuContent.h"
@@ -104,6 +105,7 @@ private Q_SLOTS:
     void quittingWithUnsavedTextAsks();
     void startUpFailuresSayWhy_data();
     void startUpFailuresSayWhy();
+    void loggingOutKeepsTheNote(); // last: it ends the application's loop
 
 private:
     [[nodiscard]] CaptureStore *store() const { return m_app->delegate()->store(); }
@@ -339,6 +341,24 @@ void TestApplication::startUpFailuresSayWhy()
     const QStringList lines = QString::fromUtf8(vorno.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.first().startsWith(u"vorno: "_qs) && lines.first().contains(says), qPrintable(lines.first()));
+}
+
+// Logging out: the session manager ends the application with a plain quit
+// event, and nobody is there to be asked.
+void TestApplication::loggingOutKeepsTheNote()
+{
+    const QString typed = u"typed just before logging out"_qs;
+    store()->setText(typed);
+    // As Qt's session management delivers the session manager's Die, from the running loop.
+    QTimer::singleShot(0, qApp, [] {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+    });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!QApplication::activeModalWidget());
+    const std::optional<LocalDraft> kept = DraftFile::standard().read();
+    QVERIFY(kept);
+    QCOMPARE(kept->text, typed);
 }
 
 int main(int argc, char **argv)
