@@ -273,6 +273,9 @@ void TestDraftFile::stageRefuses_data()
     QTest::newRow("dangling link")    << u"dangling.txt"_qs              << int(FileError::Code::noPermission);
     QTest::newRow("FIFO")             << u"fifo"_qs                      << int(FileError::Code::noPermission);
     QTest::newRow("missing")          << u"missing.txt"_qs               << int(FileError::Code::io);
+    // The kernel follows the link before "..": the file checked is deep/x.txt,
+    // the location kept (with ".." resolved) would be x.txt, which is not there.
+    QTest::newRow("'..' after a linked folder") << u"inner/../x.txt"_qs << int(FileError::Code::io);
 }
 
 void TestDraftFile::stageRefuses()
@@ -286,6 +289,9 @@ void TestDraftFile::stageRefuses()
     QVERIFY(QFile::link(home + u"/a.txt"_qs, home + u"/link.txt"_qs));
     QVERIFY(QFile::link(home + u"/gone.txt"_qs, home + u"/dangling.txt"_qs));
     QCOMPARE(::mkfifo(QFile::encodeName(home + u"/fifo"_qs).constData(), 0600), 0);
+    QVERIFY(QDir().mkpath(home + u"/deep/inner"_qs));
+    writeFile(home + u"/deep/x.txt"_qs, "x");
+    QVERIFY(QFile::link(home + u"/deep/inner"_qs, home + u"/inner"_qs));
 
     const QUrl url = bad.contains(u':') ? QUrl(bad) : QUrl::fromLocalFile(home + u'/' + bad);
     try {
