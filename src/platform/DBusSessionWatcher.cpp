@@ -18,15 +18,27 @@ DBusSessionWatcher::DBusSessionWatcher(QDBusConnection system, QDBusConnection s
 
 void DBusSessionWatcher::sleepChanged(bool sleeping)
 {
-    if (sleeping)
-        Q_EMIT asleep();
-    else
-        Q_EMIT awake();
+    m_sleeping = sleeping;
+    follow();
 }
 
 void DBusSessionWatcher::lockChanged(bool locked)
 {
-    sleepChanged(locked);
+    m_locked = locked;
+    follow();
+}
+
+void DBusSessionWatcher::follow()
+{
+    // Waking from sleep behind the lock screen is not being back.
+    const bool away = m_sleeping || m_locked;
+    if (away == m_away)
+        return;
+    m_away = away;
+    if (away)
+        Q_EMIT asleep();
+    else
+        Q_EMIT awake();
 }
 
 } // namespace vorno
