@@ -253,6 +253,13 @@ void CaptureStore::remove(const QUrl &url)
     setFiles(std::move(files));
 }
 
+void CaptureStore::clearStaged()
+{
+    if (!m_collection->isBusy())
+        m_collection->resetChecks();
+    setFiles({});
+}
+
 void CaptureStore::openCollectionResults()
 {
     const auto &session = m_cloud->session();

@@ -99,6 +99,9 @@ public:
     void chooseFiles();
     void stage(const QList<QUrl> &urls);
     void remove(const QUrl &url);
+    // The confirmed clear: every staged location goes, also while a
+    // collection runs (it holds its own list).
+    void clearStaged();
     void openCollectionResults();
 
 Q_SIGNALS:

@@ -90,6 +90,7 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
       m_account(new CaptureText({}, 0.6, textPixelSize, this)),
       m_signIn(new CaptureButton(CaptureButton::Kind::secondary, settings, this)),
       m_rows(new QVBoxLayout),
+      m_notice(new CaptureText({}, 0.85, textPixelSize, this)),
       m_hint(new CaptureText(Words(Words::selectedHint).string(), 0.55, textPixelSize, this)),
       m_failure(new CaptureText({}, 0.85, textPixelSize, this)),
       m_consent(new CaptureDisclosure(Words(Words::fileChecks).string(), settings, this)),
@@ -123,6 +124,9 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
     m_signIn->setWords(Words::cloudLogin);
     accountRow->addWidget(m_signIn);
     column->addLayout(accountRow);
+    m_notice->setColour(VornoMetrics::action());
+    m_notice->setWordWrap(true);
+    column->addWidget(m_notice);
 
     m_rows->setSpacing(8);
     column->addLayout(m_rows);
@@ -190,13 +194,18 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
                         &FileCollectionStore::bytesSentChanged})
         connect(collection, signal, this, &FileReviewView::rebuildRows);
     connect(store, &CaptureStore::filesChanged, this, &FileReviewView::rebuildRows);
+    connect(store, &CaptureStore::filesChanged, this, &FileReviewView::refreshControls);
+    connect(store, &CaptureStore::noticeChanged, this, &FileReviewView::refreshControls);
     connect(collection, &FileCollectionStore::policyChanged, this, &FileReviewView::rebuildConsent);
     connect(collection, &FileCollectionStore::checksChanged, this, &FileReviewView::rebuildConsent);
     for (auto signal : {&FileCollectionStore::policyChanged, &FileCollectionStore::batchChanged,
                         &FileCollectionStore::busyChanged, &FileCollectionStore::failureChanged,
                         &FileCollectionStore::completedChanged, &FileCollectionStore::readyChanged})
         connect(collection, signal, this, &FileReviewView::refreshControls);
-    connect(store->cloud(), &CloudStore::sessionChanged, this, &FileReviewView::refreshControls);
+    connect(store->cloud(), &CloudStore::sessionChanged, this, [this] {
+        m_confirmClear = false; // nothing of the last account is cleared by a later click
+        refreshControls();
+    });
     rebuildRows();
     rebuildConsent();
     refreshControls();
@@ -220,6 +229,11 @@ void FileReviewView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     stopPolling();
+    // A confirmation is for what was on the page when asked, not for later.
+    if (m_confirmClear) {
+        m_confirmClear = false;
+        refreshControls();
+    }
 }
 
 void FileReviewView::stopPolling()
@@ -262,11 +276,20 @@ void FileReviewView::confirmClear()
     m_confirmClear = false;
     if (m_store) {
         m_store->collection()->clear();
-        // The staged files go even when the store keeps a batch that is still sending.
-        for (const QUrl &url : QList<QUrl>(m_store->files()))
-            m_store->remove(url);
+        // The staged files go even while a collection is sending or polling.
+        m_store->clearStaged();
     }
     refreshControls();
+}
+
+QString FileReviewView::noticeText() const
+{
+    return m_notice->isHidden() ? QString() : m_notice->text();
+}
+
+bool FileReviewView::showsHint() const
+{
+    return !m_hint->isHidden();
 }
 
 QStringList FileReviewView::rowTexts() const
@@ -395,6 +418,10 @@ void FileReviewView::refreshControls()
     m_signIn->setVisible(!signedIn);
     const bool hasBatch = collection.batch().has_value();
     m_hint->setVisible(!hasBatch && !m_store->files().isEmpty());
+    const std::optional<Words> &notice = m_store->notice();
+    const bool fileNotice = notice && (*notice == Words::filePending || *notice == Words::fileError);
+    m_notice->setText(fileNotice ? notice->string() : QString());
+    m_notice->setVisible(fileNotice);
     m_failure->setVisible(collection.failure().has_value());
     m_failure->setText(collection.failure() ? failureText(*collection.failure()).string() : QString());
     m_consent->setVisible(collection.policy().has_value() && !collection.isCompleted());

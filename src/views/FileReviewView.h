@@ -50,6 +50,10 @@ public:
     [[nodiscard]] CaptureButton *clearButton() const { return m_clear; }
     [[nodiscard]] CaptureButton *confirmClearButton() const { return m_confirm; }
     [[nodiscard]] QList<CaptureToggle *> consentToggles() const { return m_toggles; }
+    // The capture store's word about files (a refused drop, an unfinished
+    // collection), empty when none is shown; whether the staging hint shows.
+    [[nodiscard]] QString noticeText() const;
+    [[nodiscard]] bool showsHint() const;
     // The texts of the rows shown now, one line per row (name, then state).
     [[nodiscard]] QStringList rowTexts() const;
 
@@ -75,6 +79,7 @@ private:
     CaptureText *m_account;
     CaptureButton *m_signIn;
     QVBoxLayout *m_rows;
+    CaptureText *m_notice;
     CaptureText *m_hint;
     CaptureText *m_failure;
     CaptureDisclosure *m_consent;

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void failureText();
     void pollsWhileShown();
     void clearEmptiesTheStagedFiles();
+    void pageFollowsItsStores();
     void consentGatesTheCollection();
 
 private:
@@ -159,6 +160,30 @@ void TestFileReviewView::clearEmptiesTheStagedFiles()
     QVERIFY(view.rowTexts().isEmpty());
 }
 
+// The page was built before anything was staged, as when it is first opened.
+void TestFileReviewView::pageFollowsItsStores()
+{
+    makeStore(nullptr);
+    FileReviewView view(m_store.get(), &m_settings, {u"en"_qs, 1h});
+    QVERIFY(!view.showsHint());
+    QVERIFY(view.clearButton()->isHidden());
+    (void)stage({u"a.txt"_qs});
+    QVERIFY(view.showsHint());
+    QVERIFY(!view.clearButton()->isHidden());
+    QCOMPARE(view.noticeText(), QString());
+
+    m_store->stage({QUrl::fromLocalFile(m_home->path())}); // a folder is refused
+    QCOMPARE(view.noticeText(), Words(Words::fileError).string());
+
+    view.show();
+    view.clearButton()->click();
+    QVERIFY(view.isConfirmingClear());
+    view.hide(); // Escape, another page
+    view.show();
+    QVERIFY(!view.isConfirmingClear());
+    QCOMPARE(m_store->files().size(), 1);
+}
+
 void TestFileReviewView::consentGatesTheCollection()
 {
     StandIn standIn;
@@ -198,6 +223,11 @@ void TestFileReviewView::consentGatesTheCollection()
     toggles.first()->click();
     view.primaryButton()->click();
     FileCollectionStore *collection = m_store->collection();
+    // Cleared while it sends: the staged files go, the collection goes on.
+    QVERIFY(collection->isBusy());
+    view.clearButton()->click();
+    view.confirmClearButton()->click();
+    QVERIFY(m_store->files().isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(!collection->isBusy(), 30000);
     for (int round = 0; round < 10 && !collection->isCompleted(); ++round)
         awaitTask(collection->poll(), 30s);
