@@ -8,10 +8,13 @@
 #include "ContinuousClock.h"
 #include "CredentialStore.h"
 #include "NativeLogin.h"
+#include "Spawn.h"
 #include "Text.h"
 
 #include <QPointer>
 #include <QStringDecoder>
+
+#include <utility>
 
 namespace vorno {
 
@@ -58,7 +61,7 @@ bool CloudStore::isDirty() const
 
 bool CloudStore::canSend() const
 {
-    return m_session && !m_busy && !m_acknowledged && m_draftReadable && !Text::isBlank(m_text)
+    return m_session && (!m_busy || m_refreshing) && !m_acknowledged && m_draftReadable && !Text::isBlank(m_text)
         && m_text.size() <= maximumNoteLength && Text::isWellFormed(m_text)
         && (!m_pending || m_pending->text == m_text);
 }
@@ -83,10 +86,17 @@ void CloudStore::setSession(std::optional<CloudSession> session)
         updateDerived();
 }
 
-void CloudStore::setBusy(bool busy)
+void CloudStore::setBusy(bool busy, bool refreshing)
 {
-    if (assignAndNotify(this, m_busy, busy, &CloudStore::busyChanged))
-        updateDerived();
+    const bool wasRefreshing = m_refreshing;
+    m_refreshing = busy && refreshing;
+    if (busy == m_busy && m_refreshing == wasRefreshing)
+        return;
+    m_busy = busy;
+    Q_EMIT busyChanged();
+    updateDerived();
+    if (wasRefreshing && !busy && std::exchange(m_sendAfterRefresh, false))
+        spawn(send());
 }
 
 void CloudStore::setNotice(std::optional<Words> notice)
@@ -341,7 +351,7 @@ QCoro::Task<> CloudStore::refreshSession()
 {
     if (m_busy || !m_session)
         co_return;
-    setBusy(true);
+    setBusy(true, true);
     const QUuid epoch = m_generation;
     co_await settle(refreshSteps(*m_session, epoch), epoch, Words::cloudStorage, false);
 }
@@ -482,6 +492,10 @@ QCoro::Task<> CloudStore::send()
 {
     if (!canSend())
         co_return;
+    if (m_refreshing) {
+        m_sendAfterRefresh = true;
+        co_return;
+    }
     const CloudSession session = *m_session;
     setBusy(true);
     setNotice(std::nullopt);

@@ -67,6 +67,9 @@ public:
     [[nodiscard]] const std::optional<CloudSession> &session() const { return m_session; }
     [[nodiscard]] bool isSignedIn() const { return m_session.has_value(); }
     [[nodiscard]] bool isBusy() const { return m_busy; }
+    // Busy with nothing but refreshing the session: the note may still be
+    // edited, and a send waits for the refresh to end.
+    [[nodiscard]] bool isRefreshing() const { return m_refreshing; }
     [[nodiscard]] const std::optional<Words> &notice() const { return m_notice; }
     [[nodiscard]] const std::optional<PendingWork> &pending() const { return m_pending; }
     [[nodiscard]] bool isAcknowledged() const { return m_acknowledged; }
@@ -144,7 +147,8 @@ private:
     void cancelLogin();
 
     void setSession(std::optional<CloudSession> session);
-    void setBusy(bool busy);
+    // `refreshing`: the work is a session refresh alone. Both are announced by busyChanged.
+    void setBusy(bool busy, bool refreshing = false);
     void setNotice(std::optional<Words> notice);
     void setPending(std::optional<PendingWork> pending);
     void setAcknowledged(bool acknowledged);
@@ -164,6 +168,8 @@ private:
 
     std::optional<CloudSession> m_session;
     bool m_busy = false;
+    bool m_refreshing = false;
+    bool m_sendAfterRefresh = false;
     std::optional<Words> m_notice;
     std::optional<PendingWork> m_pending;
     bool m_acknowledged = false;

@@ -120,7 +120,7 @@ void CloudComposerView::refresh()
         return;
     const CloudStore &cloud = *m_cloud;
     m_editor->setText(cloud.text());
-    m_editor->setReadOnly(cloud.isBusy() || cloud.pending().has_value());
+    m_editor->setReadOnly((cloud.isBusy() && !cloud.isRefreshing()) || cloud.pending().has_value());
     m_limit->setVisible(cloud.text().size() > PendingWork::maximumLength);
     m_feedback->setNotice(cloud.notice());
     const bool acknowledged = cloud.isAcknowledged();
@@ -128,7 +128,7 @@ void CloudComposerView::refresh()
     m_send->setWords(cloud.pending() ? Words::cloudRetrySave : Words::cloudSave, QStringLiteral("arrow.up.right"));
     m_send->setEnabled(cloud.canSend());
     m_newNote->setVisible(acknowledged);
-    m_keep->setEnabled(!cloud.isBusy());
+    m_keep->setEnabled(!cloud.isBusy() || cloud.isRefreshing());
 }
 
 } // namespace vorno

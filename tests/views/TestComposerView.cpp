@@ -11,6 +11,7 @@
 #include "ScriptedCapture.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
+#include "Spawn.h"
 #include "TemporaryHome.h"
 
 #include <QPlainTextEdit>
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void limitWarningFollowsTheText();
     void failedSaveLeavesTheNoteReadOnly();
     void shortcuts();
+    void typingGoesOnDuringARefresh();
     void signingInSwitchesComposers();
     void accountLine_data();
     void accountLine();
@@ -139,6 +141,34 @@ void TestComposerView::shortcuts()
     QTest::keyClick(localEditor, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(m_store->savedText(), u"local words"_qs);
     QCOMPARE(m_store->notice(), std::optional(Words(Words::saved)));
+}
+
+// Opening the panel refreshes the session; what is typed meanwhile stays,
+// and Save waits for the refresh. During a send the note stays as it is.
+void TestComposerView::typingGoesOnDuringARefresh()
+{
+    showActive();
+    CloudComposerView *composer = m_view->cloudComposer();
+    QPlainTextEdit *editor = composer->editor()->editor();
+    editor->setFocus();
+    const ScriptedTransport::Gate refreshed = ScriptedTransport::gate();
+    m_api->script(u"owner"_qs, {u"user-1"_qs, {}, refreshed});
+    spawn(m_store->cloud()->refreshSession());
+    QVERIFY(m_store->cloud()->isBusy());
+    QTest::keyClicks(editor, u"fixed the export"_qs);
+    QCOMPARE(m_store->cloud()->text(), u"fixed the export"_qs);
+    composer->sendButton()->click();
+    QCOMPARE(m_api->count(u"save"_qs), 0);
+
+    const ScriptedTransport::Gate sent = ScriptedTransport::gate();
+    m_api->script(u"save"_qs, {{}, {}, sent});
+    refreshed->resolve(true);
+    QTRY_COMPARE(m_api->count(u"save"_qs), 1);
+    QTest::keyClicks(editor, u" twice"_qs);
+    QCOMPARE(m_store->cloud()->text(), u"fixed the export"_qs);
+    sent->resolve(true);
+    QTRY_VERIFY(m_store->cloud()->isAcknowledged());
+    QCOMPARE(m_api->saved().first().text, u"fixed the export"_qs);
 }
 
 void TestComposerView::signingInSwitchesComposers()
