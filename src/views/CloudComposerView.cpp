@@ -66,13 +66,14 @@ CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *s
     connect(m_keep, &QAbstractButton::clicked, cloud, [cloud] { cloud->saveLocal(); });
 
     auto *sendShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
-    sendShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    // The panel's shortcuts, wherever its focus is, while this composer shows.
+    sendShortcut->setContext(Qt::WindowShortcut);
     connect(sendShortcut, &QShortcut::activated, this, [this] {
         if (m_send->isVisible() && m_send->isEnabled())
             send();
     });
     auto *keepShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
-    keepShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    keepShortcut->setContext(Qt::WindowShortcut);
     connect(keepShortcut, &QShortcut::activated, this, [this] {
         if (m_cloud && m_keep->isEnabled())
             m_cloud->saveLocal();

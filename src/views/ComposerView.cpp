@@ -56,7 +56,7 @@ ComposerView::ComposerView(CaptureStore *store, AccessibilitySettings *settings,
     connect(files, &QAbstractButton::clicked, store, [store] { store->chooseFiles(); });
     connect(m_save, &QAbstractButton::clicked, store, [store] { store->saveDraft(); });
     auto *saveShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), m_local);
-    saveShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    saveShortcut->setContext(Qt::WindowShortcut); // wherever the panel's focus is
     connect(saveShortcut, &QShortcut::activated, store, [store] {
         if (store->canSave())
             store->saveDraft();

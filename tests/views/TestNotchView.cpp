@@ -1,6 +1,7 @@
 #include "AccessibilitySettings.h"
 #include "CaptureStore.h"
 #include "DropBatch.h"
+#include "NotchContents.h"
 #include "NotchHitView.h"
 #include "NotchPresentation.h"
 #include "NotchPressButton.h"
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void aDropWithANonFileStagesNothing();
     void dropsRefusedOnOtherPages();
     void aFileDraggedOntoTheEditorIsStaged();
+    void savingWorksFromAnywhereInThePanel();
     void savingPlaysTheCelebration();
 
 private:
@@ -272,6 +274,22 @@ void TestNotchView::aFileDraggedOntoTheEditorIsStaged()
     QCoreApplication::sendEvent(m_view->windowHandle(), &drop);
     QCOMPARE(m_capture->store->files(), QList<QUrl> {dropped});
     QCOMPARE(editor->toPlainText(), QString());
+}
+
+void TestNotchView::savingWorksFromAnywhereInThePanel()
+{
+    makeView();
+    m_capture->store->show(CaptureStore::Page::compose);
+    m_view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+    m_capture->store->setText(u"Wrote the release notes."_qs);
+    auto *contents = m_view->findChild<NotchContents *>();
+    QVERIFY(contents);
+    QWidget *gear = contents->settingsButton();
+    gear->setFocus();
+    QTRY_VERIFY(gear->hasFocus());
+    QTest::keyClick(gear, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_capture->store->savedText(), u"Wrote the release notes."_qs);
 }
 
 void TestNotchView::savingPlaysTheCelebration()
