@@ -1,6 +1,7 @@
 #include "DBusNotifications.h"
 
 #include "BuildConstants.h"
+#include "GnomeNotificationSwitch.h"
 
 #include <QCoro/QCoroDBusPendingCall>
 #include <QDBusConnectionInterface>
@@ -39,7 +40,8 @@ QCoro::Task<bool> DBusNotifications::available()
     // only start one on demand counts too, as the call starts it.
     QPointer<DBusNotifications> guard(this);
     const QDBusPendingReply<QString, QString, QString, QString> reply = co_await m_bus.asyncCall(call(QStringLiteral("GetServerInformation")), 5000);
-    co_return guard && reply.isValid();
+    // GNOME Shell takes an alert the user switched off and shows it nowhere.
+    co_return guard && reply.isValid() && gnomeNotificationSwitch::isOn(QString::fromLatin1(build::appIdentifier));
 }
 
 QCoro::Task<bool> DBusNotifications::post(QString identifier, QString title, QString body)

@@ -1,0 +1,76 @@
+#include "GnomeNotificationSwitch.h"
+
+#include <QTest>
+
+#include <gio/gio.h>
+
+using namespace vorno;
+
+// GNOME's per-application switch for notifications, read from GSettings (an
+// in-memory backend here, written as GNOME's settings would).
+class TestGnomeNotificationSwitch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void settingsPath_data();
+    void settingsPath();
+    void switchedOffOnlyOnGnome_data();
+    void switchedOffOnlyOnGnome();
+};
+
+void TestGnomeNotificationSwitch::initTestCase()
+{
+    qputenv("GSETTINGS_BACKEND", "memory");
+    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
+    GSettingsSchema *schema =
+        source ? g_settings_schema_source_lookup(source, "org.gnome.desktop.notifications.application", TRUE) : nullptr;
+    QVERIFY2(schema, "GNOME's notification schema is not installed (gsettings-desktop-schemas)");
+    g_settings_schema_unref(schema);
+}
+
+void TestGnomeNotificationSwitch::settingsPath_data()
+{
+    QTest::addColumn<QString>("desktopId");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("reverse domain") << u"com.vorno.Companion"_qs << u"/org/gnome/desktop/notifications/application/com-vorno-companion/"_qs;
+    QTest::newRow("file name")      << u"org.Example_App.desktop"_qs << u"/org/gnome/desktop/notifications/application/org-example-app/"_qs;
+}
+
+void TestGnomeNotificationSwitch::settingsPath()
+{
+    QFETCH(QString, desktopId);
+    QFETCH(QString, path);
+    QCOMPARE(gnomeNotificationSwitch::settingsPath(desktopId), path);
+}
+
+void TestGnomeNotificationSwitch::switchedOffOnlyOnGnome_data()
+{
+    QTest::addColumn<QByteArray>("desktop");
+    QTest::addColumn<bool>("switchedOff");
+    QTest::addColumn<bool>("on");
+
+    QTest::newRow("GNOME, never touched") << QByteArray("GNOME") << false << true;
+    QTest::newRow("GNOME, switched off")  << QByteArray("ubuntu:GNOME") << true << false;
+    QTest::newRow("KDE, GNOME's key off") << QByteArray("KDE") << true << true;
+}
+
+void TestGnomeNotificationSwitch::switchedOffOnlyOnGnome()
+{
+    QFETCH(QByteArray, desktop);
+    QFETCH(bool, switchedOff);
+    QFETCH(bool, on);
+
+    const QString id = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'.');
+    const QByteArray path = gnomeNotificationSwitch::settingsPath(id).toUtf8();
+    GSettings *settings = g_settings_new_with_path("org.gnome.desktop.notifications.application", path.constData());
+    QVERIFY(g_settings_set_boolean(settings, "enable", !switchedOff));
+    g_object_unref(settings);
+    qputenv("XDG_CURRENT_DESKTOP", desktop);
+    QCOMPARE(gnomeNotificationSwitch::isOn(id), on);
+}
+
+QTEST_GUILESS_MAIN(TestGnomeNotificationSwitch)
+#include "TestGnomeNotificationSwitch.moc"
