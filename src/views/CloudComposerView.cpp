@@ -6,6 +6,7 @@
 #include "CaptureText.h"
 #include "CloudStore.h"
 #include "PendingWork.h"
+#include "ReadingOrder.h"
 #include "Spawn.h"
 #include "VornoMetrics.h"
 
@@ -55,6 +56,7 @@ CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *s
     row->addWidget(m_newNote);
     row->addWidget(m_send);
     column->addLayout(row);
+    setReadingOrder({m_editor->editor(), files, m_keep, m_newNote, m_send});
 
     connect(m_editor, &CaptureEditor::textEdited, cloud, [cloud](const QString &text) { cloud->setText(text); });
     connect(files, &QAbstractButton::clicked, this, [addFiles = std::move(addFiles)] {

@@ -7,6 +7,7 @@
 #include "CaptureText.h"
 #include "CloudComposerView.h"
 #include "CloudStore.h"
+#include "ReadingOrder.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -49,6 +50,7 @@ ComposerView::ComposerView(CaptureStore *store, AccessibilitySettings *settings,
     row->addWidget(m_save);
     column->addLayout(row);
 
+    setReadingOrder({m_editor->editor(), files, m_save});
     m_stack->addWidget(m_local);
     m_stack->addWidget(m_cloudComposer);
 

@@ -13,6 +13,7 @@
 #include "FileCollectionBatch.h"
 #include "FileCollectionPolicy.h"
 #include "FileCollectionStore.h"
+#include "ReadingOrder.h"
 #include "Spawn.h"
 #include "Symbols.h"
 #include "VornoMetrics.h"
@@ -21,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace vorno {
@@ -163,11 +165,12 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
     confirmation->addWidget(confirmTitle);
     confirmation->addWidget(new CaptureText(Words(Words::fileClearHint).string(), 0.7, textPixelSize, m_confirmation));
     auto *choices = new QHBoxLayout;
-    auto *cancel = new CaptureButton(CaptureButton::Kind::quiet, settings, m_confirmation);
-    cancel->setWords(Words::cancel);
+    m_cancel = new CaptureButton(CaptureButton::Kind::quiet, settings, m_confirmation);
+    m_cancel->setWords(Words::cancel);
+    m_cancel->setObjectName(QStringLiteral("cancelClear"));
     m_confirm->setWords(Words::fileClear);
     choices->addStretch();
-    choices->addWidget(cancel);
+    choices->addWidget(m_cancel);
     choices->addWidget(m_confirm);
     confirmation->addLayout(choices);
     column->addWidget(m_confirmation);
@@ -183,7 +186,7 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
         m_confirmClear = true;
         refreshControls();
     });
-    connect(cancel, &QAbstractButton::clicked, this, [this] {
+    connect(m_cancel, &QAbstractButton::clicked, this, [this] {
         m_confirmClear = false;
         refreshControls();
     });
@@ -209,6 +212,21 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
     rebuildRows();
     rebuildConsent();
     refreshControls();
+}
+
+void FileReviewView::orderTabs()
+{
+    // Rows and consent statements are made after the buttons below them.
+    QList<QWidget *> order {m_signIn};
+    for (int i = 0; i < m_rows->count(); ++i) {
+        if (QWidget *row = m_rows->itemAt(i)->widget())
+            for (QAbstractButton *button : row->findChildren<QAbstractButton *>())
+                order.append(button);
+    }
+    for (QAbstractButton *button : m_consent->findChildren<QAbstractButton *>())
+        order.append(button);
+    order << m_results << m_primary << m_refresh << m_clear << m_cancel << m_confirm;
+    setReadingOrder(order);
 }
 
 FileReviewView::~FileReviewView()
@@ -312,6 +330,7 @@ void FileReviewView::rebuildRows()
     clearLayout(m_rows);
     if (!m_store)
         return;
+    const auto reorder = qScopeGuard([this] { orderTabs(); });
     const QColor primary = palette().color(QPalette::WindowText);
     const FileCollectionStore &collection = *m_store->collection();
     if (!collection.batch()) {
@@ -374,6 +393,7 @@ void FileReviewView::rebuildConsent()
 {
     if (!m_store)
         return;
+    const auto reorder = qScopeGuard([this] { orderTabs(); });
     const FileCollectionStore &collection = *m_store->collection();
     const QStringList statements = collection.policy() ? collection.policy()->copy.checks : QStringList();
     if (m_toggles.size() != statements.size()) {

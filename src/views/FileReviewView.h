@@ -69,6 +69,7 @@ private:
     void refreshControls();
     void send();
     void confirmClear();
+    void orderTabs();
 
     QPointer<CaptureStore> m_store;
     QPointer<AccessibilitySettings> m_settings;
@@ -79,6 +80,7 @@ private:
     CaptureText *m_account;
     CaptureButton *m_signIn;
     QVBoxLayout *m_rows;
+    CaptureButton *m_cancel;
     CaptureText *m_notice;
     CaptureText *m_hint;
     CaptureText *m_failure;

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void failedSaveLeavesTheNoteReadOnly();
     void shortcuts();
     void typingGoesOnDuringARefresh();
+    void tabFollowsTheReadingOrder();
     void signingInSwitchesComposers();
     void accountLine_data();
     void accountLine();
@@ -169,6 +170,27 @@ void TestComposerView::typingGoesOnDuringARefresh()
     sent->resolve(true);
     QTRY_VERIFY(m_store->cloud()->isAcknowledged());
     QCOMPARE(m_api->saved().first().text, u"fixed the export"_qs);
+}
+
+// Add files is drawn first in its row, then the quiet Save, then the main action.
+void TestComposerView::tabFollowsTheReadingOrder()
+{
+    CloudComposerView *composer = m_view->cloudComposer();
+    const auto named = [composer](Words words) -> QWidget * {
+        for (CaptureButton *button : composer->findChildren<CaptureButton *>())
+            if (button->text() == words.string())
+                return button;
+        return nullptr;
+    };
+    const QList<QWidget *> reading {composer->editor()->editor(), named(Words::files), named(Words::save),
+                                    composer->sendButton()};
+    QVERIFY(!reading.contains(nullptr));
+    QList<QWidget *> visited;
+    QWidget *widget = composer;
+    for (int step = 0; step < 100 && visited.size() < reading.size(); ++step, widget = widget->nextInFocusChain())
+        if (reading.contains(widget) && !visited.contains(widget))
+            visited.append(widget);
+    QCOMPARE(visited, reading);
 }
 
 void TestComposerView::signingInSwitchesComposers()

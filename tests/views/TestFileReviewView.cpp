@@ -41,6 +41,7 @@ private Q_SLOTS:
     void pollsWhileShown();
     void clearEmptiesTheStagedFiles();
     void pageFollowsItsStores();
+    void tabFollowsTheReadingOrder();
     void consentGatesTheCollection();
 
 private:
@@ -182,6 +183,26 @@ void TestFileReviewView::pageFollowsItsStores()
     view.show();
     QVERIFY(!view.isConfirmingClear());
     QCOMPARE(m_store->files().size(), 1);
+}
+
+void TestFileReviewView::tabFollowsTheReadingOrder()
+{
+    makeStore(nullptr);
+    FileReviewView view(m_store.get(), &m_settings, {u"en"_qs, 1h});
+    (void)stage({u"a.txt"_qs, u"b.txt"_qs}); // rows made after the buttons below them
+    QList<QWidget *> removes;
+    for (CaptureButton *button : view.findChildren<CaptureButton *>())
+        if (button->accessibleName() == Words(Words::remove).string())
+            removes.append(button);
+    QCOMPARE(removes.size(), 2);
+    const QList<QWidget *> reading {removes[0], removes[1], view.primaryButton(), view.clearButton(),
+                                    view.findChild<QWidget *>(u"cancelClear"_qs), view.confirmClearButton()};
+    QList<QWidget *> visited;
+    QWidget *widget = &view; // the chain from the page itself
+    for (int step = 0; step < 100 && visited.size() < reading.size(); ++step, widget = widget->nextInFocusChain())
+        if (reading.contains(widget) && !visited.contains(widget))
+            visited.append(widget);
+    QCOMPARE(visited, reading);
 }
 
 void TestFileReviewView::consentGatesTheCollection()
