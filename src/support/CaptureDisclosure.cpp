@@ -29,6 +29,8 @@ public:
         : CaptureButton(Kind::quiet, settings, parent), m_group(group)
     {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        // Checked while open: screen readers say whether the group is open.
+        setCheckable(true);
     }
 
 protected:
@@ -102,6 +104,7 @@ void CaptureDisclosure::setExpanded(bool expanded)
     if (expanded == m_expanded)
         return;
     m_expanded = expanded;
+    m_header->setChecked(expanded);
     if (expanded)
         m_holder->setVisible(true);
     m_openness->moveTo(expanded ? 1.0 : 0.0, m_settings && m_settings->reduceMotion());

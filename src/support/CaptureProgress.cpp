@@ -18,10 +18,11 @@ CaptureProgress::CaptureProgress(QWidget *parent) : QWidget(parent)
 void CaptureProgress::setProgress(qint64 done, qint64 total)
 {
     const double fraction = total > 0 ? std::clamp(double(done) / double(total), 0.0, 1.0) : 0.0;
+    // Said from the first value on, also when it is where the bar starts.
+    setAccessibleDescription(QString::number(int(fraction * 100)) + u'%');
     if (fraction == m_fraction)
         return;
     m_fraction = fraction;
-    setAccessibleDescription(QString::number(int(fraction * 100)) + u'%');
     update();
 }
 

@@ -187,6 +187,9 @@ void NotchContents::followFiles()
     if (!m_store)
         return;
     m_reviewFiles->setVisible(m_store->pendingFileCount() >= 1);
+    // The count is drawn beside the title; a screen reader hears both.
+    m_reviewFiles->setAccessibleName(Words(Words::fileReview).string() + u", "_qs
+                                     + QString::number(m_store->pendingFileCount()));
     m_reviewFiles->update();
 }
 

@@ -1,4 +1,6 @@
 #include "AccessibilitySettings.h"
+#include "CaptureDisclosure.h"
+#include "CaptureProgress.h"
 #include "CaptureStore.h"
 #include "DropBatch.h"
 #include "NotchContents.h"
@@ -12,6 +14,8 @@
 #include "ScriptedNotificationCenter.h"
 #include "TemporaryHome.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QFile>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -43,6 +47,7 @@ private Q_SLOTS:
     void dropsRefusedOnOtherPages();
     void aFileDraggedOntoTheEditorIsStaged();
     void savingWorksFromAnywhereInThePanel();
+    void screenReadersAreToldTheState();
     void savingPlaysTheCelebration();
 
 private:
@@ -290,6 +295,35 @@ void TestNotchView::savingWorksFromAnywhereInThePanel()
     QTRY_VERIFY(gear->hasFocus());
     QTest::keyClick(gear, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(m_capture->store->savedText(), u"Wrote the release notes."_qs);
+}
+
+// What Qt's accessibility bridge hands to screen readers over AT-SPI.
+void TestNotchView::screenReadersAreToldTheState()
+{
+    const auto told = [](QWidget *widget, QAccessible::Text text) {
+        return QAccessible::queryAccessibleInterface(widget)->text(text);
+    };
+    makeView();
+    m_presentation->setRevealed(true);
+    QCOMPARE(told(m_view->plusButton(), QAccessible::Name), Words(Words::quick).string());
+    m_capture->store->show(CaptureStore::Page::compose);
+    QCOMPARE(told(m_view->plusButton(), QAccessible::Name), Words(Words::close).string());
+
+    m_capture->store->stage({file(u"one.txt"_qs), file(u"two.txt"_qs)});
+    m_capture->store->show(CaptureStore::Page::compose);
+    auto *contents = m_view->findChild<NotchContents *>();
+    QVERIFY(contents);
+    QVERIFY(told(contents->reviewFilesButton(), QAccessible::Name).endsWith(u", 2"_qs));
+
+    CaptureDisclosure group(u"Before uploading"_qs, &m_settings);
+    auto *header = group.findChild<QAbstractButton *>();
+    QVERIFY(!QAccessible::queryAccessibleInterface(header)->state().checked);
+    header->click();
+    QVERIFY(QAccessible::queryAccessibleInterface(header)->state().checked);
+
+    CaptureProgress bar;
+    bar.setProgress(0, 4);
+    QCOMPARE(told(&bar, QAccessible::Description), u"0%"_qs);
 }
 
 void TestNotchView::savingPlaysTheCelebration()
