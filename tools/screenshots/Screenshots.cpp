@@ -36,6 +36,7 @@
 #include "VornoSurface.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -431,6 +432,14 @@ int main(int argc, char **argv)
         {u"files-signed-out"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
              auto *store = new CaptureStore(captureOptions(cloudStore(false).release()), panel);
              store->stage(sampleFiles({u"retro-notes.md"_qs}));
+             panel->layout()->addWidget(new FileReviewView(store, a11y, {}, panel));
+         }},
+        {u"files-refused"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
+             auto *store = new CaptureStore(captureOptions(cloudStore(false).release()), panel);
+             const QList<QUrl> files = sampleFiles({u"retro-notes.md"_qs});
+             store->stage(files);
+             // A folder dropped next: refused whole, the staged file stays.
+             store->stage({files.first(), QUrl::fromLocalFile(QFileInfo(files.first().toLocalFile()).path())});
              panel->layout()->addWidget(new FileReviewView(store, a11y, {}, panel));
          }},
     };
