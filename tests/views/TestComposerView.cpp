@@ -8,6 +8,7 @@
 #include "CloudError.h"
 #include "CloudStore.h"
 #include "ComposerView.h"
+#include "FocusChain.h"
 #include "ScriptedCapture.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
@@ -185,12 +186,7 @@ void TestComposerView::tabFollowsTheReadingOrder()
     const QList<QWidget *> reading {composer->editor()->editor(), named(Words::files), named(Words::save),
                                     composer->sendButton()};
     QVERIFY(!reading.contains(nullptr));
-    QList<QWidget *> visited;
-    QWidget *widget = composer;
-    for (int step = 0; step < 100 && visited.size() < reading.size(); ++step, widget = widget->nextInFocusChain())
-        if (reading.contains(widget) && !visited.contains(widget))
-            visited.append(widget);
-    QCOMPARE(visited, reading);
+    QCOMPARE(tabOrder(composer, reading), reading); // the chain from the page itself
 }
 
 void TestComposerView::signingInSwitchesComposers()
