@@ -214,8 +214,10 @@ void NotchView::follow()
     m_morph->moveTo(target, still);
     m_corner->moveTo(QPointF(radiusFor(now), geometry.cameraHeight), still);
     m_turn->moveTo(now.expanded || now.showingNote ? 45.0 : 0.0, still);
-    // Turned, the plus closes what is open.
-    m_plus->setAccessibleName(Words(now.expanded || now.showingNote ? Words::close : Words::quick).string());
+    // Turned, the plus closes what is open. Screen readers hear each setting.
+    const QString plusName = Words(now.expanded || now.showingNote ? Words::close : Words::quick).string();
+    if (m_plus->accessibleName() != plusName)
+        m_plus->setAccessibleName(plusName);
 
     // The open page and the note keep their final size during the morph; the
     // surface clips them.
