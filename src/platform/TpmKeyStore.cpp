@@ -9,8 +9,18 @@
 #include <tss2/tss2_mu.h>
 #include <tss2/tss2_tctildr.h>
 
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcTpm, "vorno.platform.tpm")
 
@@ -224,7 +234,103 @@ void unmarshal(const QByteArray &blob, TPM2B_PUBLIC &publicPart, TPM2B_PRIVATE &
         throw TpmError("trailing bytes after key blob", 0);
 }
 
+// The device a "device" TCTI opens; empty for any other TCTI.
+QByteArray devicePath(const QByteArray &tcti)
+{
+    if (tcti == "device")
+        return QByteArrayLiteral("/dev/tpmrm0");
+    if (tcti.startsWith("device:"))
+        return tcti.mid(int(sizeof("device:") - 1));
+    return {};
+}
+
+QString groupName(gid_t gid)
+{
+    const struct group *entry = ::getgrgid(gid);
+    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString();
+}
+
+// A device this user may not open: whether joining its group is the fix, or
+// has been done and waits for a new login.
+TpmHealth permissionHealth(const struct stat &device)
+{
+    TpmHealth health;
+    health.state = TpmHealth::State::permission;
+    // A device left to root's group is opened to "tss" by Debian's tpm-udev.
+    QString group = device.st_gid != 0 ? groupName(device.st_gid) : QString();
+    if (group.isEmpty())
+        group = QStringLiteral("tss");
+    const struct group *entry = ::getgrnam(group.toLocal8Bit().constData());
+    const struct passwd *user = ::getpwuid(::geteuid());
+    const QString userName = user ? QString::fromLocal8Bit(user->pw_name) : QStringLiteral("$USER");
+    if (entry && user) {
+        int count = 64;
+        std::vector<gid_t> listed(static_cast<std::size_t>(count));
+        if (::getgrouplist(user->pw_name, user->pw_gid, listed.data(), &count) < 0) {
+            listed.resize(std::size_t(count));
+            ::getgrouplist(user->pw_name, user->pw_gid, listed.data(), &count);
+        }
+        listed.resize(std::size_t(std::max(count, 0)));
+        const bool inDatabase = std::find(listed.begin(), listed.end(), entry->gr_gid) != listed.end();
+        std::vector<gid_t> active(std::size_t(std::max(::getgroups(0, nullptr), 0)));
+        active.resize(std::size_t(std::max(::getgroups(int(active.size()), active.data()), 0)));
+        const bool inLogin = ::getegid() == entry->gr_gid
+            || std::find(active.begin(), active.end(), entry->gr_gid) != active.end();
+        health.needsNewLogin = inDatabase && !inLogin;
+    }
+    if (!health.needsNewLogin) {
+        const QString join = QStringLiteral("sudo usermod -aG %1 %2").arg(group, userName);
+        health.fixCommand = entry ? join : QStringLiteral("sudo apt install tpm-udev && ") + join;
+    }
+    return health;
+}
+
 } // namespace
+
+TpmHealth::State TpmHealth::stateFor(unsigned int code)
+{
+    // Only the TPM's own answers (layer 0) say something about the TPM.
+    if ((code & 0xffff0000u) != 0)
+        return State::fault;
+    if (code == TPM2_RC_LOCKOUT)
+        return State::lockout;
+    // Format-one codes carry the handle or session number in bits 8 to 11.
+    if ((code & TPM2_RC_FMT1) != 0) {
+        const unsigned int base = code & (TPM2_RC_FMT1 | 0x3fu);
+        if (base == TPM2_RC_AUTH_FAIL || base == TPM2_RC_BAD_AUTH)
+            return State::ownerPassword;
+    }
+    return State::fault;
+}
+
+TpmHealth TpmKeyStore::diagnose() const
+{
+    const QByteArray device = devicePath(m_tcti);
+    if (!device.isEmpty()) {
+        struct stat status {};
+        if (::stat(device.constData(), &status) != 0)
+            return {};
+        if (::access(device.constData(), R_OK | W_OK) != 0)
+            return errno == EACCES || errno == EPERM ? permissionHealth(status) : TpmHealth {};
+    }
+    try {
+        const Connection connection(m_tcti);
+        ESYS_CONTEXT *context = connection.get();
+        const Transient primary = storagePrimary(context);
+        (void)primary;
+    } catch (const TpmError &error) {
+        // Reaching the TPM failed when no answer came back at all.
+        if (std::strcmp(error.what(), "open TCTI") == 0 || std::strcmp(error.what(), "initialise ESAPI") == 0)
+            return {};
+        TpmHealth health;
+        health.state = TpmHealth::stateFor(error.code());
+        health.code = error.code();
+        return health;
+    }
+    TpmHealth health;
+    health.state = TpmHealth::State::working;
+    return health;
+}
 
 TpmKeyStore::TpmKeyStore(QByteArray tcti) : m_tcti(std::move(tcti)) { }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HardwareKeyStore.h"
+#include "TpmHealth.h"
 
 #include <QByteArray>
 
@@ -21,6 +22,9 @@ public:
     [[nodiscard]] static QByteArray defaultTcti();
 
     bool isAvailable() override;
+    // Makes a key the way sealing does, to tell why it cannot be done. Slow
+    // on real hardware: call it away from the interface thread.
+    [[nodiscard]] TpmHealth diagnose() const;
     CreatedKey createKey() override;
     QByteArray agree(const QByteArray &blob, const QByteArray &peerPoint) override;
 

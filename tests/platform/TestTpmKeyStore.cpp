@@ -3,7 +3,13 @@
 #include "TpmError.h"
 #include "TpmKeyStore.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <tss2/tss2_esys.h>
 #include <tss2/tss2_tctildr.h>
@@ -27,6 +33,11 @@ private Q_SLOTS:
     void unreachableTpmIsNotAvailable_data();
     void unreachableTpmIsNotAvailable();
     void defaultTcti();
+    void diagnosis_data();
+    void diagnosis();
+    void deviceThisUserMayNotOpen();
+    void refusalCodes_data();
+    void refusalCodes();
 
 private:
     std::unique_ptr<SoftwareTpm> m_tpm;
@@ -186,6 +197,151 @@ void TestTpmKeyStore::defaultTcti()
     qputenv("VORNO_TPM_TCTI", "swtpm:host=127.0.0.1,port=9");
     QCOMPARE(TpmKeyStore::defaultTcti(), QByteArray("swtpm:host=127.0.0.1,port=9"));
     qputenv("VORNO_TPM_TCTI", previous);
+}
+
+namespace {
+
+// Runs one tpm2-tools command against `tcti`; true when it succeeded.
+bool tpmTool(const QByteArray &tcti, const QString &tool, const QStringList &arguments, const QString &directory = {},
+             bool quiet = false)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TPM2TOOLS_TCTI"), QString::fromUtf8(tcti));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(directory);
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+        if (!quiet)
+            qWarning() << tool << arguments << process.readAllStandardError();
+        return false;
+    }
+    return true;
+}
+
+// Puts the TPM into dictionary-attack lockout: one allowed failure, then a
+// wrong password for a key that counts failures.
+bool provokeLockout(const QByteArray &tcti)
+{
+    const QTemporaryDir files;
+    const QString dir = files.path();
+    if (!tpmTool(tcti, u"tpm2_dictionarylockout"_qs, {u"--setup-parameters"_qs, u"--max-tries=1"_qs,
+                                                         u"--recovery-time=600"_qs, u"--lockout-recovery-time=600"_qs})
+        || !tpmTool(tcti, u"tpm2_createprimary"_qs, {u"-C"_qs, u"o"_qs, u"-c"_qs, u"p.ctx"_qs, u"-Q"_qs}, dir)
+        || !tpmTool(tcti, u"tpm2_create"_qs, {u"-C"_qs, u"p.ctx"_qs, u"-p"_qs, u"right"_qs, u"-u"_qs, u"k.pub"_qs,
+                                               u"-r"_qs, u"k.priv"_qs, u"-Q"_qs}, dir)
+        || !tpmTool(tcti, u"tpm2_flushcontext"_qs, {u"-t"_qs})
+        || !tpmTool(tcti, u"tpm2_load"_qs, {u"-C"_qs, u"p.ctx"_qs, u"-u"_qs, u"k.pub"_qs, u"-r"_qs, u"k.priv"_qs,
+                                             u"-c"_qs, u"k.ctx"_qs, u"-Q"_qs}, dir)
+        || !tpmTool(tcti, u"tpm2_flushcontext"_qs, {u"-t"_qs}))
+        return false;
+    (void)tpmTool(tcti, u"tpm2_unseal"_qs, {u"-c"_qs, u"k.ctx"_qs, u"-p"_qs, u"wrong"_qs}, dir, true); // fails on purpose
+    (void)tpmTool(tcti, u"tpm2_flushcontext"_qs, {u"-t"_qs});
+    QProcess getcap;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TPM2TOOLS_TCTI"), QString::fromUtf8(tcti));
+    getcap.setProcessEnvironment(environment);
+    getcap.start(u"tpm2_getcap"_qs, {u"properties-variable"_qs});
+    getcap.waitForFinished(30000);
+    return getcap.readAllStandardOutput().simplified().contains("inLockout: 1");
+}
+
+} // namespace
+
+void TestTpmKeyStore::diagnosis_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("state");
+
+    QTest::newRow("working")          << u"none"_qs     << int(TpmHealth::State::working);
+    QTest::newRow("owner password")   << u"owner"_qs    << int(TpmHealth::State::ownerPassword);
+    // Our keys are exempt from dictionary-attack protection: a locked TPM
+    // still keeps the login.
+    QTest::newRow("in lockout")       << u"lockout"_qs  << int(TpmHealth::State::working);
+    QTest::newRow("no device file")   << u"missing"_qs  << int(TpmHealth::State::noDevice);
+    QTest::newRow("nobody listening") << u"silent"_qs   << int(TpmHealth::State::noDevice);
+}
+
+void TestTpmKeyStore::diagnosis()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, state);
+
+    const SoftwareTpm tpm;
+    QVERIFY2(!tpm.tcti().isEmpty(), qPrintable(tpm.error()));
+    QByteArray tcti = tpm.tcti();
+    if (setup == u"owner")
+        QVERIFY(tpmTool(tcti, u"tpm2_changeauth"_qs, {u"-c"_qs, u"o"_qs, u"owner-secret"_qs}));
+    else if (setup == u"lockout")
+        QVERIFY(provokeLockout(tcti));
+    else if (setup == u"missing")
+        tcti = "device:/nonexistent/tpmrm0";
+    else if (setup == u"silent")
+        tcti = "swtpm:host=127.0.0.1,port=1";
+
+    const TpmHealth health = TpmKeyStore(tcti).diagnose();
+    QCOMPARE(int(health.state), state);
+    QVERIFY(health.fixCommand.isEmpty());
+}
+
+// Debian's device is root:tss 0660; an ordinary user outside the group is
+// refused. Root opens anything, so the check runs again as nobody.
+void TestTpmKeyStore::deviceThisUserMayNotOpen()
+{
+    const QByteArray device = qgetenv("VORNO_TEST_DEVICE");
+    if (!device.isEmpty()) { // the second run, as nobody
+        const TpmHealth health = TpmKeyStore("device:" + device).diagnose();
+        QCOMPARE(int(health.state), int(TpmHealth::State::permission));
+        QVERIFY(!health.needsNewLogin);
+        QCOMPARE(health.fixCommand, u"sudo usermod -aG tss nobody"_qs);
+        return;
+    }
+    QTemporaryDir directory;
+    QVERIFY(::chmod(QFile::encodeName(directory.path()).constData(), 0755) == 0);
+    const QString path = directory.filePath(u"tpmrm0"_qs);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0000) == 0);
+    if (::geteuid() != 0) {
+        const TpmHealth health = TpmKeyStore("device:" + QFile::encodeName(path)).diagnose();
+        QCOMPARE(int(health.state), int(TpmHealth::State::permission));
+        QVERIFY(!health.fixCommand.isEmpty() || health.needsNewLogin);
+        return;
+    }
+    const struct group *tss = ::getgrnam("tss");
+    if (!tss)
+        QSKIP("running as root on a system without a tss group: nobody to try the device as");
+    QVERIFY(::chown(QFile::encodeName(path).constData(), 0, tss->gr_gid) == 0);
+    QProcess nobody;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"VORNO_TEST_DEVICE"_qs, path);
+    nobody.setProcessEnvironment(environment);
+    nobody.setProcessChannelMode(QProcess::MergedChannels);
+    nobody.start(u"setpriv"_qs, {u"--reuid=nobody"_qs, u"--regid=nogroup"_qs, u"--clear-groups"_qs,
+                                 QCoreApplication::applicationFilePath(), u"deviceThisUserMayNotOpen"_qs});
+    QVERIFY(nobody.waitForFinished(30000));
+    QVERIFY2(nobody.exitCode() == 0, nobody.readAll().constData());
+}
+
+void TestTpmKeyStore::refusalCodes_data()
+{
+    QTest::addColumn<unsigned int>("code");
+    QTest::addColumn<int>("state");
+
+    QTest::newRow("lockout")                  << 0x921u   << int(TpmHealth::State::lockout);
+    QTest::newRow("bad auth, session 1")      << 0x9a2u   << int(TpmHealth::State::ownerPassword);
+    QTest::newRow("auth fail, session 1")     << 0x98eu   << int(TpmHealth::State::ownerPassword);
+    QTest::newRow("integrity")                << 0x9dfu   << int(TpmHealth::State::fault);
+    QTest::newRow("auth fail from the TSS")   << 0x7098eu << int(TpmHealth::State::fault);
+    QTest::newRow("out of object memory")     << 0x902u   << int(TpmHealth::State::fault);
+}
+
+void TestTpmKeyStore::refusalCodes()
+{
+    QFETCH(unsigned int, code);
+    QFETCH(int, state);
+    QCOMPARE(int(TpmHealth::stateFor(code)), state);
 }
 
 QTEST_GUILESS_MAIN(TestTpmKeyStore)
