@@ -379,5 +379,61 @@
         <source>Notifications</source>
         <translation>Benachrichtigungen</translation>
     </message>
+    <message>
+        <source>Kept by this computer's TPM</source>
+        <translation>Vom TPM dieses Computers aufbewahrt</translation>
+    </message>
+    <message>
+        <source>Kept in your keyring</source>
+        <translation>In deinem Schlüsselbund aufbewahrt</translation>
+    </message>
+    <message>
+        <source>Checking how your login can be kept…</source>
+        <translation>Es wird geprüft, wie deine Anmeldung aufbewahrt werden kann …</translation>
+    </message>
+    <message>
+        <source>This computer has no TPM that Vorno can use, so you sign in again at every start.</source>
+        <translation>Dieser Computer hat kein TPM, das Vorno nutzen kann. Du meldest dich deshalb bei jedem Start neu an.</translation>
+    </message>
+    <message>
+        <source>Your user account may not use this computer's TPM. Run this once, then log out and in again:</source>
+        <translation>Dein Benutzerkonto darf das TPM dieses Computers nicht nutzen. Führe dies einmal aus, dann melde dich ab und wieder an:</translation>
+    </message>
+    <message>
+        <source>You may use the TPM from your next login on. Log out and in again to stay signed in.</source>
+        <translation>Ab deiner nächsten Anmeldung darfst du das TPM nutzen. Melde dich ab und wieder an, um angemeldet zu bleiben.</translation>
+    </message>
+    <message>
+        <source>This computer's TPM has an owner password, so Vorno cannot make its key there. Remove the password in the firmware settings, or keep your login in the keyring.</source>
+        <translation>Das TPM dieses Computers hat ein Eigentümerpasswort, daher kann Vorno dort keinen Schlüssel anlegen. Entferne das Passwort in den Firmware-Einstellungen oder bewahre deine Anmeldung im Schlüsselbund auf.</translation>
+    </message>
+    <message>
+        <source>This computer's TPM has locked itself after too many wrong passwords. It unlocks by itself after a while; an administrator can unlock it with tpm2_dictionarylockout --clear-lockout.</source>
+        <translation>Das TPM dieses Computers hat sich nach zu vielen falschen Passwörtern gesperrt. Es entsperrt sich nach einer Weile von selbst; ein Administrator kann es mit tpm2_dictionarylockout --clear-lockout entsperren.</translation>
+    </message>
+    <message>
+        <source>This computer's TPM no longer opens your kept login: the TPM was cleared, or the login was kept on another computer. Sign in again.</source>
+        <translation>Das TPM dieses Computers öffnet deine aufbewahrte Anmeldung nicht mehr: Das TPM wurde zurückgesetzt, oder die Anmeldung stammt von einem anderen Computer. Melde dich erneut an.</translation>
+    </message>
+    <message>
+        <source>This computer's TPM refused to make a key, so your login cannot be kept with it.</source>
+        <translation>Das TPM dieses Computers hat das Anlegen eines Schlüssels verweigert, daher kann deine Anmeldung damit nicht aufbewahrt werden.</translation>
+    </message>
+    <message>
+        <source>Keep my login in the keyring instead</source>
+        <translation>Meine Anmeldung stattdessen im Schlüsselbund aufbewahren</translation>
+    </message>
+    <message>
+        <source>No keyring service (Secret Service) runs on this desktop, so the login cannot be kept there.</source>
+        <translation>Auf diesem Desktop läuft kein Schlüsselbunddienst (Secret Service), daher kann die Anmeldung dort nicht aufbewahrt werden.</translation>
+    </message>
+    <message>
+        <source>Your keyring did not keep the login. You will sign in again at the next start.</source>
+        <translation>Dein Schlüsselbund hat die Anmeldung nicht aufbewahrt. Du meldest dich beim nächsten Start erneut an.</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
 </context>
 </TS>

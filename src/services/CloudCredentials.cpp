@@ -21,6 +21,7 @@ const SecretSchema *schema()
         SECRET_SCHEMA_DONT_MATCH_NAME,
         {
             {"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
+            {"origin", SECRET_SCHEMA_ATTRIBUTE_STRING},
             {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
             {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
         },
@@ -48,15 +49,20 @@ void failOn(GError *error, const char *step)
 
 } // namespace
 
-CloudCredentials::CloudCredentials(QString service) : m_service(std::move(service)) { }
+CloudCredentials::CloudCredentials(QString service, QString origin)
+    : m_service(std::move(service)), m_origin(std::move(origin))
+{
+}
 
 std::optional<QByteArray> CloudCredentials::read(const QString &key)
 {
     const QByteArray service = m_service.toUtf8();
+    const QByteArray origin = m_origin.toUtf8();
     const QByteArray account = key.toUtf8();
     GError *error = nullptr;
     const Value value(secret_password_lookup_binary_sync(schema(), nullptr, &error, "service", service.constData(),
-                                                         "account", account.constData(), nullptr));
+                                                         "origin", origin.constData(), "account", account.constData(),
+                                                         nullptr));
     failOn(error, "lookup");
     if (!value)
         return std::nullopt;
@@ -68,19 +74,21 @@ std::optional<QByteArray> CloudCredentials::read(const QString &key)
 void CloudCredentials::write(const std::optional<QByteArray> &data, const QString &key)
 {
     const QByteArray service = m_service.toUtf8();
+    const QByteArray origin = m_origin.toUtf8();
     const QByteArray account = key.toUtf8();
     GError *error = nullptr;
     if (!data) {
         // False without an error only means there was nothing to remove.
-        secret_password_clear_sync(schema(), nullptr, &error, "service", service.constData(), "account",
-                                   account.constData(), nullptr);
+        secret_password_clear_sync(schema(), nullptr, &error, "service", service.constData(), "origin",
+                                   origin.constData(), "account", account.constData(), nullptr);
         failOn(error, "clear");
         return;
     }
     const Value value(secret_value_new(data->constData(), gssize(data->size()), "application/octet-stream"));
-    const gboolean stored = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT, "Vorno Companion",
+    const gboolean stored = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT, "Vorno Companion login",
                                                               value.get(), nullptr, &error, "service",
-                                                              service.constData(), "account", account.constData(), nullptr);
+                                                              service.constData(), "origin", origin.constData(),
+                                                              "account", account.constData(), nullptr);
     failOn(error, "store");
     if (!stored)
         throw CloudError(CloudFailure::storage);

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QCoro/QCoroTask>
+
 #include <optional>
 
 namespace vorno {
@@ -19,6 +21,8 @@ public:
     [[nodiscard]] virtual std::optional<QByteArray> read(const QString &key) = 0;
     // Replaces the entry; nothing removes it (removing an absent one is fine).
     virtual void write(const std::optional<QByteArray> &data, const QString &key) = 0;
+    // Ends before the first read: for a store that must fetch from elsewhere.
+    virtual QCoro::Task<> prepare() { co_return; }
 };
 
 } // namespace vorno

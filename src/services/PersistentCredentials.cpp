@@ -39,12 +39,14 @@ auto asStorage(Step step)
 
 PersistentCredentials::PersistentCredentials(QUrl origin, std::optional<QString> directory,
                                              std::unique_ptr<SessionCredentials> drafts,
-                                             std::unique_ptr<EnclaveSessionCipher> cipher)
+                                             std::unique_ptr<EnclaveSessionCipher> cipher,
+                                             std::unique_ptr<KeyringSession> keyring)
     : m_origin(std::move(origin)),
       m_directory(directory ? std::move(*directory)
                             : CredentialLocation::directory(QStringLiteral("enclave-sessions"), m_origin)),
       m_drafts(drafts ? std::move(drafts) : std::make_unique<SessionCredentials>(m_origin)),
-      m_cipher(cipher ? std::move(cipher) : std::make_unique<EnclaveSessionCipher>(std::make_shared<TpmKeyStore>()))
+      m_cipher(cipher ? std::move(cipher) : std::make_unique<EnclaveSessionCipher>(std::make_shared<TpmKeyStore>())),
+      m_keyring(keyring ? std::move(keyring) : std::make_unique<KeyringSession>(m_origin.toString()))
 {
 }
 
@@ -143,6 +145,27 @@ std::optional<QByteArray> PersistentCredentials::read(const QString &key)
 {
     if (key != sessionKey)
         return m_drafts->read(key);
+    std::optional<QByteArray> session;
+    try {
+        session = readSealed();
+    } catch (const CloudError &) {
+        if (!m_keyringChosen || !m_keyring->value())
+            throw;
+    }
+    if (session) {
+        m_keeper = Keeper::tpm;
+    } else if (m_keyringChosen && m_keyring->value()) {
+        session = m_keyring->value();
+        m_keeper = Keeper::keyring;
+    } else {
+        m_keeper = Keeper::nowhere;
+    }
+    m_session = session;
+    return session;
+}
+
+std::optional<QByteArray> PersistentCredentials::readSealed()
+{
     return asStorage([this]() -> std::optional<QByteArray> {
         validateDirectory();
         sweepOnce();
@@ -152,7 +175,14 @@ std::optional<QByteArray> PersistentCredentials::read(const QString &key)
             PrivateFiles::read(m_directory + u'/' + sessionFileName, maximumSessionFile);
         if (!sealed)
             return std::nullopt;
-        return m_cipher->open(*sealed, m_origin);
+        try {
+            QByteArray opened = m_cipher->open(*sealed, m_origin);
+            m_sealedDidNotOpen = false;
+            return opened;
+        } catch (...) {
+            m_sealedDidNotOpen = true;
+            throw;
+        }
     });
 }
 
@@ -162,6 +192,34 @@ void PersistentCredentials::write(const std::optional<QByteArray> &data, const Q
         m_drafts->write(data, key);
         return;
     }
+    m_session = data;
+    if (!data) {
+        // Signing out removes the session wherever it is kept.
+        if (m_keyringChosen || m_keyring->value())
+            m_keyring->write(std::nullopt);
+        m_keeper = Keeper::nowhere;
+        writeSealed(std::nullopt);
+        return;
+    }
+    try {
+        writeSealed(data);
+    } catch (const CloudError &) {
+        if (!m_keyringChosen) {
+            m_keeper = Keeper::nowhere;
+            throw;
+        }
+        m_keyring->write(data);
+        m_keeper = Keeper::keyring;
+        return;
+    }
+    m_keeper = Keeper::tpm;
+    m_sealedDidNotOpen = false;
+    if (m_keyring->value()) // the TPM keeps it now: no second copy
+        m_keyring->write(std::nullopt);
+}
+
+void PersistentCredentials::writeSealed(const std::optional<QByteArray> &data)
+{
     asStorage([this, &data] {
         validateDirectory();
         sweepOnce();
@@ -177,6 +235,27 @@ void PersistentCredentials::write(const std::optional<QByteArray> &data, const Q
         validateDirectory();
         PrivateFiles::replace(m_directory, sessionFileName, sealed, Text::newUuid(true));
     });
+}
+
+void PersistentCredentials::setKeyringChosen(bool chosen)
+{
+    if (chosen == m_keyringChosen)
+        return;
+    m_keyringChosen = chosen;
+    if (chosen && m_keeper == Keeper::nowhere && m_session) {
+        m_keyring->write(m_session);
+        m_keeper = Keeper::keyring;
+    } else if (!chosen && (m_keeper == Keeper::keyring || m_keyring->value())) {
+        m_keyring->write(std::nullopt);
+        if (m_keeper == Keeper::keyring)
+            m_keeper = Keeper::nowhere;
+    }
+}
+
+QCoro::Task<> PersistentCredentials::prepare()
+{
+    if (m_keyringChosen)
+        co_await m_keyring->load();
 }
 
 } // namespace vorno

@@ -2,6 +2,7 @@
 
 #include "CredentialStore.h"
 #include "EnclaveSessionCipher.h"
+#include "KeyringSession.h"
 #include "SessionCredentials.h"
 
 #include <QString>
@@ -13,10 +14,14 @@
 namespace vorno {
 
 // The application's vault: the session sealed in "session.v1" with a key only
-// this machine's TPM can use; every other key goes to the drafts store.
+// this machine's TPM can use; every other key goes to the drafts store. A
+// user may choose the keyring for machines whose TPM cannot keep it: then a
+// session the TPM refuses goes there, and moves to the TPM once it can.
 class PersistentCredentials : public CredentialStore
 {
 public:
+    enum class Keeper { nowhere, tpm, keyring };
+
     static constexpr qint64 maximumSessionFile = EnclaveSessionCipher::maximumEnvelope;
     static inline const QString sessionFileName = QStringLiteral("session.v1");
     // <H(origin)>, "enclave-sessions" and the application directory.
@@ -27,9 +32,22 @@ public:
     // TPM named by VORNO_TPM_TCTI or the system's TPM device.
     explicit PersistentCredentials(QUrl origin, std::optional<QString> directory = std::nullopt,
                                    std::unique_ptr<SessionCredentials> drafts = nullptr,
-                                   std::unique_ptr<EnclaveSessionCipher> cipher = nullptr);
+                                   std::unique_ptr<EnclaveSessionCipher> cipher = nullptr,
+                                   std::unique_ptr<KeyringSession> keyring = nullptr);
     ~PersistentCredentials() override;
 
+    // Where the session last read or written is kept.
+    [[nodiscard]] Keeper keeper() const { return m_keeper; }
+    // A sealed session was there but the TPM did not open it (cleared, or
+    // sealed by another machine's TPM).
+    [[nodiscard]] bool sealedDidNotOpen() const { return m_sealedDidNotOpen; }
+    [[nodiscard]] bool isKeyringChosen() const { return m_keyringChosen; }
+    [[nodiscard]] KeyringSession *keyring() const { return m_keyring.get(); }
+    // On: a session the TPM does not keep goes to the keyring, also the one
+    // in use now. Off: the keyring's copy is removed.
+    void setKeyringChosen(bool chosen);
+
+    QCoro::Task<> prepare() override;
     [[nodiscard]] const QString &directory() const { return m_directory; }
 
     std::optional<QByteArray> read(const QString &key) override;
@@ -49,11 +67,18 @@ public:
 
 private:
     void sweepOnce();
+    [[nodiscard]] std::optional<QByteArray> readSealed();
+    void writeSealed(const std::optional<QByteArray> &data);
 
     QUrl m_origin;
     QString m_directory;
     std::unique_ptr<SessionCredentials> m_drafts;
     std::unique_ptr<EnclaveSessionCipher> m_cipher;
+    std::unique_ptr<KeyringSession> m_keyring;
+    std::optional<QByteArray> m_session; // as last read or written, for a later switch to the keyring
+    Keeper m_keeper = Keeper::nowhere;
+    bool m_keyringChosen = false;
+    bool m_sealedDidNotOpen = false;
     bool m_swept = false;
 };
 

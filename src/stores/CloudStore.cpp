@@ -240,11 +240,14 @@ QCoro::Task<bool> CloudStore::settle(QCoro::Task<> steps, QUuid epoch, Words sto
 
 QCoro::Task<> CloudStore::restoreSteps(QUuid epoch)
 {
+    const QPointer guard(this);
+    co_await m_vault->prepare();
+    if (!guard || !isCurrent(epoch))
+        co_return;
     const std::optional<QByteArray> stored = m_vault->read(sessionKey);
     if (!stored)
         co_return;
     const CloudSession previous = CloudSession::fromJson(*stored);
-    const QPointer guard(this);
     CloudSession refreshed = co_await m_api->refresh(previous);
     if (!guard || !isCurrent(epoch))
         co_return;

@@ -12,6 +12,7 @@ const QString organization = QStringLiteral("vorno");
 const QString application = QStringLiteral("app.vorno.desktop");
 const QString showNotchKey = QStringLiteral("showNotch");
 const QString encouragementOSKey = QStringLiteral("encouragementOS");
+const QString keepLoginInKeyringKey = QStringLiteral("keepLoginInKeyring");
 
 QSettings settings()
 {
@@ -51,7 +52,8 @@ void Preferences::reload()
     watch();
     QSettings store = settings();
     store.sync(); // what another process wrote
-    apply(boolean(store, showNotchKey).value_or(true), boolean(store, encouragementOSKey).value_or(false));
+    apply(boolean(store, showNotchKey).value_or(true), boolean(store, encouragementOSKey).value_or(false),
+          boolean(store, keepLoginInKeyringKey).value_or(false));
 }
 
 void Preferences::watch()
@@ -66,28 +68,38 @@ void Preferences::watch()
         m_watcher.addPath(m_path);
 }
 
-void Preferences::apply(bool showNotch, bool encouragementOS)
+void Preferences::apply(bool showNotch, bool encouragementOS, bool keepLoginInKeyring)
 {
     const bool notchMoved = showNotch != m_showNotch;
     const bool alertsMoved = encouragementOS != m_encouragementOS;
+    const bool keyringMoved = keepLoginInKeyring != m_keepLoginInKeyring;
     m_showNotch = showNotch;
     m_encouragementOS = encouragementOS;
+    m_keepLoginInKeyring = keepLoginInKeyring;
     if (notchMoved)
         Q_EMIT showNotchChanged();
     if (alertsMoved)
         Q_EMIT encouragementOSChanged();
+    if (keyringMoved)
+        Q_EMIT keepLoginInKeyringChanged();
 }
 
 void Preferences::setShowNotch(bool on)
 {
     write(showNotchKey, on);
-    apply(on, m_encouragementOS);
+    apply(on, m_encouragementOS, m_keepLoginInKeyring);
 }
 
 void Preferences::setEncouragementOS(bool on)
 {
     write(encouragementOSKey, on);
-    apply(m_showNotch, on);
+    apply(m_showNotch, on, m_keepLoginInKeyring);
+}
+
+void Preferences::setKeepLoginInKeyring(bool on)
+{
+    write(keepLoginInKeyringKey, on);
+    apply(m_showNotch, m_encouragementOS, on);
 }
 
 void Preferences::write(const QString &key, bool value)

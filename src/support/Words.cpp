@@ -105,6 +105,20 @@ constexpr std::array<const char *, Words::count> english = {
     QT_TRANSLATE_NOOP("Words", "Native development build"),
     QT_TRANSLATE_NOOP("Words", "Drop files here"),
     QT_TRANSLATE_NOOP("Words", "Notifications"),
+    QT_TRANSLATE_NOOP("Words", "Kept by this computer's TPM"),
+    QT_TRANSLATE_NOOP("Words", "Kept in your keyring"),
+    QT_TRANSLATE_NOOP("Words", "Checking how your login can be kept…"),
+    QT_TRANSLATE_NOOP("Words", "This computer has no TPM that Vorno can use, so you sign in again at every start."),
+    QT_TRANSLATE_NOOP("Words", "Your user account may not use this computer's TPM. Run this once, then log out and in again:"),
+    QT_TRANSLATE_NOOP("Words", "You may use the TPM from your next login on. Log out and in again to stay signed in."),
+    QT_TRANSLATE_NOOP("Words", "This computer's TPM has an owner password, so Vorno cannot make its key there. Remove the password in the firmware settings, or keep your login in the keyring."),
+    QT_TRANSLATE_NOOP("Words", "This computer's TPM has locked itself after too many wrong passwords. It unlocks by itself after a while; an administrator can unlock it with tpm2_dictionarylockout --clear-lockout."),
+    QT_TRANSLATE_NOOP("Words", "This computer's TPM no longer opens your kept login: the TPM was cleared, or the login was kept on another computer. Sign in again."),
+    QT_TRANSLATE_NOOP("Words", "This computer's TPM refused to make a key, so your login cannot be kept with it."),
+    QT_TRANSLATE_NOOP("Words", "Keep my login in the keyring instead"),
+    QT_TRANSLATE_NOOP("Words", "No keyring service (Secret Service) runs on this desktop, so the login cannot be kept there."),
+    QT_TRANSLATE_NOOP("Words", "Your keyring did not keep the login. You will sign in again at the next start."),
+    QT_TRANSLATE_NOOP("Words", "Copy"),
 };
 
 template<std::size_t... index>

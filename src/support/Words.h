@@ -111,9 +111,23 @@ public:
         dev,
         drop,
         notifications,
+        keptByTpm,
+        keptInKeyring,
+        tpmChecking,
+        tpmMissing,
+        tpmPermission,
+        tpmNewLogin,
+        tpmOwnerPassword,
+        tpmLockout,
+        tpmCleared,
+        tpmFault,
+        keyringChoice,
+        keyringMissing,
+        keyringFailed,
+        copy,
     };
 
-    static constexpr std::size_t count = 94;
+    static constexpr std::size_t count = 108;
 
     constexpr Words(Value value) : m_value(value) { }
 

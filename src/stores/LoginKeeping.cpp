@@ -1,0 +1,79 @@
+#include "LoginKeeping.h"
+
+#include "KeyringSession.h"
+#include "OffThread.h"
+#include "PersistentCredentials.h"
+#include "Preferences.h"
+#include "TpmKeyStore.h"
+
+#include <QPointer>
+
+namespace vorno {
+
+LoginKeeping::LoginKeeping(PersistentCredentials *credentials, Preferences *preferences, Diagnose diagnose,
+                           std::function<bool()> keyringAvailable, QObject *parent)
+    : QObject(parent), m_credentials(credentials), m_preferences(preferences),
+      m_diagnose(diagnose ? std::move(diagnose) : [] { return TpmKeyStore().diagnose(); }),
+      m_keyringProbe(keyringAvailable ? std::move(keyringAvailable) : &KeyringSession::isServiceAvailable)
+{
+    m_credentials->setKeyringChosen(m_preferences->keepLoginInKeyring());
+    connect(m_preferences, &Preferences::keepLoginInKeyringChanged, this, [this] {
+        m_credentials->setKeyringChosen(m_preferences->keepLoginInKeyring());
+        Q_EMIT changed();
+    });
+    connect(m_credentials->keyring(), &KeyringSession::failedChanged, this, &LoginKeeping::changed);
+}
+
+QCoro::Task<> LoginKeeping::check()
+{
+    if (m_checking)
+        co_return;
+    m_checking = true;
+    m_keyringAvailable = m_keyringProbe();
+    const QPointer guard(this);
+    // Slow on real hardware, and the TPM may be busy with another program.
+    QFuture<TpmHealth> diagnosis = offThread(QThreadPool::globalInstance(), m_diagnose);
+    const TpmHealth health = co_await diagnosis;
+    if (!guard)
+        co_return;
+    m_checking = false;
+    m_health = health;
+    Q_EMIT changed();
+}
+
+Words LoginKeeping::summary() const
+{
+    using State = TpmHealth::State;
+    if (m_credentials->keeper() == PersistentCredentials::Keeper::keyring)
+        return m_credentials->keyring()->hasFailed() ? Words::keyringFailed : Words::keptInKeyring;
+    if (!m_health)
+        return Words::tpmChecking;
+    switch (m_health->state) {
+    case State::working:
+        return m_credentials->sealedDidNotOpen() ? Words::tpmCleared : Words::keptByTpm;
+    case State::noDevice:
+        return Words::tpmMissing;
+    case State::permission:
+        return m_health->needsNewLogin ? Words::tpmNewLogin : Words::tpmPermission;
+    case State::ownerPassword:
+        return Words::tpmOwnerPassword;
+    case State::lockout:
+        return Words::tpmLockout;
+    case State::fault:
+        break;
+    }
+    return Words::tpmFault;
+}
+
+QString LoginKeeping::fixCommand() const
+{
+    return summary() == Words::tpmPermission ? m_health->fixCommand : QString();
+}
+
+bool LoginKeeping::offersKeyring() const
+{
+    return m_preferences->keepLoginInKeyring()
+        || (m_health && m_health->state != TpmHealth::State::working);
+}
+
+} // namespace vorno
