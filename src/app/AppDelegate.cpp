@@ -6,6 +6,7 @@
 #include "DialogFilePicker.h"
 #include "EncouragementAlerts.h"
 #include "InputPanel.h"
+#include "LoginKeeping.h"
 #include "NativeFileClient.h"
 #include "PersistentCredentials.h"
 #include "Spawn.h"
@@ -22,13 +23,16 @@ namespace vorno {
 
 namespace {
 
-CaptureStoreOptions withServices(CaptureStoreOptions capture, const AppConfiguration &configuration)
+// `credentials` is set to the vault when this builds it.
+CaptureStoreOptions withServices(CaptureStoreOptions capture, const AppConfiguration &configuration,
+                                 PersistentCredentials *&credentials)
 {
     CloudClientOptions client;
     client.extraAuthorities = configuration.authorities;
     if (!capture.cloud) {
-        capture.cloud = new CloudStore(std::make_unique<CloudClient>(configuration.origin, client),
-                                       std::make_unique<PersistentCredentials>(configuration.origin));
+        auto vault = std::make_unique<PersistentCredentials>(configuration.origin);
+        credentials = vault.get();
+        capture.cloud = new CloudStore(std::make_unique<CloudClient>(configuration.origin, client), std::move(vault));
     }
     if (!capture.fileClient) {
         NativeFileClientOptions files;
@@ -100,7 +104,10 @@ AppDelegate::AppDelegate(AppDelegateOptions options, QObject *parent)
         m_options.ask = [] { return QuitGuard::askWithAlert(); };
     if (!m_options.quit)
         m_options.quit = [] { QCoreApplication::quit(); };
-    m_store = new CaptureStore(withServices(std::move(m_options.capture), m_options.configuration), this);
+    PersistentCredentials *credentials = nullptr;
+    m_store = new CaptureStore(withServices(std::move(m_options.capture), m_options.configuration, credentials), this);
+    if (credentials)
+        m_store->setLoginKeeping(new LoginKeeping(credentials, m_store->preferences()));
     m_alerts = new EncouragementAlerts(m_options.notifications, m_store->preferences(), m_options.openUrl,
                                        m_options.configuration.origin, this);
 }
@@ -134,6 +141,8 @@ void AppDelegate::launch()
     FirstFrame::then(m_notch ? m_notch->panel()->windowHandle() : nullptr, this, [self] {
         if (self && !self->m_terminated)
             self->startLoop();
+        if (self && self->m_store->loginKeeping())
+            spawn(self->m_store->loginKeeping()->check());
     });
     m_activeToken = connect(qApp, &QGuiApplication::applicationStateChanged, this, [self](Qt::ApplicationState state) {
         if (self && state == Qt::ApplicationActive)

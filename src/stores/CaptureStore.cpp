@@ -7,6 +7,7 @@
 #include "CloudStore.h"
 #include "FileCollectionStore.h"
 #include "FileIntent.h"
+#include "LoginKeeping.h"
 #include "NativeFileClient.h"
 #include "PersistentCredentials.h"
 #include "Text.h"
@@ -55,6 +56,12 @@ CaptureStore::CaptureStore(CaptureStoreOptions options, QObject *parent)
         m_readFailed = true;
     }
     m_lastCanSave = canSave();
+}
+
+void CaptureStore::setLoginKeeping(LoginKeeping *keeping)
+{
+    m_loginKeeping = keeping;
+    m_loginKeeping->setParent(this);
 }
 
 bool CaptureStore::canSave() const

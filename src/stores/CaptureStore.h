@@ -16,6 +16,7 @@
 namespace vorno {
 
 class CloudStore;
+class LoginKeeping;
 class FileCollectionStore;
 class NativeFileClient;
 class Preferences;
@@ -67,6 +68,10 @@ public:
     [[nodiscard]] const DraftFile &draftFile() const { return m_draftFile; }
     [[nodiscard]] bool notchEnabled() const { return m_notchEnabled(); }
     [[nodiscard]] Preferences *preferences() const { return m_preferences; }
+    // How the login is kept; none when the vault is not the application's.
+    [[nodiscard]] LoginKeeping *loginKeeping() const { return m_loginKeeping; }
+    // Taken over.
+    void setLoginKeeping(LoginKeeping *keeping);
     [[nodiscard]] CloudStore *cloud() const { return m_cloud; }
     [[nodiscard]] FileCollectionStore *collection() const { return m_collection; }
     [[nodiscard]] const QList<QUrl> &files() const { return m_files; }
@@ -146,6 +151,7 @@ private:
     Action m_openMain;
     DraftFile m_draftFile;
     Preferences *m_preferences;
+    LoginKeeping *m_loginKeeping = nullptr;
     std::function<bool()> m_notchEnabled;
 };
 

@@ -21,6 +21,7 @@ CloudAccountView::CloudAccountView(CloudStore *cloud, QUrl origin, Accessibility
       m_identity(new QWidget(this)),
       m_account(new QLabel(m_identity)),
       m_signedOutText(new CaptureText(Words(Words::cloudAccount).string(), 0.9, 13, this)),
+      m_promise(new CaptureText(Words(Words::cloudSession).string(), 0.55, 12, this)),
       m_primary(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
       m_secondary(new CaptureButton(CaptureButton::Kind::quiet, settings, this)),
       m_busy(new BusyIndicator(settings, this)),
@@ -48,7 +49,7 @@ CloudAccountView::CloudAccountView(CloudStore *cloud, QUrl origin, Accessibility
 
     column->addWidget(m_identity);
     column->addWidget(m_signedOutText);
-    column->addWidget(new CaptureText(Words(Words::cloudSession).string(), 0.55, 12, this));
+    column->addWidget(m_promise);
     auto *row = new QHBoxLayout;
     row->setSpacing(8);
     row->addWidget(m_primary);
@@ -63,6 +64,11 @@ CloudAccountView::CloudAccountView(CloudStore *cloud, QUrl origin, Accessibility
     for (auto signal : {&CloudStore::sessionChanged, &CloudStore::busyChanged, &CloudStore::noticeChanged})
         connect(cloud, signal, this, &CloudAccountView::refresh);
     refresh();
+}
+
+void CloudAccountView::setPromiseVisible(bool visible)
+{
+    m_promise->setVisible(visible);
 }
 
 QString CloudAccountView::accountLine() const

@@ -27,6 +27,9 @@ public:
     [[nodiscard]] QString accountLine() const;
     [[nodiscard]] CaptureButton *primaryButton() const { return m_primary; }
     [[nodiscard]] CaptureButton *secondaryButton() const { return m_secondary; }
+    // The general line on how the login is kept; hidden where a line on this
+    // computer's actual state takes its place.
+    void setPromiseVisible(bool visible);
 
 private:
     void refresh();
@@ -38,6 +41,7 @@ private:
     QWidget *m_identity;
     QLabel *m_account;
     CaptureText *m_signedOutText;
+    CaptureText *m_promise;
     CaptureButton *m_primary;
     CaptureButton *m_secondary;
     BusyIndicator *m_busy;

@@ -9,6 +9,8 @@
 #include "CloudAccountView.h"
 #include "CloudStore.h"
 #include "EncouragementState.h"
+#include "LoginKeeping.h"
+#include "LoginKeepingView.h"
 #include "NotificationCenter.h"
 #include "Spawn.h"
 #include "Preferences.h"
@@ -86,7 +88,13 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     column->addWidget(general);
 
     auto *status = new CaptureSettingsSection(Words::status, QStringLiteral("person.crop.circle"), this);
-    status->content()->addWidget(new CloudAccountView(store->cloud(), m_options.origin, settings, status));
+    auto *account = new CloudAccountView(store->cloud(), m_options.origin, settings, status);
+    status->content()->addWidget(account);
+    if (LoginKeeping *keeping = store->loginKeeping()) {
+        account->setPromiseVisible(false); // the keeping line says what is true here
+        status->content()->addWidget(
+            new LoginKeepingView(keeping, store->preferences(), store->cloud(), settings, status));
+    }
     column->addWidget(status);
 
     QVBoxLayout *content = m_notifications->content();
@@ -96,9 +104,9 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     m_statusRow = labelledRow(Words::notifications, m_statusValue, m_notifications);
     content->addWidget(m_statusRow);
     content->addWidget(new CaptureText(Words(Words::aiQuiet).string(), 0.55, textPixelSize, m_notifications));
-    auto *account = new CaptureButton(CaptureButton::Kind::quiet, settings, m_notifications);
-    account->setWords(Words::aiSettings, QStringLiteral("arrow.up.right"));
-    content->addWidget(account, 0, Qt::AlignLeft);
+    auto *web = new CaptureButton(CaptureButton::Kind::quiet, settings, m_notifications);
+    web->setWords(Words::aiSettings, QStringLiteral("arrow.up.right"));
+    content->addWidget(web, 0, Qt::AlignLeft);
     content->addWidget(labelledRow(Words::aiPermission, m_permissionValue, m_notifications));
     m_systemOn->setWords(Words::aiSystemOn);
     m_systemOff->setWords(Words::aiSystemOff);
@@ -121,7 +129,7 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
         if (m_store)
             spawn(m_store->cloud()->refreshEncouragementAvailability());
     });
-    connect(account, &QAbstractButton::clicked, this, [this] {
+    connect(web, &QAbstractButton::clicked, this, [this] {
         QUrl page = WebUrl::appending(m_options.origin, QStringLiteral("account"));
         page.setFragment(QStringLiteral("encouragement"));
         m_options.openUrl(page);
@@ -153,6 +161,8 @@ void PreferencesView::showEvent(QShowEvent *event)
 
 void PreferencesView::refresh()
 {
+    if (m_store && m_store->loginKeeping())
+        spawn(m_store->loginKeeping()->check()); // a fix made meanwhile shows at once
     spawn(refreshSteps());
 }
 

@@ -1,5 +1,6 @@
 #include "AccessibilitySettings.h"
 #include "AwaitTask.h"
+#include "CaptureButton.h"
 #include "CaptureSettingsSection.h"
 #include "CaptureStore.h"
 #include "CaptureToggle.h"
@@ -12,7 +13,14 @@
 #include "ScriptedVault.h"
 #include "TemporaryHome.h"
 #include "Preferences.h"
+#include "EnclaveSessionCipher.h"
+#include "LoginKeeping.h"
+#include "LoginKeepingView.h"
+#include "PersistentCredentials.h"
+#include "TpmKeyStore.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 
 using namespace vorno;
@@ -32,6 +40,8 @@ private Q_SLOTS:
     void permissionFlow();
     void testAlert();
     void notchSettingReachesThePanel();
+    void loginKeepingCard_data();
+    void loginKeepingCard();
 
 private:
     void makeView(bool signedIn);
@@ -177,6 +187,66 @@ void TestPreferencesView::notchSettingReachesThePanel()
     m_view->showNotchToggle()->click();
     QVERIFY(!Preferences().showNotch()); // kept for the next start
     QCOMPARE(panelChanges, 1);
+}
+
+void TestPreferencesView::loginKeepingCard_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("keyringAvailable");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("switchShown");
+    QTest::addColumn<bool>("switchEnabled");
+
+    using S = TpmHealth::State;
+    const QString join = u"sudo usermod -aG tss mia"_qs;
+    QTest::newRow("kept by the TPM")      << int(S::working)    << true  << u"Kept by this computer's TPM"_qs << QString() << false << true;
+    QTest::newRow("may not open the TPM") << int(S::permission) << true  << Words(Words::tpmPermission).string() << join << true << true;
+    QTest::newRow("no TPM, no keyring")   << int(S::noDevice)   << false << Words(Words::tpmMissing).string() << QString() << true << false;
+}
+
+// The account card says how the login is kept, hands over the fix, and
+// offers the keyring only where the TPM will not do.
+void TestPreferencesView::loginKeepingCard()
+{
+    QFETCH(int, state);
+    QFETCH(bool, keyringAvailable);
+    QFETCH(QString, summary);
+    QFETCH(QString, command);
+    QFETCH(bool, switchShown);
+    QFETCH(bool, switchEnabled);
+
+    makeView(true);
+    const QUrl origin(u"https://vorno.example/"_qs);
+    PersistentCredentials credentials(origin, m_home->path() + u"/sessions"_qs,
+                                      std::make_unique<SessionCredentials>(origin, m_home->path() + u"/drafts"_qs),
+                                      std::make_unique<EnclaveSessionCipher>(
+                                          std::make_shared<TpmKeyStore>("swtpm:host=127.0.0.1,port=1")));
+    TpmHealth health;
+    health.state = TpmHealth::State(state);
+    health.fixCommand = state == int(TpmHealth::State::permission) ? u"sudo usermod -aG tss mia"_qs : QString();
+    m_store->setLoginKeeping(new LoginKeeping(&credentials, m_store->preferences(), [health] { return health; },
+                                              [keyringAvailable] { return keyringAvailable; }));
+    m_view = std::make_unique<PreferencesView>(m_store.get(), &m_center, &m_settings,
+                                               PreferencesView::Options {origin, {}, {}});
+    m_view->show(); // Settings opening checks again
+    auto *card = m_view->findChild<LoginKeepingView *>();
+    QVERIFY(card);
+    QTRY_COMPARE(card->summary(), summary);
+    QCOMPARE(card->command(), command);
+    QCOMPARE(card->keyringToggle()->isVisibleTo(card), switchShown);
+    QCOMPARE(card->keyringToggle()->isEnabled(), switchEnabled);
+    if (!command.isEmpty()) {
+        card->copyButton()->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), command);
+    }
+    if (switchShown && switchEnabled) {
+        card->keyringToggle()->click();
+        QVERIFY(m_store->preferences()->keepLoginInKeyring());
+        QVERIFY(credentials.isKeyringChosen());
+    }
+    m_view.reset();
+    m_store.reset(); // before the vault it keeps watch on
 }
 
 QTEST_MAIN(TestPreferencesView)

@@ -15,7 +15,11 @@
 #include "CloudStore.h"
 #include "CloudClient.h"
 #include "ComposerView.h"
+#include "EnclaveSessionCipher.h"
 #include "FileCollectionStore.h"
+#include "LoginKeeping.h"
+#include "PersistentCredentials.h"
+#include "TpmKeyStore.h"
 #include "FileReviewView.h"
 #include "NativeFileClient.h"
 #include "PreferencesView.h"
@@ -262,6 +266,21 @@ int main(int argc, char **argv)
         panel->layout()->addWidget(view);
         view->refresh();
     };
+    // Settings of a signed-in account on a computer whose TPM answers `health`.
+    std::vector<std::unique_ptr<PersistentCredentials>> vaults;
+    const auto keeping = [&](Panel *panel, AccessibilitySettings *a11y, TpmHealth health, bool keyring) {
+        auto *store = standInStore(standIn, true, panel);
+        const QUrl origin = standIn.origin();
+        vaults.push_back(std::make_unique<PersistentCredentials>(
+            origin, home.path() + u"/sessions"_qs,
+            std::make_unique<SessionCredentials>(origin, home.path() + u"/drafts"_qs),
+            std::make_unique<EnclaveSessionCipher>(std::make_shared<TpmKeyStore>("swtpm:host=127.0.0.1,port=1"))));
+        auto *keeper = new LoginKeeping(vaults.back().get(), store->preferences(), [health] { return health; },
+                                        [keyring] { return keyring; });
+        store->setLoginKeeping(keeper);
+        awaitTask(keeper->check());
+        panel->layout()->addWidget(new PreferencesView(store, &notifications, a11y, {origin, {}, {}}, panel));
+    };
     const QList<Scene> scenes {
         {u"style-pieces"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
              auto *layout = panel->layout();
@@ -405,6 +424,12 @@ int main(int argc, char **argv)
                  unavailable.preferences.enabled = true;
                  api.script(u"encouragement"_qs, {unavailable, {}, {}});
              });
+         }},
+        {u"preferences-tpm-permission"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             keeping(panel, a11y, {TpmHealth::State::permission, u"sudo usermod -aG tss mia"_qs, false, 0}, true);
+         }},
+        {u"preferences-no-tpm-no-keyring"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
+             keeping(panel, a11y, {TpmHealth::State::noDevice, {}, false, 0}, false);
          }},
         {u"preferences-signed-out"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
              auto *store = new CaptureStore(captureOptions(cloudStore(false).release()), panel);

@@ -1,0 +1,95 @@
+#include "LoginKeepingView.h"
+
+#include "CaptureButton.h"
+#include "CaptureText.h"
+#include "CaptureToggle.h"
+#include "CloudStore.h"
+#include "LoginKeeping.h"
+#include "Preferences.h"
+#include "Words.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace vorno {
+
+LoginKeepingView::LoginKeepingView(LoginKeeping *keeping, Preferences *preferences, CloudStore *cloud,
+                                   AccessibilitySettings *settings, QWidget *parent)
+    : QWidget(parent), m_keeping(keeping), m_preferences(preferences),
+      m_summary(new CaptureText({}, 0.75, 12, this)),
+      m_commandRow(new QWidget(this)),
+      m_command(new QLineEdit(m_commandRow)),
+      m_copy(new CaptureButton(CaptureButton::Kind::secondary, settings, m_commandRow)),
+      m_keyring(new CaptureToggle(true, settings, this)),
+      m_keyringReason(new CaptureText(Words(Words::keyringMissing).string(), 0.55, 12, this))
+{
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    column->addWidget(m_summary);
+
+    // Read-only but selectable and reachable by keyboard, for those who
+    // prefer to select the text themselves.
+    m_command->setReadOnly(true);
+    m_command->setAccessibleName(Words(Words::tpmPermission).string());
+    QFont mono(QStringLiteral("monospace"));
+    mono.setStyleHint(QFont::Monospace);
+    mono.setPixelSize(12);
+    m_command->setFont(mono);
+    m_copy->setWords(Words::copy);
+    auto *row = new QHBoxLayout(m_commandRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    row->addWidget(m_command, 1);
+    row->addWidget(m_copy);
+    column->addWidget(m_commandRow);
+
+    m_keyring->setText(Words(Words::keyringChoice).string());
+    column->addWidget(m_keyring);
+    column->addWidget(m_keyringReason);
+
+    connect(m_copy, &QAbstractButton::clicked, this, [this] {
+        QGuiApplication::clipboard()->setText(m_command->text());
+    });
+    connect(m_keyring, &QAbstractButton::toggled, this, [this](bool on) {
+        if (m_preferences && on != m_preferences->keepLoginInKeyring())
+            m_preferences->setKeepLoginInKeyring(on);
+    });
+    connect(keeping, &LoginKeeping::changed, this, &LoginKeepingView::refresh);
+    connect(preferences, &Preferences::keepLoginInKeyringChanged, this, &LoginKeepingView::refresh);
+    // Signing in or out moves the login into or out of its keeper.
+    connect(cloud, &CloudStore::sessionChanged, this, &LoginKeepingView::refresh);
+    refresh();
+}
+
+QString LoginKeepingView::summary() const
+{
+    return m_summary->text();
+}
+
+QString LoginKeepingView::command() const
+{
+    return m_commandRow->isVisibleTo(this) ? m_command->text() : QString();
+}
+
+void LoginKeepingView::refresh()
+{
+    if (!m_keeping || !m_preferences)
+        return;
+    m_summary->setText(m_keeping->summary().string());
+    const QString command = m_keeping->fixCommand();
+    m_command->setText(command);
+    m_commandRow->setVisible(!command.isEmpty());
+    const bool chosen = m_preferences->keepLoginInKeyring();
+    const bool offered = m_keeping->offersKeyring();
+    m_keyring->setVisible(offered);
+    m_keyring->setChecked(chosen);
+    // Turning it off always works; turning it on needs a Secret Service.
+    m_keyring->setEnabled(chosen || m_keeping->isKeyringAvailable());
+    m_keyringReason->setVisible(offered && !chosen && !m_keeping->isKeyringAvailable());
+}
+
+} // namespace vorno
