@@ -253,6 +253,23 @@ void AppDelegate::quickRecord()
         m_store->openMain();
 }
 
+void AppDelegate::perform(AppCommand command, const QByteArray &token)
+{
+    if (m_notch && !token.isEmpty())
+        m_notch->setActivationToken(token);
+    switch (command) {
+    case AppCommand::quickRecord:
+        quickRecord();
+        break;
+    case AppCommand::addFiles:
+        m_store->chooseFiles();
+        break;
+    case AppCommand::settings:
+        m_store->show(CaptureStore::Page::settings);
+        break;
+    }
+}
+
 void AppDelegate::openWeb()
 {
     QUrl home = m_options.configuration.origin;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppCommand.h"
 #include "AppConfiguration.h"
 #include "CaptureStore.h"
 #include "NotchController.h"
@@ -78,6 +79,9 @@ public:
 
     void quickRecord();
     void openWeb();
+    // A command from the tray, the desktop or a later start; `token` is the
+    // launcher's activation token, so the panel may take the keyboard.
+    void perform(AppCommand command, const QByteArray &token = {});
 
 private:
     void startLoop();

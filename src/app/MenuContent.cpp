@@ -59,11 +59,11 @@ MenuContent::MenuContent(AppDelegate *delegate, QObject *parent)
             item->setShortcut(shortcut);
         }
     };
-    command(Words::quick, [](AppDelegate *d) { d->quickRecord(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
-    command(Words::files, [](AppDelegate *d) { d->store()->chooseFiles(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
+    command(Words::quick, [](AppDelegate *d) { d->perform(AppCommand::quickRecord); }, QKeySequence(Qt::CTRL | Qt::Key_N));
+    command(Words::files, [](AppDelegate *d) { d->perform(AppCommand::addFiles); }, QKeySequence(Qt::CTRL | Qt::Key_O));
     command(Words::web, [](AppDelegate *d) { d->openWeb(); });
     m_menu->addSeparator();
-    command(Words::settings, [](AppDelegate *d) { d->store()->show(CaptureStore::Page::settings); },
+    command(Words::settings, [](AppDelegate *d) { d->perform(AppCommand::settings); },
             QKeySequence(Qt::CTRL | Qt::Key_Comma));
     command(Words::quit, [](AppDelegate *d) { d->requestQuit(); });
 
@@ -75,7 +75,7 @@ MenuContent::MenuContent(AppDelegate *delegate, QObject *parent)
     // A plain click on the item, where the desktop reports one, is Quick record.
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger && m_delegate)
-            m_delegate->quickRecord();
+            m_delegate->perform(AppCommand::quickRecord);
     });
 }
 

@@ -6,10 +6,12 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace vorno {
 
 class DBusNotifications;
+class GlobalShortcutsPortal;
 class MenuContent;
 class SingleInstance;
 struct X11Desktop;
@@ -27,8 +29,9 @@ public:
     explicit VornoApplication(AppDelegateOptions options, QObject *parent = nullptr);
     ~VornoApplication() override;
 
-    // Becomes the running instance, or hands `urls` to the one that runs.
-    Start start(const QStringList &urls, bool background = false);
+    // Becomes the running instance, or hands `urls` or `command` to the one
+    // that runs. A first start performs `command` once it runs.
+    Start start(const QStringList &urls, bool background = false, std::optional<AppCommand> command = {});
     // Why start() failed, as one line for the user.
     [[nodiscard]] QString error() const { return m_error; }
 
@@ -41,6 +44,7 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<DBusNotifications> m_notifications;
     std::unique_ptr<X11Desktop> m_desktop;
+    std::unique_ptr<GlobalShortcutsPortal> m_shortcuts;
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<MenuContent> m_menu;
     QString m_error;

@@ -16,6 +16,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <cstdio>
+#include <array>
 #include <optional>
 #include <vector>
 #include <unistd.h>
@@ -115,9 +116,26 @@ int main(int argc, char *argv[])
     const QCommandLineOption background(QStringLiteral("background"),
                                         QStringLiteral("Start without opening anything, as at login."));
     parser.addOption(background);
+    // The desktop entry's actions; a running Vorno performs them.
+    const std::array<QCommandLineOption, 3> commands {
+        QCommandLineOption(commandName(AppCommand::quickRecord), QStringLiteral("Open Quick record, ready for typing.")),
+        QCommandLineOption(commandName(AppCommand::addFiles), QStringLiteral("Choose files to add.")),
+        QCommandLineOption(commandName(AppCommand::settings), QStringLiteral("Open Settings.")),
+    };
+    for (const QCommandLineOption &option : commands)
+        parser.addOption(option);
     parser.addPositionalArgument(QStringLiteral("url"), QStringLiteral("A sign-in callback to hand to Vorno."),
                                  QStringLiteral("[url...]"));
-    parser.process(application);
+    parser.process(application); // an unknown option: one line and exit 1
+
+    std::optional<AppCommand> command;
+    for (const AppCommand candidate : allCommands) {
+        if (!parser.isSet(commandName(candidate)))
+            continue;
+        if (command)
+            return fail(QStringLiteral("give one of --quick-record, --add-files and --settings"), 1);
+        command = candidate;
+    }
 
     installTranslations(application);
     try {
@@ -133,7 +151,7 @@ int main(int argc, char *argv[])
         return fail(problem, 2);
 
     VornoApplication vorno(std::move(options));
-    switch (vorno.start(parser.positionalArguments(), parser.isSet(background))) {
+    switch (vorno.start(parser.positionalArguments(), parser.isSet(background), command)) {
     case VornoApplication::Start::forwarded:
         return 0;
     case VornoApplication::Start::failed:

@@ -49,7 +49,7 @@ QString SingleInstance::objectPath() const
     return u'/' + QString(m_name).replace(u'.', u'/').replace(u'-', u'_');
 }
 
-SingleInstance::Role SingleInstance::start(const QStringList &urls, bool background)
+SingleInstance::Role SingleInstance::start(const QStringList &urls, bool background, const QString &action)
 {
     if (!m_bus.isConnected() || !m_bus.interface()) {
         m_error = QStringLiteral("no session bus: %1").arg(m_bus.lastError().message());
@@ -66,15 +66,18 @@ SingleInstance::Role SingleInstance::start(const QStringList &urls, bool backgro
         return Role::first;
     }
     m_bus.unregisterObject(objectPath());
-    return forward(urls, background);
+    return forward(urls, background, action);
 }
 
-SingleInstance::Role SingleInstance::forward(const QStringList &urls, bool background)
+SingleInstance::Role SingleInstance::forward(const QStringList &urls, bool background, const QString &action)
 {
-    QDBusMessage call = urls.isEmpty()
-        ? QDBusMessage::createMethodCall(m_name, objectPath(), interface, QStringLiteral("Activate"))
-        : QDBusMessage::createMethodCall(m_name, objectPath(), interface, QStringLiteral("Open"));
-    if (!urls.isEmpty())
+    const QString method = !action.isEmpty() ? QStringLiteral("ActivateAction")
+        : urls.isEmpty()                     ? QStringLiteral("Activate")
+                                             : QStringLiteral("Open");
+    QDBusMessage call = QDBusMessage::createMethodCall(m_name, objectPath(), interface, method);
+    if (!action.isEmpty())
+        call << action << QVariantList();
+    else if (!urls.isEmpty())
         call << urls;
     QVariantMap platformData;
     if (background)
@@ -125,9 +128,9 @@ void SingleInstance::Open(const QStringList &uris, const QVariantMap &platformDa
         Q_EMIT opened(urls, activationToken(platformData));
 }
 
-void SingleInstance::ActivateAction(const QString &, const QVariantList &, const QVariantMap &platformData)
+void SingleInstance::ActivateAction(const QString &action, const QVariantList &, const QVariantMap &platformData)
 {
-    Q_EMIT reopened(activationToken(platformData)); // the desktop file declares no actions
+    Q_EMIT actionActivated(action, activationToken(platformData));
 }
 
 } // namespace vorno

@@ -24,9 +24,10 @@ public:
                             QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Claims the name, or forwards `urls` to the instance that holds it. A
-    // `background` start (at login) that finds one running opens nothing there.
-    Role start(const QStringList &urls, bool background = false);
+    // Claims the name, or forwards `urls` (or the `action`) to the instance
+    // that holds it. A `background` start (at login) that finds one running
+    // opens nothing there.
+    Role start(const QStringList &urls, bool background = false, const QString &action = {});
     // Why start() failed, as one line for the user.
     [[nodiscard]] QString error() const { return m_error; }
     // The object path of the name (dots become slashes).
@@ -46,9 +47,11 @@ Q_SIGNALS:
     // `token`: the launcher's activation token for the window that answers, or empty.
     void reopened(const QByteArray &token);
     void opened(const QStringList &urls, const QByteArray &token);
+    // An action by name (unchecked: whoever receives it decides).
+    void actionActivated(const QString &action, const QByteArray &token);
 
 private:
-    Role forward(const QStringList &urls, bool background);
+    Role forward(const QStringList &urls, bool background, const QString &action);
 
     QString m_name;
     QDBusConnection m_bus;

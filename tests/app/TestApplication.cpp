@@ -27,6 +27,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSslConfiguration>
+#include <QFileDialog>
 #include <QTest>
 #include <QTimer>
 
@@ -97,7 +98,8 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
 
-    void laterStartsReopenTheCompose();
+    void laterStartsReachTheRunningOne_data();
+    void laterStartsReachTheRunningOne();
     void signInComesBackThroughALaterStart();
     void aTypedNoteReachesTheService();
     void encouragementShowsInTheNotch();
@@ -141,9 +143,12 @@ void TestApplication::initTestCase()
     };
     options.quit = [this] { ++m_quits; };
     m_app = std::make_unique<VornoApplication>(std::move(options));
-    QCOMPARE(m_app->start({}), VornoApplication::Start::running);
+    // As `vorno --settings` with nothing running: launched, then Settings.
+    QCOMPARE(m_app->start({}, false, AppCommand::settings), VornoApplication::Start::running);
     QVERIFY(m_app->delegate()->notch());
     QVERIFY(QTest::qWaitForWindowExposed(m_app->delegate()->notch()->panel()));
+    QVERIFY(store()->isExpanded());
+    QCOMPARE(store()->page(), Page::settings);
 }
 
 void TestApplication::cleanupTestCase()
@@ -174,13 +179,53 @@ void TestApplication::pushNote(const QString &id, const QString &message)
     standIn->control(u"account"_qs, {{u"id"_qs, m_account}, {u"claims"_qs, QJsonArray {note}}});
 }
 
-void TestApplication::laterStartsReopenTheCompose()
+void TestApplication::laterStartsReachTheRunningOne_data()
 {
-    store()->show(Page::settings);
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("page"); // -1: the file chooser opens
+    QTest::addColumn<int>("before");
+
+    QTest::newRow("plain start")    << QStringList() << int(Page::compose) << int(Page::settings);
+    QTest::newRow("--quick-record") << QStringList {u"--quick-record"_qs} << int(Page::compose) << int(Page::settings);
+    QTest::newRow("--settings")     << QStringList {u"--settings"_qs} << int(Page::settings) << int(Page::compose);
+    QTest::newRow("--add-files")    << QStringList {u"--add-files"_qs} << -1 << int(Page::compose);
+}
+
+// The menu entry's actions start vorno again with an option: the running
+// one does it, with the keyboard in the editor for Quick record.
+void TestApplication::laterStartsReachTheRunningOne()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, page);
+    QFETCH(int, before);
+
+    store()->show(Page(before));
     store()->collapse();
-    QCOMPARE(secondStart({}), 0);
+    QCOMPARE(secondStart(arguments), 0);
+    if (page < 0) {
+        QFileDialog *chooser = nullptr;
+        QTRY_VERIFY((chooser = qApp->findChild<QFileDialog *>()) || [&chooser] {
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if ((chooser = qobject_cast<QFileDialog *>(window)) && chooser->isVisible())
+                    return true;
+            return false;
+        }());
+        chooser->reject();
+        QTRY_VERIFY(!chooser->isVisible() || QApplication::topLevelWidgets().indexOf(chooser) < 0);
+        return;
+    }
     QTRY_VERIFY(store()->isExpanded());
-    QCOMPARE(store()->page(), Page::compose);
+    QCOMPARE(store()->page(), Page(page));
+    if (page == int(Page::compose)) { // ready for typing
+        const auto typingInAnEditor = [this] {
+            const QList<CaptureEditor *> editors = notch()->findChildren<CaptureEditor *>();
+            return QApplication::focusWidget()
+                && std::any_of(editors.begin(), editors.end(), [](CaptureEditor *editor) {
+                       return editor->isVisible() && editor->isAncestorOf(QApplication::focusWidget());
+                   });
+        };
+        QTRY_VERIFY(typingInAnEditor());
+    }
     store()->collapse();
 }
 
@@ -309,12 +354,18 @@ void TestApplication::startUpFailuresSayWhy_data()
 {
     QTest::addColumn<QString>("variable");
     QTest::addColumn<QString>("value"); // null: unset
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("says");
 
-    QTest::newRow("no X display")     << u"DISPLAY"_qs                  << QString()             << 2 << u"no X display"_qs;
-    QTest::newRow("display not there") << u"DISPLAY"_qs                 << u":999"_qs            << 2 << u"cannot open the X display"_qs;
-    QTest::newRow("not an origin")    << AppConfiguration::originVariable << u"http://127.0.0.1"_qs << 2 << u"https origin"_qs;
+    const QString none;
+    QTest::newRow("no X display")     << u"DISPLAY"_qs << QString() << QStringList() << 2 << u"no X display"_qs;
+    QTest::newRow("display not there") << u"DISPLAY"_qs << u":999"_qs << QStringList() << 2 << u"cannot open the X display"_qs;
+    QTest::newRow("not an origin")    << AppConfiguration::originVariable << u"http://127.0.0.1"_qs << QStringList() << 2 << u"https origin"_qs;
+    QTest::newRow("unknown option")   << none << none << QStringList {u"--quick"_qs} << 1 << u"Unknown option 'quick'"_qs;
+    QTest::newRow("two commands")     << none << none << QStringList {u"--settings"_qs, u"--add-files"_qs} << 1 << u"give one of"_qs;
+    // Help goes to standard output.
+    QTest::newRow("help")             << none << none << QStringList {u"--help"_qs} << 0 << u"--quick-record"_qs;
 }
 
 // One line on standard error and a non-zero exit, before anything else runs.
@@ -322,22 +373,28 @@ void TestApplication::startUpFailuresSayWhy()
 {
     QFETCH(QString, variable);
     QFETCH(QString, value);
+    QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, says);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (value.isNull())
+    if (!variable.isEmpty() && value.isNull())
         environment.remove(variable);
-    else
+    else if (!variable.isEmpty())
         environment.insert(variable, value);
     // Another session bus, so the running instance cannot take the start over.
     environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_qs, u"unix:path=/nonexistent"_qs);
     QProcess vorno;
     vorno.setProcessEnvironment(environment);
-    vorno.start(QStringLiteral(VORNO_BINARY_DIR "/bin/vorno-dev"), {});
+    vorno.start(QStringLiteral(VORNO_BINARY_DIR "/bin/vorno-dev"), arguments);
     QVERIFY(vorno.waitForFinished(20000));
     QCOMPARE(vorno.exitStatus(), QProcess::NormalExit);
     QCOMPARE(vorno.exitCode(), exitCode);
+    if (exitCode == 0) {
+        const QString help = QString::fromUtf8(vorno.readAllStandardOutput());
+        QVERIFY2(help.contains(says), qPrintable(help));
+        return;
+    }
     const QStringList lines = QString::fromUtf8(vorno.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.first().startsWith(u"vorno: "_qs) && lines.first().contains(says), qPrintable(lines.first()));

@@ -22,14 +22,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("background");
         QTest::addColumn<int>("reopens");
         QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QString>("action");
 
         const QString callback = u"app.vorno.test://auth/callback?code=abc&state=xyz"_qs;
-        QTest::newRow("plain start reopens") << QStringList() << false << 1 << QStringList();
-        QTest::newRow("start at login")      << QStringList() << true << 0 << QStringList();
-        QTest::newRow("a callback URL")      << QStringList {callback} << false << 0 << QStringList {callback};
+        QTest::newRow("plain start reopens") << QStringList() << false << 1 << QStringList() << QString();
+        QTest::newRow("start at login")      << QStringList() << true << 0 << QStringList() << QString();
+        QTest::newRow("a callback URL")      << QStringList {callback} << false << 0 << QStringList {callback} << QString();
         const QString unusual = u"app.vorno.test://auth/callback?code=a%7Eb&state=x"_qs;
-        QTest::newRow("kept as sent")        << QStringList {unusual} << false << 0 << QStringList {unusual};
-        QTest::newRow("not a URL")           << QStringList {u"http://exa mple/%zz"_qs} << false << 0 << QStringList();
+        QTest::newRow("kept as sent")        << QStringList {unusual} << false << 0 << QStringList {unusual} << QString();
+        QTest::newRow("not a URL")           << QStringList {u"http://exa mple/%zz"_qs} << false << 0 << QStringList() << QString();
+        QTest::newRow("an action")           << QStringList() << false << 0 << QStringList() << u"quick-record"_qs;
     }
 
     void laterStartsForwardToTheFirst()
@@ -38,17 +40,21 @@ private Q_SLOTS:
         QFETCH(bool, background);
         QFETCH(int, reopens);
         QFETCH(QStringList, opened);
+        QFETCH(QString, action);
 
         SingleInstance first(name, connection(u"first"_qs));
         QCOMPARE(first.start({}), SingleInstance::Role::first);
         QSignalSpy reopened(&first, &SingleInstance::reopened);
         QSignalSpy urls(&first, &SingleInstance::opened);
+        QSignalSpy actions(&first, &SingleInstance::actionActivated);
 
         SingleInstance second(name, connection(u"second"_qs));
-        const SingleInstance::Role role = second.start(arguments, background);
+        const SingleInstance::Role role = second.start(arguments, background, action);
         QVERIFY2(role == SingleInstance::Role::forwarded, qPrintable(second.error()));
-        QTRY_COMPARE(reopened.size() + urls.size(), reopens + (opened.isEmpty() ? 0 : 1));
+        QTRY_COMPARE(reopened.size() + urls.size() + actions.size(),
+                     reopens + (opened.isEmpty() ? 0 : 1) + (action.isEmpty() ? 0 : 1));
         QCOMPARE(reopened.size(), reopens);
+        QCOMPARE(actions.isEmpty() ? QString() : actions.at(0).at(0).toString(), action);
         QStringList received;
         for (const QList<QVariant> &signal : urls)
             received += signal.at(0).toStringList();
