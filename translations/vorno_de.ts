@@ -435,5 +435,21 @@
         <source>Copy</source>
         <translation>Kopieren</translation>
     </message>
+    <message>
+        <source>Keyboard</source>
+        <translation>Tastatur</translation>
+    </message>
+    <message>
+        <source>Quick record from anywhere</source>
+        <translation>Schnelle Notiz von überall</translation>
+    </message>
+    <message>
+        <source>See or change the shortcut in your desktop's keyboard settings.</source>
+        <translation>Sieh dir das Tastenkürzel in den Tastatureinstellungen deines Desktops an oder ändere es dort.</translation>
+    </message>
+    <message>
+        <source>To open Quick record from anywhere, bind this command to a key in your desktop's keyboard settings:</source>
+        <translation>Um die schnelle Notiz von überall zu öffnen, lege diesen Befehl in den Tastatureinstellungen deines Desktops auf eine Taste:</translation>
+    </message>
 </context>
 </TS>

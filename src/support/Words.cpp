@@ -119,6 +119,10 @@ constexpr std::array<const char *, Words::count> english = {
     QT_TRANSLATE_NOOP("Words", "No keyring service (Secret Service) runs on this desktop, so the login cannot be kept there."),
     QT_TRANSLATE_NOOP("Words", "Your keyring did not keep the login. You will sign in again at the next start."),
     QT_TRANSLATE_NOOP("Words", "Copy"),
+    QT_TRANSLATE_NOOP("Words", "Keyboard"),
+    QT_TRANSLATE_NOOP("Words", "Quick record from anywhere"),
+    QT_TRANSLATE_NOOP("Words", "See or change the shortcut in your desktop's keyboard settings."),
+    QT_TRANSLATE_NOOP("Words", "To open Quick record from anywhere, bind this command to a key in your desktop's keyboard settings:"),
 };
 
 template<std::size_t... index>

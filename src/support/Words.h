@@ -125,9 +125,13 @@ public:
         keyringMissing,
         keyringFailed,
         copy,
+        keyboard,
+        shortcutBound,
+        shortcutChange,
+        shortcutManual,
     };
 
-    static constexpr std::size_t count = 108;
+    static constexpr std::size_t count = 112;
 
     constexpr Words(Value value) : m_value(value) { }
 

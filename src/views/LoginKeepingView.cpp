@@ -4,14 +4,11 @@
 #include "CaptureText.h"
 #include "CaptureToggle.h"
 #include "CloudStore.h"
+#include "CopyableCommand.h"
 #include "LoginKeeping.h"
 #include "Preferences.h"
 #include "Words.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QLineEdit>
 #include <QVBoxLayout>
 
 namespace vorno {
@@ -20,9 +17,7 @@ LoginKeepingView::LoginKeepingView(LoginKeeping *keeping, Preferences *preferenc
                                    AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_keeping(keeping), m_preferences(preferences),
       m_summary(new CaptureText({}, 0.75, 12, this)),
-      m_commandRow(new QWidget(this)),
-      m_command(new QLineEdit(m_commandRow)),
-      m_copy(new CaptureButton(CaptureButton::Kind::secondary, settings, m_commandRow)),
+      m_command(new CopyableCommand(Words(Words::tpmPermission).string(), settings, this)),
       m_keyring(new CaptureToggle(true, settings, this)),
       m_keyringReason(new CaptureText(Words(Words::keyringMissing).string(), 0.55, 12, this))
 {
@@ -30,30 +25,12 @@ LoginKeepingView::LoginKeepingView(LoginKeeping *keeping, Preferences *preferenc
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(6);
     column->addWidget(m_summary);
-
-    // Read-only but selectable and reachable by keyboard, for those who
-    // prefer to select the text themselves.
-    m_command->setReadOnly(true);
-    m_command->setAccessibleName(Words(Words::tpmPermission).string());
-    QFont mono(QStringLiteral("monospace"));
-    mono.setStyleHint(QFont::Monospace);
-    mono.setPixelSize(12);
-    m_command->setFont(mono);
-    m_copy->setWords(Words::copy);
-    auto *row = new QHBoxLayout(m_commandRow);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(8);
-    row->addWidget(m_command, 1);
-    row->addWidget(m_copy);
-    column->addWidget(m_commandRow);
+    column->addWidget(m_command);
 
     m_keyring->setText(Words(Words::keyringChoice).string());
     column->addWidget(m_keyring);
     column->addWidget(m_keyringReason);
 
-    connect(m_copy, &QAbstractButton::clicked, this, [this] {
-        QGuiApplication::clipboard()->setText(m_command->text());
-    });
     connect(m_keyring, &QAbstractButton::toggled, this, [this](bool on) {
         if (m_preferences && on != m_preferences->keepLoginInKeyring())
             m_preferences->setKeepLoginInKeyring(on);
@@ -72,7 +49,12 @@ QString LoginKeepingView::summary() const
 
 QString LoginKeepingView::command() const
 {
-    return m_commandRow->isVisibleTo(this) ? m_command->text() : QString();
+    return m_command->isVisibleTo(this) ? m_command->command() : QString();
+}
+
+CaptureButton *LoginKeepingView::copyButton() const
+{
+    return m_command->copyButton();
 }
 
 void LoginKeepingView::refresh()
@@ -81,8 +63,8 @@ void LoginKeepingView::refresh()
         return;
     m_summary->setText(m_keeping->summary().string());
     const QString command = m_keeping->fixCommand();
-    m_command->setText(command);
-    m_commandRow->setVisible(!command.isEmpty());
+    m_command->setCommand(command);
+    m_command->setVisible(!command.isEmpty());
     const bool chosen = m_preferences->keepLoginInKeyring();
     const bool offered = m_keeping->offersKeyring();
     m_keyring->setVisible(offered);

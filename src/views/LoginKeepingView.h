@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
 
@@ -11,6 +10,7 @@ class CaptureButton;
 class CaptureText;
 class CaptureToggle;
 class CloudStore;
+class CopyableCommand;
 class LoginKeeping;
 class Preferences;
 
@@ -28,7 +28,7 @@ public:
     [[nodiscard]] QString summary() const;
     [[nodiscard]] QString command() const;
     [[nodiscard]] CaptureToggle *keyringToggle() const { return m_keyring; }
-    [[nodiscard]] CaptureButton *copyButton() const { return m_copy; }
+    [[nodiscard]] CaptureButton *copyButton() const;
 
 private:
     void refresh();
@@ -36,9 +36,7 @@ private:
     QPointer<LoginKeeping> m_keeping;
     QPointer<Preferences> m_preferences;
     CaptureText *m_summary;
-    QWidget *m_commandRow;
-    QLineEdit *m_command;
-    CaptureButton *m_copy;
+    CopyableCommand *m_command;
     CaptureToggle *m_keyring;
     CaptureText *m_keyringReason;
 };

@@ -8,7 +8,9 @@
 #include "CaptureToggle.h"
 #include "CloudAccountView.h"
 #include "CloudStore.h"
+#include "CopyableCommand.h"
 #include "EncouragementState.h"
+#include "GlobalShortcutsPortal.h"
 #include "LoginKeeping.h"
 #include "LoginKeepingView.h"
 #include "NotificationCenter.h"
@@ -119,6 +121,8 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     content->addLayout(alerts);
     content->addWidget(m_testText);
     column->addWidget(m_notifications);
+    if (m_options.shortcuts)
+        column->addWidget(keyboardSection(settings));
     column->addStretch();
 
     connect(m_showNotch, &QAbstractButton::toggled, this, [this](bool on) {
@@ -151,6 +155,36 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     connect(preferences, &Preferences::showNotchChanged, this,
             [this, preferences] { m_showNotch->setChecked(preferences->showNotch()); });
     refreshControls();
+}
+
+QWidget *PreferencesView::keyboardSection(AccessibilitySettings *settings)
+{
+    auto *section = new CaptureSettingsSection(Words::keyboard, QStringLiteral("keyboard"), this);
+    m_shortcutValue = new CaptureText({}, 0.9, 13);
+    m_shortcutRow = labelledRow(Words::shortcutBound, m_shortcutValue, section);
+    section->content()->addWidget(m_shortcutRow);
+    m_shortcutHint = new CaptureText({}, 0.55, textPixelSize, section);
+    section->content()->addWidget(m_shortcutHint);
+    m_shortcutCommand = new CopyableCommand(Words(Words::shortcutManual).string(), settings, section);
+    m_shortcutCommand->setCommand(QStringLiteral("vorno --quick-record"));
+    section->content()->addWidget(m_shortcutCommand);
+    connect(m_options.shortcuts, &GlobalShortcutsPortal::stateChanged, this, &PreferencesView::refreshKeyboard);
+    refreshKeyboard();
+    return section;
+}
+
+void PreferencesView::refreshKeyboard()
+{
+    if (!m_options.shortcuts)
+        return;
+    // Bound: the desktop keeps the trigger. Otherwise the user binds the
+    // command in the desktop's own settings; we never grab keys ourselves.
+    const bool bound = m_options.shortcuts->state() == GlobalShortcutsPortal::State::bound;
+    const QString trigger = m_options.shortcuts->trigger();
+    m_shortcutRow->setVisible(bound && !trigger.isEmpty());
+    m_shortcutValue->setText(trigger);
+    m_shortcutHint->setText(Words(bound ? Words::shortcutChange : Words::shortcutManual).string());
+    m_shortcutCommand->setVisible(!bound);
 }
 
 void PreferencesView::showEvent(QShowEvent *event)
@@ -245,6 +279,16 @@ QCoro::Task<> PreferencesView::testSteps()
     m_testNotice = sent ? Words::aiTestSent : Words::aiTestFailed;
     m_testingAlert = false;
     refreshControls();
+}
+
+QString PreferencesView::shortcutCommand() const
+{
+    return m_shortcutCommand && m_shortcutCommand->isVisibleTo(this) ? m_shortcutCommand->command() : QString();
+}
+
+QString PreferencesView::shortcutTrigger() const
+{
+    return m_shortcutRow && m_shortcutRow->isVisibleTo(this) ? m_shortcutValue->text() : QString();
 }
 
 QString PreferencesView::encouragementLine() const

@@ -20,6 +20,8 @@ class CaptureSettingsSection;
 class CaptureStore;
 class CaptureText;
 class CaptureToggle;
+class CopyableCommand;
+class GlobalShortcutsPortal;
 class NotificationCenter;
 struct EncouragementState;
 
@@ -35,6 +37,7 @@ public:
         QUrl origin;                                    // the web origin, for the account page
         std::function<bool(const QUrl &)> openUrl;      // default: the desktop's default handler
         std::function<QDateTime()> now;                 // default: the current time
+        GlobalShortcutsPortal *shortcuts = nullptr;     // none: no keyboard section
     };
 
     PreferencesView(CaptureStore *store, NotificationCenter *notifications, AccessibilitySettings *settings,
@@ -57,6 +60,9 @@ public:
     [[nodiscard]] CaptureToggle *showNotchToggle() const { return m_showNotch; }
     // The encouragement line shown now: a text, or the status value.
     [[nodiscard]] QString encouragementLine() const;
+    // The keyboard section's command to bind, when it shows one.
+    [[nodiscard]] QString shortcutCommand() const;
+    [[nodiscard]] QString shortcutTrigger() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -67,6 +73,8 @@ private:
     QCoro::Task<> requestSteps();
     QCoro::Task<> testSteps();
     void refreshControls();
+    QWidget *keyboardSection(AccessibilitySettings *settings);
+    void refreshKeyboard();
 
     QPointer<CaptureStore> m_store;
     NotificationCenter *m_center;
@@ -87,6 +95,10 @@ private:
     CaptureButton *m_systemOff;
     CaptureButton *m_test;
     CaptureText *m_testText;
+    QWidget *m_shortcutRow = nullptr;
+    CaptureText *m_shortcutValue = nullptr;
+    CaptureText *m_shortcutHint = nullptr;
+    CopyableCommand *m_shortcutCommand = nullptr;
 };
 
 } // namespace vorno

@@ -14,6 +14,7 @@
 #include "TemporaryHome.h"
 #include "Preferences.h"
 #include "EnclaveSessionCipher.h"
+#include "GlobalShortcutsPortal.h"
 #include "LoginKeeping.h"
 #include "LoginKeepingView.h"
 #include "PersistentCredentials.h"
@@ -40,6 +41,7 @@ private Q_SLOTS:
     void permissionFlow();
     void testAlert();
     void notchSettingReachesThePanel();
+    void noGlobalShortcutsShowsTheCommand();
     void loginKeepingCard_data();
     void loginKeepingCard();
 
@@ -187,6 +189,23 @@ void TestPreferencesView::notchSettingReachesThePanel()
     m_view->showNotchToggle()->click();
     QVERIFY(!Preferences().showNotch()); // kept for the next start
     QCOMPARE(panelChanges, 1);
+}
+
+// Without a portal that offers global shortcuts, the user binds the command
+// in the desktop's own settings.
+void TestPreferencesView::noGlobalShortcutsShowsTheCommand()
+{
+    makeView(true);
+    GlobalShortcutsPortal portal(QDBusConnection(u"no bus"_qs));
+    m_view = std::make_unique<PreferencesView>(
+        m_store.get(), &m_center, &m_settings,
+        PreferencesView::Options {QUrl(u"https://vorno.example"_qs), {}, {}, &portal});
+    QCOMPARE(m_view->shortcutCommand(), u"vorno --quick-record"_qs); // also while the desktop is asked
+    awaitTask(portal.bind(u"quick-record"_qs, u"Quick record"_qs, u"CTRL+ALT+N"_qs));
+    QCOMPARE(portal.state(), GlobalShortcutsPortal::State::unavailable);
+    QCOMPARE(m_view->shortcutCommand(), u"vorno --quick-record"_qs);
+    QCOMPARE(m_view->shortcutTrigger(), QString());
+    m_view.reset();
 }
 
 void TestPreferencesView::loginKeepingCard_data()

@@ -17,6 +17,7 @@
 #include "ComposerView.h"
 #include "EnclaveSessionCipher.h"
 #include "FileCollectionStore.h"
+#include "GlobalShortcutsPortal.h"
 #include "LoginKeeping.h"
 #include "PersistentCredentials.h"
 #include "TpmKeyStore.h"
@@ -279,7 +280,8 @@ int main(int argc, char **argv)
                                         [keyring] { return keyring; });
         store->setLoginKeeping(keeper);
         awaitTask(keeper->check());
-        panel->layout()->addWidget(new PreferencesView(store, &notifications, a11y, {origin, {}, {}}, panel));
+        static GlobalShortcutsPortal shortcuts(QDBusConnection(u"no bus"_qs)); // a desktop without the portal
+        panel->layout()->addWidget(new PreferencesView(store, &notifications, a11y, {origin, {}, {}, &shortcuts}, panel));
     };
     const QList<Scene> scenes {
         {u"style-pieces"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
@@ -529,6 +531,7 @@ int main(int argc, char **argv)
              QApplication::sendEvent(view, &enter);
          }},
     };
+    GlobalShortcutsPortal shortcuts(QDBusConnection(u"no bus"_qs));
     for (const NotchScene &scene : notchScenes) {
         QWidget holder;
         auto *store = new CaptureStore(captureOptions(cloudStore(scene.signedIn).release()), &holder);
@@ -536,6 +539,7 @@ int main(int argc, char **argv)
         NotchView::Options options;
         options.notifications = &notifications;
         options.preferences.origin = QUrl(u"https://vorno.example"_qs);
+        options.preferences.shortcuts = &shortcuts; // a desktop without the portal
         auto *view = new NotchView(store, presentation, &settings, options);
         view->setAttribute(Qt::WA_DontShowOnScreen);
         scene.arrange(store, presentation, view);
