@@ -3,8 +3,8 @@
 // run, does the same work with `sha256sum`, `cp` and `sync`. Prints both
 // medians and the ratio. Not a test: it asserts nothing about time.
 
-#include "FileCollectionOutbox.h"
-#include "FileCollectionPolicy.h"
+#include "services/FileCollectionOutbox.h"
+#include "core/FileCollectionPolicy.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,10 +4,10 @@
 // a row of the table bench/run makes. Not a test: it asserts nothing about time.
 
 #include "AwaitTask.h"
-#include "CloudClient.h"
-#include "CloudStore.h"
-#include "FileCollectionStore.h"
-#include "NativeFileClient.h"
+#include "services/CloudClient.h"
+#include "stores/CloudStore.h"
+#include "stores/FileCollectionStore.h"
+#include "services/NativeFileClient.h"
 #include "ScriptedVault.h"
 #include "StandIn.h"
 

@@ -3,8 +3,8 @@
 // fsync the directory, with the same bytes, interleaved in one run. Prints
 // both medians and the ratio. Not a test: it asserts nothing about time.
 
-#include "DraftFile.h"
-#include "LocalDraft.h"
+#include "core/DraftFile.h"
+#include "core/LocalDraft.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -9,16 +9,16 @@
 // Prints p50/p95 of the first two and the idle CPU in milliseconds. Not a
 // test: it asserts nothing about time.
 
-#include "CaptureStore.h"
-#include "InputPanel.h"
-#include "NotchController.h"
-#include "NotchPresentation.h"
+#include "stores/CaptureStore.h"
+#include "app/InputPanel.h"
+#include "app/NotchController.h"
+#include "views/NotchPresentation.h"
 #include "PrivateDesktop.h"
-#include "ScreenSpace.h"
+#include "platform/ScreenSpace.h"
 #include "ScriptedCapture.h"
 #include "ScriptedNotificationCenter.h"
 #include "TemporaryHome.h"
-#include "X11Desktop.h"
+#include "app/X11Desktop.h"
 #include "XTestInput.h"
 
 #include <QApplication>

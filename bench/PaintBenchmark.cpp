@@ -4,11 +4,11 @@
 // idle seconds, which should be none. Run under an X server (bench/paint runs
 // it under Xvfb). Not a test: it asserts nothing about time.
 
-#include "AccessibilitySettings.h"
+#include "support/AccessibilitySettings.h"
 #include "AwaitTask.h"
-#include "CaptureStore.h"
-#include "CloudStore.h"
-#include "PreferencesView.h"
+#include "stores/CaptureStore.h"
+#include "stores/CloudStore.h"
+#include "views/PreferencesView.h"
 #include "ScriptedNotificationCenter.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"

@@ -3,8 +3,8 @@
 // medians and ratios. Not a test: it asserts nothing about time.
 
 #include "AwaitTask.h"
-#include "CloudClient.h"
-#include "NativeFileClient.h"
+#include "services/CloudClient.h"
+#include "services/NativeFileClient.h"
 #include "StandIn.h"
 
 #include <QCoreApplication>

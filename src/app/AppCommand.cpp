@@ -1,4 +1,4 @@
-#include "AppCommand.h"
+#include "app/AppCommand.h"
 
 namespace vorno {
 

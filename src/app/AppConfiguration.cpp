@@ -1,4 +1,4 @@
-#include "AppConfiguration.h"
+#include "app/AppConfiguration.h"
 
 #include "BuildConstants.h"
 

@@ -1,16 +1,16 @@
-#include "AppDelegate.h"
+#include "app/AppDelegate.h"
 
-#include "BackgroundLoop.h"
-#include "CloudClient.h"
-#include "CloudStore.h"
-#include "DialogFilePicker.h"
-#include "EncouragementAlerts.h"
-#include "InputPanel.h"
-#include "LoginKeeping.h"
-#include "NativeFileClient.h"
-#include "PersistentCredentials.h"
-#include "Spawn.h"
-#include "Preferences.h"
+#include "app/BackgroundLoop.h"
+#include "services/CloudClient.h"
+#include "stores/CloudStore.h"
+#include "platform/DialogFilePicker.h"
+#include "services/EncouragementAlerts.h"
+#include "app/InputPanel.h"
+#include "stores/LoginKeeping.h"
+#include "services/NativeFileClient.h"
+#include "services/PersistentCredentials.h"
+#include "support/Spawn.h"
+#include "support/Preferences.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

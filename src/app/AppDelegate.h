@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AppCommand.h"
-#include "AppConfiguration.h"
-#include "CaptureStore.h"
-#include "NotchController.h"
-#include "QuitGuard.h"
+#include "app/AppCommand.h"
+#include "app/AppConfiguration.h"
+#include "stores/CaptureStore.h"
+#include "app/NotchController.h"
+#include "app/QuitGuard.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>

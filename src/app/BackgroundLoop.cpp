@@ -1,9 +1,9 @@
-#include "BackgroundLoop.h"
+#include "app/BackgroundLoop.h"
 
-#include "CancelledError.h"
-#include "CaptureStore.h"
-#include "CloudStore.h"
-#include "ContinuousClock.h"
+#include "support/CancelledError.h"
+#include "stores/CaptureStore.h"
+#include "stores/CloudStore.h"
+#include "support/ContinuousClock.h"
 
 namespace vorno {
 

@@ -1,4 +1,4 @@
-#include "InputPanel.h"
+#include "app/InputPanel.h"
 
 #include <QEnterEvent>
 #include <QKeyEvent>

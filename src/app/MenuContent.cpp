@@ -1,8 +1,8 @@
-#include "MenuContent.h"
+#include "app/MenuContent.h"
 
-#include "AppDelegate.h"
-#include "Symbols.h"
-#include "Words.h"
+#include "app/AppDelegate.h"
+#include "support/Symbols.h"
+#include "support/Words.h"
 
 #include <QEvent>
 #include <QGuiApplication>

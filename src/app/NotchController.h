@@ -1,7 +1,7 @@
 #pragma once
 
-#include "NotchPresentation.h"
-#include "NotchView.h"
+#include "views/NotchPresentation.h"
+#include "views/NotchView.h"
 
 #include <QCoro/QCoroTask>
 #include <QByteArray>

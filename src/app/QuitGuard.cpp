@@ -1,8 +1,8 @@
-#include "QuitGuard.h"
+#include "app/QuitGuard.h"
 
-#include "CaptureStore.h"
-#include "CloudStore.h"
-#include "Words.h"
+#include "stores/CaptureStore.h"
+#include "stores/CloudStore.h"
+#include "support/Words.h"
 
 #include <QMessageBox>
 #include <QPushButton>

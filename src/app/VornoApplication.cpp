@@ -1,13 +1,13 @@
-#include "VornoApplication.h"
+#include "app/VornoApplication.h"
 
-#include "DBusNotifications.h"
-#include "GlobalShortcutsPortal.h"
-#include "Spawn.h"
-#include "Words.h"
-#include "InputPanel.h"
-#include "MenuContent.h"
-#include "SingleInstance.h"
-#include "X11Desktop.h"
+#include "platform/DBusNotifications.h"
+#include "platform/GlobalShortcutsPortal.h"
+#include "support/Spawn.h"
+#include "support/Words.h"
+#include "app/InputPanel.h"
+#include "app/MenuContent.h"
+#include "platform/SingleInstance.h"
+#include "app/X11Desktop.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppDelegate.h"
+#include "app/AppDelegate.h"
 
 #include <QObject>
 #include <QStringList>

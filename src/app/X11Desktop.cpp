@@ -1,4 +1,4 @@
-#include "X11Desktop.h"
+#include "app/X11Desktop.h"
 
 #include <QProcessEnvironment>
 

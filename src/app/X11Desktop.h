@@ -1,12 +1,12 @@
 #pragma once
 
-#include "AccessibilitySettings.h"
-#include "DBusSessionWatcher.h"
-#include "DesktopAccessibility.h"
-#include "NotchController.h"
-#include "X11DesktopWatcher.h"
-#include "X11PanelWindowSystem.h"
-#include "X11PointerMonitor.h"
+#include "support/AccessibilitySettings.h"
+#include "platform/DBusSessionWatcher.h"
+#include "platform/DesktopAccessibility.h"
+#include "app/NotchController.h"
+#include "platform/X11DesktopWatcher.h"
+#include "platform/X11PanelWindowSystem.h"
+#include "platform/X11PointerMonitor.h"
 
 namespace vorno {
 

@@ -1,11 +1,11 @@
 // vorno: the tray companion. One instance per session; a later start hands
 // its URLs to the first and ends.
 
-#include "AppDelegate.h"
-#include "BrandSymbol.h"
+#include "app/AppDelegate.h"
+#include "support/BrandSymbol.h"
 #include "BuildConstants.h"
-#include "Translations.h"
-#include "VornoApplication.h"
+#include "support/Translations.h"
+#include "app/VornoApplication.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

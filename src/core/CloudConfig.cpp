@@ -1,9 +1,9 @@
-#include "CloudConfig.h"
+#include "core/CloudConfig.h"
 
-#include "CloudError.h"
-#include "DecodingError.h"
-#include "JsonCoding.h"
-#include "RawUrl.h"
+#include "core/CloudError.h"
+#include "core/DecodingError.h"
+#include "core/JsonCoding.h"
+#include "core/RawUrl.h"
 
 namespace vorno {
 

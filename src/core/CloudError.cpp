@@ -1,4 +1,4 @@
-#include "CloudError.h"
+#include "core/CloudError.h"
 
 namespace vorno {
 

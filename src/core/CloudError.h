@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CloudFailure.h"
+#include "core/CloudFailure.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "CloudFailure.h"
+#include "core/CloudFailure.h"
 
 namespace vorno {
 

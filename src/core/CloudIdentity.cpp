@@ -1,6 +1,6 @@
-#include "CloudIdentity.h"
+#include "core/CloudIdentity.h"
 
-#include "JsonCoding.h"
+#include "core/JsonCoding.h"
 
 namespace vorno {
 

@@ -1,8 +1,8 @@
-#include "CloudSession.h"
+#include "core/CloudSession.h"
 
-#include "DecodingError.h"
-#include "JsonCoding.h"
-#include "Text.h"
+#include "core/DecodingError.h"
+#include "core/JsonCoding.h"
+#include "core/Text.h"
 
 namespace vorno {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CloudIdentity.h"
+#include "core/CloudIdentity.h"
 
 #include <QByteArray>
 #include <QString>

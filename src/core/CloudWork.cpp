@@ -1,8 +1,8 @@
-#include "CloudWork.h"
+#include "core/CloudWork.h"
 
-#include "JsonCoding.h"
-#include "Text.h"
-#include "WebUrl.h"
+#include "core/JsonCoding.h"
+#include "core/Text.h"
+#include "core/WebUrl.h"
 
 namespace vorno {
 

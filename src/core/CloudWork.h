@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BuildConstants.h"
-#include "CloudWorkContext.h"
+#include "core/CloudWorkContext.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CloudWorkPeriod.h"
+#include "core/CloudWorkPeriod.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "CollectedFile.h"
+#include "core/CollectedFile.h"
 
-#include "JsonCoding.h"
+#include "core/JsonCoding.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

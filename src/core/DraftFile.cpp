@@ -1,8 +1,8 @@
-#include "DraftFile.h"
+#include "core/DraftFile.h"
 
-#include "FileError.h"
-#include "PrivateFiles.h"
-#include "Text.h"
+#include "core/FileError.h"
+#include "core/PrivateFiles.h"
+#include "core/Text.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BuildConstants.h"
-#include "LocalDraft.h"
+#include "core/LocalDraft.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "EncouragementClaim.h"
+#include "core/EncouragementClaim.h"
 
-#include "JsonCoding.h"
+#include "core/JsonCoding.h"
 
 namespace vorno {
 

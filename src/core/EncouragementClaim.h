@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EncouragementNote.h"
+#include "core/EncouragementNote.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "EncouragementNote.h"
+#include "core/EncouragementNote.h"
 
-#include "InternetDateTime.h"
-#include "JsonCoding.h"
-#include "Text.h"
+#include "core/InternetDateTime.h"
+#include "core/JsonCoding.h"
+#include "core/Text.h"
 
 namespace vorno {
 

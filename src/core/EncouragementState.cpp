@@ -1,7 +1,7 @@
-#include "EncouragementState.h"
+#include "core/EncouragementState.h"
 
-#include "InternetDateTime.h"
-#include "JsonCoding.h"
+#include "core/InternetDateTime.h"
+#include "core/JsonCoding.h"
 
 #include <QTimeZone>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CollectedFile.h"
+#include "core/CollectedFile.h"
 
 #include <QByteArray>
 

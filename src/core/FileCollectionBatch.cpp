@@ -1,8 +1,8 @@
-#include "FileCollectionBatch.h"
+#include "core/FileCollectionBatch.h"
 
-#include "JsonCoding.h"
-#include "Text.h"
-#include "WebUrl.h"
+#include "core/JsonCoding.h"
+#include "core/Text.h"
+#include "core/WebUrl.h"
 
 namespace vorno {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BuildConstants.h"
-#include "CollectedFile.h"
+#include "core/CollectedFile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "FileCollectionError.h"
+#include "core/FileCollectionError.h"
 
 namespace vorno {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileCollectionFailure.h"
+#include "core/FileCollectionFailure.h"
 
 #include <exception>
 #include <string>

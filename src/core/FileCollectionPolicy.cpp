@@ -1,11 +1,11 @@
-#include "FileCollectionPolicy.h"
+#include "core/FileCollectionPolicy.h"
 
-#include "CloudError.h"
-#include "FileCollectionError.h"
-#include "FileError.h"
-#include "JsonCoding.h"
-#include "PrivateFiles.h"
-#include "Text.h"
+#include "core/CloudError.h"
+#include "core/FileCollectionError.h"
+#include "core/FileError.h"
+#include "core/JsonCoding.h"
+#include "core/PrivateFiles.h"
+#include "core/Text.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileCandidate.h"
+#include "core/FileCandidate.h"
 
 #include <QByteArray>
 #include <QMap>

@@ -1,4 +1,4 @@
-#include "FileError.h"
+#include "core/FileError.h"
 
 namespace vorno {
 

@@ -1,6 +1,6 @@
-#include "FileIntent.h"
+#include "core/FileIntent.h"
 
-#include "FileError.h"
+#include "core/FileError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "InternetDateTime.h"
+#include "core/InternetDateTime.h"
 
 #include <QTimeZone>
 

@@ -1,6 +1,6 @@
-#include "JsonCoding.h"
+#include "core/JsonCoding.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <limits>
 

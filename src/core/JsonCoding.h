@@ -3,7 +3,7 @@
 // The one strict JSON layer every record coding goes through. Included only by
 // .cpp files of this library, so nlohmann/json never reaches a public header.
 
-#include "DecodingError.h"
+#include "core/DecodingError.h"
 
 #include <QByteArray>
 #include <QMap>

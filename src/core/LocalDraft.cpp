@@ -1,6 +1,6 @@
-#include "LocalDraft.h"
+#include "core/LocalDraft.h"
 
-#include "JsonCoding.h"
+#include "core/JsonCoding.h"
 
 namespace vorno {
 

@@ -1,8 +1,8 @@
-#include "NativeLogin.h"
+#include "core/NativeLogin.h"
 
-#include "CloudError.h"
-#include "RawUrl.h"
-#include "Text.h"
+#include "core/CloudError.h"
+#include "core/RawUrl.h"
+#include "core/Text.h"
 
 #include <QRandomGenerator>
 

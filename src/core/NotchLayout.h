@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PanelGeometry.h"
-#include "Rect.h"
+#include "core/PanelGeometry.h"
+#include "core/Rect.h"
 
 #include <optional>
 

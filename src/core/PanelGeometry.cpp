@@ -1,4 +1,4 @@
-#include "PanelGeometry.h"
+#include "core/PanelGeometry.h"
 
 #include <cmath>
 

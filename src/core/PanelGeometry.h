@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Rect.h"
+#include "core/Rect.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
-#include "PendingWork.h"
+#include "core/PendingWork.h"
 
-#include "CloudError.h"
-#include "JsonCoding.h"
-#include "Text.h"
+#include "core/CloudError.h"
+#include "core/JsonCoding.h"
+#include "core/Text.h"
 
 namespace vorno {
 

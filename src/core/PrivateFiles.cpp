@@ -1,7 +1,7 @@
-#include "PrivateFiles.h"
+#include "core/PrivateFiles.h"
 
-#include "FileError.h"
-#include "Text.h"
+#include "core/FileError.h"
+#include "core/Text.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "RawUrl.h"
+#include "core/RawUrl.h"
 
 #include <QStringDecoder>
 

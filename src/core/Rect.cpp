@@ -1,4 +1,4 @@
-#include "Rect.h"
+#include "core/Rect.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "Text.h"
+#include "core/Text.h"
 
 #include <QList>
 #include <QTextBoundaryFinder>

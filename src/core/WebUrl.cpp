@@ -1,4 +1,4 @@
-#include "WebUrl.h"
+#include "core/WebUrl.h"
 
 namespace vorno {
 

@@ -1,6 +1,6 @@
-#include "Crypto.h"
+#include "platform/Crypto.h"
 
-#include "CryptoError.h"
+#include "platform/CryptoError.h"
 
 #include <openssl/core_names.h>
 #include <openssl/evp.h>

@@ -1,7 +1,7 @@
-#include "DBusNotifications.h"
+#include "platform/DBusNotifications.h"
 
 #include "BuildConstants.h"
-#include "GnomeNotificationSwitch.h"
+#include "platform/GnomeNotificationSwitch.h"
 
 #include <QCoro/QCoroDBusPendingCall>
 #include <QDBusConnectionInterface>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DesktopNotifications.h"
+#include "platform/DesktopNotifications.h"
 
 #include <QDBusConnection>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "DBusSessionWatcher.h"
+#include "platform/DBusSessionWatcher.h"
 
 namespace vorno {
 

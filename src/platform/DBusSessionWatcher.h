@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SessionWatcher.h"
+#include "platform/SessionWatcher.h"
 
 #include <QDBusConnection>
 

@@ -1,6 +1,6 @@
-#include "DesktopAccessibility.h"
+#include "platform/DesktopAccessibility.h"
 
-#include "AccessibilitySettings.h"
+#include "support/AccessibilitySettings.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

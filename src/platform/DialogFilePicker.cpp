@@ -1,6 +1,6 @@
-#include "DialogFilePicker.h"
+#include "platform/DialogFilePicker.h"
 
-#include "Words.h"
+#include "support/Words.h"
 
 #include <QFileDialog>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FilePicker.h"
+#include "platform/FilePicker.h"
 
 #include <QPointer>
 

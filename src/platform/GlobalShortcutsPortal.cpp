@@ -1,4 +1,4 @@
-#include "GlobalShortcutsPortal.h"
+#include "platform/GlobalShortcutsPortal.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

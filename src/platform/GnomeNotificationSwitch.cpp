@@ -1,4 +1,4 @@
-#include "GnomeNotificationSwitch.h"
+#include "platform/GnomeNotificationSwitch.h"
 
 #include <QtGlobal>
 

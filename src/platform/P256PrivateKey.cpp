@@ -1,6 +1,6 @@
-#include "P256PrivateKey.h"
+#include "platform/P256PrivateKey.h"
 
-#include "CryptoError.h"
+#include "platform/CryptoError.h"
 
 #include <openssl/core_names.h>
 #include <openssl/evp.h>

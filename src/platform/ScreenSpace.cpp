@@ -1,4 +1,4 @@
-#include "ScreenSpace.h"
+#include "platform/ScreenSpace.h"
 
 #include <QGuiApplication>
 #include <QScreen>

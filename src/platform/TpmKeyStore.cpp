@@ -1,6 +1,6 @@
-#include "TpmKeyStore.h"
+#include "platform/TpmKeyStore.h"
 
-#include "TpmError.h"
+#include "platform/TpmError.h"
 
 #include <QLoggingCategory>
 #include <QtGlobal>

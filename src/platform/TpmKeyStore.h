@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HardwareKeyStore.h"
-#include "TpmHealth.h"
+#include "platform/HardwareKeyStore.h"
+#include "platform/TpmHealth.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
-#include "X11ClickRelay.h"
+#include "platform/X11ClickRelay.h"
 
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "X11DesktopWatcher.h"
+#include "platform/X11DesktopWatcher.h"
 
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QWindow>

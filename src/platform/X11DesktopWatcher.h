@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DesktopWatcher.h"
+#include "platform/DesktopWatcher.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "X11PanelWindowSystem.h"
+#include "platform/X11PanelWindowSystem.h"
 
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QWindow>

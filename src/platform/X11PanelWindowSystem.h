@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PanelWindowSystem.h"
-#include "X11ClickRelay.h"
+#include "platform/PanelWindowSystem.h"
+#include "platform/X11ClickRelay.h"
 
 namespace vorno {
 

@@ -1,4 +1,4 @@
-#include "X11PointerMonitor.h"
+#include "platform/X11PointerMonitor.h"
 
 #include <QCursor>
 #include <QMetaObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PointerMonitor.h"
+#include "platform/PointerMonitor.h"
 
 #include <condition_variable>
 #include <memory>

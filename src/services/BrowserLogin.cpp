@@ -1,10 +1,10 @@
-#include "BrowserLogin.h"
+#include "services/BrowserLogin.h"
 
-#include "CancelledError.h"
-#include "CloudError.h"
-#include "ContinuousClock.h"
-#include "Spawn.h"
-#include "WebUrl.h"
+#include "support/CancelledError.h"
+#include "core/CloudError.h"
+#include "support/ContinuousClock.h"
+#include "support/Spawn.h"
+#include "core/WebUrl.h"
 
 #include <QDesktopServices>
 #include <QPointer>

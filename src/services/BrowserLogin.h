@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BuildConstants.h"
-#include "NativeLogin.h"
-#include "OneShot.h"
+#include "core/NativeLogin.h"
+#include "support/OneShot.h"
 
 #include <QObject>
 #include <QString>

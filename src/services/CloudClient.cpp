@@ -1,12 +1,12 @@
-#include "CloudClient.h"
+#include "services/CloudClient.h"
 
-#include "CloudError.h"
-#include "FileCollectionError.h"
-#include "JsonCoding.h"
-#include "NoRedirect.h"
-#include "RawUrl.h"
-#include "Text.h"
-#include "WebUrl.h"
+#include "core/CloudError.h"
+#include "core/FileCollectionError.h"
+#include "core/JsonCoding.h"
+#include "services/NoRedirect.h"
+#include "core/RawUrl.h"
+#include "core/Text.h"
+#include "core/WebUrl.h"
 
 #include <QNetworkRequest>
 #include <QPointer>

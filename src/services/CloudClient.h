@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BuildConstants.h"
-#include "CloudConfig.h"
-#include "CloudTransport.h"
+#include "core/CloudConfig.h"
+#include "services/CloudTransport.h"
 
 #include <QObject>
 #include <QSslCertificate>

@@ -1,6 +1,6 @@
-#include "CloudCredentials.h"
+#include "services/CloudCredentials.h"
 
-#include "CloudError.h"
+#include "core/CloudError.h"
 
 #include <QLoggingCategory>
 

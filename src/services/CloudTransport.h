@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CloudSession.h"
-#include "EncouragementClaim.h"
-#include "EncouragementState.h"
-#include "PendingWork.h"
+#include "core/CloudSession.h"
+#include "core/EncouragementClaim.h"
+#include "core/EncouragementState.h"
+#include "core/PendingWork.h"
 
 #include <QByteArray>
 #include <QString>

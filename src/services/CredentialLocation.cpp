@@ -1,4 +1,4 @@
-#include "CredentialLocation.h"
+#include "services/CredentialLocation.h"
 
 #include <QCryptographicHash>
 #include <QStandardPaths>

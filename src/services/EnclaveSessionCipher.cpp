@@ -1,10 +1,10 @@
-#include "EnclaveSessionCipher.h"
+#include "services/EnclaveSessionCipher.h"
 
-#include "CloudError.h"
-#include "Crypto.h"
-#include "HardwareKeyStore.h"
-#include "JsonCoding.h"
-#include "P256PrivateKey.h"
+#include "core/CloudError.h"
+#include "platform/Crypto.h"
+#include "platform/HardwareKeyStore.h"
+#include "core/JsonCoding.h"
+#include "platform/P256PrivateKey.h"
 
 namespace vorno {
 

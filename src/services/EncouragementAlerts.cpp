@@ -1,11 +1,11 @@
-#include "EncouragementAlerts.h"
+#include "services/EncouragementAlerts.h"
 
 #include "BuildConstants.h"
-#include "DesktopNotifications.h"
-#include "EncouragementNote.h"
-#include "Preferences.h"
-#include "WebUrl.h"
-#include "Words.h"
+#include "platform/DesktopNotifications.h"
+#include "core/EncouragementNote.h"
+#include "support/Preferences.h"
+#include "core/WebUrl.h"
+#include "support/Words.h"
 
 #include <QDesktopServices>
 #include <QRegularExpression>

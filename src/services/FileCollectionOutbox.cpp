@@ -1,10 +1,10 @@
-#include "FileCollectionOutbox.h"
+#include "services/FileCollectionOutbox.h"
 
-#include "CloudError.h"
-#include "FileCollectionError.h"
-#include "FileError.h"
-#include "PrivateFiles.h"
-#include "Text.h"
+#include "core/CloudError.h"
+#include "core/FileCollectionError.h"
+#include "core/FileError.h"
+#include "core/PrivateFiles.h"
+#include "core/Text.h"
 
 #include <QFile>
 #include <QFileInfo>

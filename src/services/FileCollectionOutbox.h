@@ -1,9 +1,9 @@
 #pragma once
 
 #include "BuildConstants.h"
-#include "CollectedFile.h"
-#include "FileCollectionBatch.h"
-#include "FileCollectionPolicy.h"
+#include "core/CollectedFile.h"
+#include "core/FileCollectionBatch.h"
+#include "core/FileCollectionPolicy.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "KeyringSession.h"
+#include "services/KeyringSession.h"
 
 #include "BuildConstants.h"
-#include "CloudCredentials.h"
-#include "OffThread.h"
+#include "services/CloudCredentials.h"
+#include "support/OffThread.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

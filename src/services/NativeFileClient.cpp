@@ -1,10 +1,10 @@
-#include "NativeFileClient.h"
+#include "services/NativeFileClient.h"
 
-#include "CloudClient.h"
-#include "CloudError.h"
-#include "FileCollectionError.h"
-#include "NoRedirect.h"
-#include "TusAnswer.h"
+#include "services/CloudClient.h"
+#include "core/CloudError.h"
+#include "core/FileCollectionError.h"
+#include "services/NoRedirect.h"
+#include "services/TusAnswer.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>

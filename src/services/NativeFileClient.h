@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BuildConstants.h"
-#include "CloudConfig.h"
-#include "CloudSession.h"
+#include "core/CloudConfig.h"
+#include "core/CloudSession.h"
 
 #include <QByteArray>
 #include <QJsonObject>

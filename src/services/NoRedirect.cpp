@@ -1,9 +1,9 @@
-#include "NoRedirect.h"
+#include "services/NoRedirect.h"
 
-#include "TransportError.h"
+#include "services/TransportError.h"
 
-#include "CloudError.h"
-#include "Text.h"
+#include "core/CloudError.h"
+#include "core/Text.h"
 
 #include <QCoro/QCoroSignal>
 #include <QNetworkCookie>

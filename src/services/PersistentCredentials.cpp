@@ -1,11 +1,11 @@
-#include "PersistentCredentials.h"
+#include "services/PersistentCredentials.h"
 
-#include "CloudError.h"
-#include "CredentialLocation.h"
-#include "FileError.h"
-#include "PrivateFiles.h"
-#include "Text.h"
-#include "TpmKeyStore.h"
+#include "core/CloudError.h"
+#include "services/CredentialLocation.h"
+#include "core/FileError.h"
+#include "core/PrivateFiles.h"
+#include "core/Text.h"
+#include "platform/TpmKeyStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CredentialStore.h"
-#include "EnclaveSessionCipher.h"
-#include "KeyringSession.h"
-#include "SessionCredentials.h"
+#include "services/CredentialStore.h"
+#include "services/EnclaveSessionCipher.h"
+#include "services/KeyringSession.h"
+#include "services/SessionCredentials.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,10 +1,10 @@
-#include "SessionCredentials.h"
+#include "services/SessionCredentials.h"
 
-#include "CloudError.h"
-#include "CredentialLocation.h"
-#include "FileError.h"
-#include "PrivateFiles.h"
-#include "Text.h"
+#include "core/CloudError.h"
+#include "services/CredentialLocation.h"
+#include "core/FileError.h"
+#include "core/PrivateFiles.h"
+#include "core/Text.h"
 
 #include <QFile>
 

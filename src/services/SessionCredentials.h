@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CredentialStore.h"
+#include "services/CredentialStore.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "TransportError.h"
+#include "services/TransportError.h"
 
 namespace vorno {
 

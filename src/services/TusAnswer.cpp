@@ -1,4 +1,4 @@
-#include "TusAnswer.h"
+#include "services/TusAnswer.h"
 
 namespace vorno {
 

@@ -1,17 +1,17 @@
-#include "CaptureStore.h"
+#include "stores/CaptureStore.h"
 
-#include "ChangeSignal.h"
+#include "support/ChangeSignal.h"
 
 #include "BuildConstants.h"
-#include "CloudClient.h"
-#include "CloudStore.h"
-#include "FileCollectionStore.h"
-#include "FileIntent.h"
-#include "LoginKeeping.h"
-#include "NativeFileClient.h"
-#include "PersistentCredentials.h"
-#include "Text.h"
-#include "Preferences.h"
+#include "services/CloudClient.h"
+#include "stores/CloudStore.h"
+#include "stores/FileCollectionStore.h"
+#include "core/FileIntent.h"
+#include "stores/LoginKeeping.h"
+#include "services/NativeFileClient.h"
+#include "services/PersistentCredentials.h"
+#include "core/Text.h"
+#include "support/Preferences.h"
 
 #include <QDesktopServices>
 #include <QPointer>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DraftFile.h"
-#include "FilePicker.h"
-#include "Words.h"
+#include "core/DraftFile.h"
+#include "platform/FilePicker.h"
+#include "support/Words.h"
 
 #include <QList>
 #include <QObject>

@@ -1,15 +1,15 @@
-#include "CloudStore.h"
+#include "stores/CloudStore.h"
 
-#include "ChangeSignal.h"
+#include "support/ChangeSignal.h"
 
-#include "CancelledError.h"
-#include "CloudError.h"
-#include "CloudTransport.h"
-#include "ContinuousClock.h"
-#include "CredentialStore.h"
-#include "NativeLogin.h"
-#include "Spawn.h"
-#include "Text.h"
+#include "support/CancelledError.h"
+#include "core/CloudError.h"
+#include "services/CloudTransport.h"
+#include "support/ContinuousClock.h"
+#include "services/CredentialStore.h"
+#include "core/NativeLogin.h"
+#include "support/Spawn.h"
+#include "core/Text.h"
 
 #include <QPointer>
 #include <QStringDecoder>

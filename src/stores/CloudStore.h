@@ -1,11 +1,11 @@
 #pragma once
 
-#include "BrowserLogin.h"
-#include "CloudSession.h"
-#include "EncouragementNote.h"
-#include "EncouragementState.h"
-#include "PendingWork.h"
-#include "Words.h"
+#include "services/BrowserLogin.h"
+#include "core/CloudSession.h"
+#include "core/EncouragementNote.h"
+#include "core/EncouragementState.h"
+#include "core/PendingWork.h"
+#include "support/Words.h"
 
 #include <QDateTime>
 #include <QHash>

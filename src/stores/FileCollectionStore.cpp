@@ -1,15 +1,15 @@
-#include "FileCollectionStore.h"
+#include "stores/FileCollectionStore.h"
 
-#include "ChangeSignal.h"
+#include "support/ChangeSignal.h"
 
-#include "CloudClient.h"
-#include "CloudError.h"
-#include "CloudStore.h"
-#include "FileCollectionError.h"
-#include "FileCollectionOutbox.h"
-#include "FileIntent.h"
-#include "NativeFileClient.h"
-#include "Text.h"
+#include "services/CloudClient.h"
+#include "core/CloudError.h"
+#include "stores/CloudStore.h"
+#include "core/FileCollectionError.h"
+#include "services/FileCollectionOutbox.h"
+#include "core/FileIntent.h"
+#include "services/NativeFileClient.h"
+#include "core/Text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileCollectionBatch.h"
-#include "FileCollectionPolicy.h"
+#include "core/FileCollectionBatch.h"
+#include "core/FileCollectionPolicy.h"
 
 #include <QJsonObject>
 #include <QList>

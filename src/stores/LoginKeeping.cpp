@@ -1,10 +1,10 @@
-#include "LoginKeeping.h"
+#include "stores/LoginKeeping.h"
 
-#include "KeyringSession.h"
-#include "OffThread.h"
-#include "PersistentCredentials.h"
-#include "Preferences.h"
-#include "TpmKeyStore.h"
+#include "services/KeyringSession.h"
+#include "support/OffThread.h"
+#include "services/PersistentCredentials.h"
+#include "support/Preferences.h"
+#include "platform/TpmKeyStore.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TpmHealth.h"
-#include "Words.h"
+#include "platform/TpmHealth.h"
+#include "support/Words.h"
 
 #include <QObject>
 #include <QString>

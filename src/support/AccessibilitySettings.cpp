@@ -1,4 +1,4 @@
-#include "AccessibilitySettings.h"
+#include "support/AccessibilitySettings.h"
 
 #include <QProcessEnvironment>
 

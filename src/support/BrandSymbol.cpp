@@ -1,4 +1,4 @@
-#include "BrandSymbol.h"
+#include "support/BrandSymbol.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

@@ -1,7 +1,7 @@
-#include "BusyIndicator.h"
+#include "support/BusyIndicator.h"
 
-#include "AccessibilitySettings.h"
-#include "VornoMetrics.h"
+#include "support/AccessibilitySettings.h"
+#include "support/VornoMetrics.h"
 
 #include <QPainter>
 #include <QVariantAnimation>

@@ -1,7 +1,7 @@
-#include "ButtonPainter.h"
+#include "support/ButtonPainter.h"
 
-#include "Symbols.h"
-#include "VornoMetrics.h"
+#include "support/Symbols.h"
+#include "support/VornoMetrics.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CaptureButtonBody.h"
+#include "support/CaptureButtonBody.h"
 
 #include <QFont>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "CaptureButton.h"
+#include "support/CaptureButton.h"
 
-#include "ButtonPainter.h"
-#include "SpringAnimation.h"
+#include "support/ButtonPainter.h"
+#include "support/SpringAnimation.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ButtonPainter.h"
-#include "CaptureButtonBody.h"
-#include "CaptureControl.h"
-#include "Words.h"
+#include "support/ButtonPainter.h"
+#include "support/CaptureButtonBody.h"
+#include "support/CaptureControl.h"
+#include "support/Words.h"
 
 
 namespace vorno {

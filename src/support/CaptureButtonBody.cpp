@@ -1,6 +1,6 @@
-#include "CaptureButtonBody.h"
+#include "support/CaptureButtonBody.h"
 
-#include "VornoMetrics.h"
+#include "support/VornoMetrics.h"
 
 namespace vorno {
 

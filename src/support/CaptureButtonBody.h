@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AccessibilitySettings.h"
+#include "support/AccessibilitySettings.h"
 
 #include <QColor>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "CaptureControl.h"
+#include "support/CaptureControl.h"
 
 #include <QEnterEvent>
 #include <QFocusEvent>

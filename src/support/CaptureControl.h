@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AccessibilitySettings.h"
-#include "CaptureButtonBody.h"
+#include "support/AccessibilitySettings.h"
+#include "support/CaptureButtonBody.h"
 
 #include <QAbstractButton>
 #include <QPointer>

@@ -1,10 +1,10 @@
-#include "CaptureDisclosure.h"
+#include "support/CaptureDisclosure.h"
 
-#include "AccessibilitySettings.h"
-#include "ButtonPainter.h"
-#include "CaptureButton.h"
-#include "SpringAnimation.h"
-#include "Symbols.h"
+#include "support/AccessibilitySettings.h"
+#include "support/ButtonPainter.h"
+#include "support/CaptureButton.h"
+#include "support/SpringAnimation.h"
+#include "support/Symbols.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>

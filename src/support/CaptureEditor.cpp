@@ -1,10 +1,10 @@
-#include "CaptureEditor.h"
+#include "support/CaptureEditor.h"
 
-#include "AccessibilitySettings.h"
-#include "SpringAnimation.h"
-#include "ThinScrollBar.h"
-#include "VornoMetrics.h"
-#include "Words.h"
+#include "support/AccessibilitySettings.h"
+#include "support/SpringAnimation.h"
+#include "support/ThinScrollBar.h"
+#include "support/VornoMetrics.h"
+#include "support/Words.h"
 
 #include <QEvent>
 #include <QPainter>

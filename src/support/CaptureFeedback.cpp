@@ -1,9 +1,9 @@
-#include "CaptureFeedback.h"
+#include "support/CaptureFeedback.h"
 
-#include "AccessibilitySettings.h"
-#include "SpringAnimation.h"
-#include "Symbols.h"
-#include "VornoMetrics.h"
+#include "support/AccessibilitySettings.h"
+#include "support/SpringAnimation.h"
+#include "support/Symbols.h"
+#include "support/VornoMetrics.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "CaptureProgress.h"
+#include "support/CaptureProgress.h"
 
-#include "VornoMetrics.h"
+#include "support/VornoMetrics.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
-#include "CaptureSettingsSection.h"
+#include "support/CaptureSettingsSection.h"
 
-#include "Symbols.h"
-#include "VornoMetrics.h"
+#include "support/Symbols.h"
+#include "support/VornoMetrics.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Words.h"
+#include "support/Words.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "CaptureText.h"
+#include "support/CaptureText.h"
 
-#include "VornoMetrics.h"
+#include "support/VornoMetrics.h"
 
 #include <QEvent>
 

@@ -1,9 +1,9 @@
-#include "CaptureToggle.h"
+#include "support/CaptureToggle.h"
 
-#include "ButtonPainter.h"
-#include "SpringAnimation.h"
-#include "Symbols.h"
-#include "VornoMetrics.h"
+#include "support/ButtonPainter.h"
+#include "support/SpringAnimation.h"
+#include "support/Symbols.h"
+#include "support/VornoMetrics.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CaptureControl.h"
+#include "support/CaptureControl.h"
 
 namespace vorno {
 

@@ -1,6 +1,6 @@
-#include "ContinuousClock.h"
+#include "support/ContinuousClock.h"
 
-#include "CancelledError.h"
+#include "support/CancelledError.h"
 
 #include <QCoro/QCoroSignal>
 #include <QMetaObject>

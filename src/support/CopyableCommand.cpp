@@ -1,7 +1,7 @@
-#include "CopyableCommand.h"
+#include "support/CopyableCommand.h"
 
-#include "CaptureButton.h"
-#include "Words.h"
+#include "support/CaptureButton.h"
+#include "support/Words.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "Preferences.h"
+#include "support/Preferences.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ReadingOrder.h"
+#include "support/ReadingOrder.h"
 
 #include <QWidget>
 

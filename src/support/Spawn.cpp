@@ -1,6 +1,6 @@
-#include "Spawn.h"
+#include "support/Spawn.h"
 
-#include "CancelledError.h"
+#include "support/CancelledError.h"
 
 #include <QLoggingCategory>
 

@@ -1,4 +1,4 @@
-#include "Spring.h"
+#include "support/Spring.h"
 
 #include <algorithm>
 #include <cmath>

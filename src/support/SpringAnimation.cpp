@@ -1,4 +1,4 @@
-#include "SpringAnimation.h"
+#include "support/SpringAnimation.h"
 
 #include <QEasingCurve>
 #include <QPointF>

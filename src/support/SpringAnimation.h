@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Spring.h"
+#include "support/Spring.h"
 
 #include <QVariantAnimation>
 

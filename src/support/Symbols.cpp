@@ -1,4 +1,4 @@
-#include "Symbols.h"
+#include "support/Symbols.h"
 
 #include <QCache>
 #include <QFile>

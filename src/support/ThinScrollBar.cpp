@@ -1,6 +1,6 @@
-#include "ThinScrollBar.h"
+#include "support/ThinScrollBar.h"
 
-#include "VornoMetrics.h"
+#include "support/VornoMetrics.h"
 
 #include <QPainter>
 #include <QPainterPath>

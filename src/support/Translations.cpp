@@ -1,4 +1,4 @@
-#include "Translations.h"
+#include "support/Translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,6 +1,6 @@
-#include "VornoSurface.h"
+#include "support/VornoSurface.h"
 
-#include "VornoMetrics.h"
+#include "support/VornoMetrics.h"
 
 #include <QLinearGradient>
 #include <QPainter>

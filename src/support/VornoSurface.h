@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AccessibilitySettings.h"
+#include "support/AccessibilitySettings.h"
 
 class QColor;
 class QPainter;

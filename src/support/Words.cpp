@@ -1,4 +1,4 @@
-#include "Words.h"
+#include "support/Words.h"
 
 #include <QCoreApplication>
 

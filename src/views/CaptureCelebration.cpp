@@ -1,7 +1,7 @@
-#include "CaptureCelebration.h"
+#include "views/CaptureCelebration.h"
 
-#include "AccessibilitySettings.h"
-#include "VornoMetrics.h"
+#include "support/AccessibilitySettings.h"
+#include "support/VornoMetrics.h"
 
 #include <QEasingCurve>
 #include <QPainter>

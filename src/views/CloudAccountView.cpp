@@ -1,12 +1,12 @@
-#include "CloudAccountView.h"
+#include "views/CloudAccountView.h"
 
-#include "BusyIndicator.h"
-#include "CaptureButton.h"
-#include "CaptureText.h"
-#include "CloudStore.h"
-#include "Spawn.h"
-#include "Symbols.h"
-#include "VornoMetrics.h"
+#include "support/BusyIndicator.h"
+#include "support/CaptureButton.h"
+#include "support/CaptureText.h"
+#include "stores/CloudStore.h"
+#include "support/Spawn.h"
+#include "support/Symbols.h"
+#include "support/VornoMetrics.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,14 +1,14 @@
-#include "CloudComposerView.h"
+#include "views/CloudComposerView.h"
 
-#include "CaptureButton.h"
-#include "CaptureEditor.h"
-#include "CaptureFeedback.h"
-#include "CaptureText.h"
-#include "CloudStore.h"
-#include "PendingWork.h"
-#include "ReadingOrder.h"
-#include "Spawn.h"
-#include "VornoMetrics.h"
+#include "support/CaptureButton.h"
+#include "support/CaptureEditor.h"
+#include "support/CaptureFeedback.h"
+#include "support/CaptureText.h"
+#include "stores/CloudStore.h"
+#include "core/PendingWork.h"
+#include "support/ReadingOrder.h"
+#include "support/Spawn.h"
+#include "support/VornoMetrics.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>

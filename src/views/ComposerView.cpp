@@ -1,13 +1,13 @@
-#include "ComposerView.h"
+#include "views/ComposerView.h"
 
-#include "CaptureButton.h"
-#include "CaptureEditor.h"
-#include "CaptureFeedback.h"
-#include "CaptureStore.h"
-#include "CaptureText.h"
-#include "CloudComposerView.h"
-#include "CloudStore.h"
-#include "ReadingOrder.h"
+#include "support/CaptureButton.h"
+#include "support/CaptureEditor.h"
+#include "support/CaptureFeedback.h"
+#include "stores/CaptureStore.h"
+#include "support/CaptureText.h"
+#include "views/CloudComposerView.h"
+#include "stores/CloudStore.h"
+#include "support/ReadingOrder.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>

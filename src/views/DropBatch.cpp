@@ -1,6 +1,6 @@
-#include "DropBatch.h"
+#include "views/DropBatch.h"
 
-#include "CaptureStore.h"
+#include "stores/CaptureStore.h"
 
 namespace vorno {
 

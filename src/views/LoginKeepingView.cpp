@@ -1,13 +1,13 @@
-#include "LoginKeepingView.h"
+#include "views/LoginKeepingView.h"
 
-#include "CaptureButton.h"
-#include "CaptureText.h"
-#include "CaptureToggle.h"
-#include "CloudStore.h"
-#include "CopyableCommand.h"
-#include "LoginKeeping.h"
-#include "Preferences.h"
-#include "Words.h"
+#include "support/CaptureButton.h"
+#include "support/CaptureText.h"
+#include "support/CaptureToggle.h"
+#include "stores/CloudStore.h"
+#include "support/CopyableCommand.h"
+#include "stores/LoginKeeping.h"
+#include "support/Preferences.h"
+#include "support/Words.h"
 
 #include <QVBoxLayout>
 

@@ -1,15 +1,15 @@
-#include "NotchContents.h"
+#include "views/NotchContents.h"
 
-#include "AccessibilitySettings.h"
-#include "CaptureStore.h"
-#include "CaptureText.h"
-#include "CloudStore.h"
-#include "ComposerView.h"
-#include "FileCollectionStore.h"
-#include "NotchPressButton.h"
-#include "SpringAnimation.h"
-#include "Symbols.h"
-#include "ThinScrollBar.h"
+#include "support/AccessibilitySettings.h"
+#include "stores/CaptureStore.h"
+#include "support/CaptureText.h"
+#include "stores/CloudStore.h"
+#include "views/ComposerView.h"
+#include "stores/FileCollectionStore.h"
+#include "views/NotchPressButton.h"
+#include "support/SpringAnimation.h"
+#include "support/Symbols.h"
+#include "support/ThinScrollBar.h"
 
 #include <QAccessible>
 #include <QHBoxLayout>

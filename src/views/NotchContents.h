@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileReviewView.h"
-#include "PreferencesView.h"
+#include "views/FileReviewView.h"
+#include "views/PreferencesView.h"
 
 #include <QPointer>
 #include <QWidget>

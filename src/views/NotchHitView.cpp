@@ -1,4 +1,4 @@
-#include "NotchHitView.h"
+#include "views/NotchHitView.h"
 
 #include <QEvent>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NotchShape.h"
+#include "views/NotchShape.h"
 
 #include <QRegion>
 #include <QWidget>

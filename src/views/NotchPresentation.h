@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NotchLayout.h"
+#include "core/NotchLayout.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "NotchPressButton.h"
+#include "views/NotchPressButton.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CaptureControl.h"
-#include "SpringAnimation.h"
+#include "support/CaptureControl.h"
+#include "support/SpringAnimation.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "NotchShape.h"
+#include "views/NotchShape.h"
 
 #include <algorithm>
 

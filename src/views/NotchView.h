@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CaptureStore.h"
-#include "NotchContents.h"
-#include "PanelGeometry.h"
+#include "stores/CaptureStore.h"
+#include "views/NotchContents.h"
+#include "core/PanelGeometry.h"
 
 #include <QPointer>
 #include <QWidget>

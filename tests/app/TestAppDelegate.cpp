@@ -1,5 +1,5 @@
-#include "AppDelegate.h"
-#include "CloudStore.h"
+#include "app/AppDelegate.h"
+#include "stores/CloudStore.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
 #include "TemporaryHome.h"

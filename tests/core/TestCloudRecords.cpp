@@ -1,7 +1,7 @@
-#include "CloudError.h"
-#include "CloudWork.h"
+#include "core/CloudError.h"
+#include "core/CloudWork.h"
 #include "DataCases.h"
-#include "PendingWork.h"
+#include "core/PendingWork.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

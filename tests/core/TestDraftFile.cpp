@@ -1,12 +1,12 @@
 #include "DataCases.h"
 #include "FileChecks.h"
-#include "DecodingError.h"
-#include "DraftFile.h"
-#include "FileError.h"
-#include "FileIntent.h"
+#include "core/DecodingError.h"
+#include "core/DraftFile.h"
+#include "core/FileError.h"
+#include "core/FileIntent.h"
 #include "FileSizeLimit.h"
 #include "TemporaryHome.h"
-#include "Text.h"
+#include "core/Text.h"
 
 #include <QDir>
 #include <QFile>

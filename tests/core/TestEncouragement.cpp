@@ -1,7 +1,7 @@
 #include "DataCases.h"
-#include "EncouragementNote.h"
-#include "EncouragementState.h"
-#include "InternetDateTime.h"
+#include "core/EncouragementNote.h"
+#include "core/EncouragementState.h"
+#include "core/InternetDateTime.h"
 
 #include <QTest>
 #include <QTimeZone>

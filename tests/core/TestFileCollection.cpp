@@ -1,11 +1,11 @@
-#include "CloudError.h"
+#include "core/CloudError.h"
 #include "DataCases.h"
 #include "FileChecks.h"
-#include "FileCollectionBatch.h"
-#include "FileCollectionError.h"
-#include "FileCollectionPolicy.h"
-#include "FileError.h"
-#include "Text.h"
+#include "core/FileCollectionBatch.h"
+#include "core/FileCollectionError.h"
+#include "core/FileCollectionPolicy.h"
+#include "core/FileError.h"
+#include "core/Text.h"
 
 #include <QFile>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
-#include "CloudError.h"
+#include "core/CloudError.h"
 #include "DataCases.h"
-#include "NativeLogin.h"
+#include "core/NativeLogin.h"
 
 #include <QRegularExpression>
 #include <QTest>

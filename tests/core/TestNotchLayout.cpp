@@ -1,4 +1,4 @@
-#include "NotchLayout.h"
+#include "core/NotchLayout.h"
 
 #include <QRandomGenerator>
 #include <QTest>

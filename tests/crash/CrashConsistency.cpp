@@ -10,14 +10,14 @@
 // Usage: CrashConsistency [kills per writer, default 50]
 //        CrashConsistency write <writer> <directory>   (the child)
 
-#include "CollectedFile.h"
-#include "DraftFile.h"
-#include "FileCollectionBatch.h"
-#include "FileCollectionOutbox.h"
-#include "PersistentCredentials.h"
-#include "SessionCredentials.h"
+#include "core/CollectedFile.h"
+#include "core/DraftFile.h"
+#include "core/FileCollectionBatch.h"
+#include "services/FileCollectionOutbox.h"
+#include "services/PersistentCredentials.h"
+#include "services/SessionCredentials.h"
 #include "SoftwareTpm.h"
-#include "Text.h"
+#include "core/Text.h"
 
 #include <QCoreApplication>
 #include <QDir>

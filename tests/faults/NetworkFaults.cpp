@@ -8,12 +8,12 @@
 // process that is killed.
 
 #include "AwaitTask.h"
-#include "CloudClient.h"
+#include "services/CloudClient.h"
 #include "FaultProxy.h"
-#include "NativeFileClient.h"
+#include "services/NativeFileClient.h"
 #include "StandIn.h"
 #include "StopProcess.h"
-#include "Text.h"
+#include "core/Text.h"
 
 #include <QCoreApplication>
 #include <QDir>

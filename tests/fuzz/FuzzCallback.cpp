@@ -2,7 +2,7 @@
 // read from a URL the check accepts, and the check never throws.
 #include "FuzzInput.h"
 
-#include "NativeLogin.h"
+#include "core/NativeLogin.h"
 
 #include <exception>
 

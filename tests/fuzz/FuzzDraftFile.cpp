@@ -2,7 +2,7 @@
 // or an exception, and a draft that reads saves and reads back unchanged.
 #include "FuzzInput.h"
 
-#include "DraftFile.h"
+#include "core/DraftFile.h"
 
 #include <QDir>
 #include <QFile>

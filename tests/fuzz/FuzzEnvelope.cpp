@@ -2,7 +2,7 @@
 // plaintext or an exception, and only an envelope it sealed opens.
 #include "FuzzInput.h"
 
-#include "EnclaveSessionCipher.h"
+#include "services/EnclaveSessionCipher.h"
 #include "SoftwareKeyStore.h"
 
 #include <exception>

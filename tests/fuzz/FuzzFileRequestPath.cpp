@@ -2,7 +2,7 @@
 // the web origin once resolved against it.
 #include "FuzzInput.h"
 
-#include "CloudClient.h"
+#include "services/CloudClient.h"
 
 using namespace vorno;
 

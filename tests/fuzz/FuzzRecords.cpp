@@ -3,18 +3,18 @@
 // bytes again.
 #include "FuzzInput.h"
 
-#include "CloudConfig.h"
-#include "CloudIdentity.h"
-#include "CloudSession.h"
-#include "CloudWork.h"
-#include "CollectedFile.h"
-#include "EncouragementClaim.h"
-#include "EncouragementNote.h"
-#include "EncouragementState.h"
-#include "FileCollectionBatch.h"
-#include "FileCollectionPolicy.h"
-#include "LocalDraft.h"
-#include "PendingWork.h"
+#include "core/CloudConfig.h"
+#include "core/CloudIdentity.h"
+#include "core/CloudSession.h"
+#include "core/CloudWork.h"
+#include "core/CollectedFile.h"
+#include "core/EncouragementClaim.h"
+#include "core/EncouragementNote.h"
+#include "core/EncouragementState.h"
+#include "core/FileCollectionBatch.h"
+#include "core/FileCollectionPolicy.h"
+#include "core/LocalDraft.h"
+#include "core/PendingWork.h"
 
 #include <exception>
 

@@ -3,7 +3,7 @@
 // file; an accepted location is an upload of the same endpoint.
 #include "FuzzInput.h"
 
-#include "TusAnswer.h"
+#include "services/TusAnswer.h"
 
 using namespace vorno;
 

@@ -1,7 +1,7 @@
-#include "Crypto.h"
-#include "CryptoError.h"
+#include "platform/Crypto.h"
+#include "platform/CryptoError.h"
 #include "DataCases.h"
-#include "P256PrivateKey.h"
+#include "platform/P256PrivateKey.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "DBusSessionWatcher.h"
+#include "platform/DBusSessionWatcher.h"
 #include "PrivateSessionBus.h"
 
 #include <QDBusMessage>

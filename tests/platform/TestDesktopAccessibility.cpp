@@ -1,5 +1,5 @@
-#include "AccessibilitySettings.h"
-#include "DesktopAccessibility.h"
+#include "support/AccessibilitySettings.h"
+#include "platform/DesktopAccessibility.h"
 #include "PrivateSessionBus.h"
 
 #include <QDBusMessage>

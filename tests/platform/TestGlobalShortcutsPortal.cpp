@@ -1,5 +1,5 @@
 #include "AwaitTask.h"
-#include "GlobalShortcutsPortal.h"
+#include "platform/GlobalShortcutsPortal.h"
 #include "PrivateSessionBus.h"
 
 #include <QDBusArgument>

@@ -1,5 +1,5 @@
 #include "PrivateSessionBus.h"
-#include "SingleInstance.h"
+#include "platform/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
-#include "P256PrivateKey.h"
+#include "platform/P256PrivateKey.h"
 #include "SoftwareTpm.h"
-#include "TpmError.h"
-#include "TpmKeyStore.h"
+#include "platform/TpmError.h"
+#include "platform/TpmKeyStore.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

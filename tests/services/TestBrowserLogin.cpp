@@ -1,6 +1,6 @@
 #include "AwaitTask.h"
-#include "BrowserLogin.h"
-#include "CancelledError.h"
+#include "services/BrowserLogin.h"
+#include "support/CancelledError.h"
 #include "Outcome.h"
 
 #include <QTest>

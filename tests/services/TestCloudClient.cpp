@@ -1,5 +1,5 @@
 #include "AwaitTask.h"
-#include "CloudClient.h"
+#include "services/CloudClient.h"
 #include "DataCases.h"
 #include "FakeServer.h"
 #include "Outcome.h"

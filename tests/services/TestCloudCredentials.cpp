@@ -1,5 +1,5 @@
-#include "CloudCredentials.h"
-#include "CloudError.h"
+#include "services/CloudCredentials.h"
+#include "core/CloudError.h"
 #include "PrivateSessionBus.h"
 
 #include <QTest>

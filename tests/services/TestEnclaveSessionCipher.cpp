@@ -1,11 +1,11 @@
-#include "CloudError.h"
-#include "CryptoError.h"
-#include "DecodingError.h"
-#include "EnclaveSessionCipher.h"
+#include "core/CloudError.h"
+#include "platform/CryptoError.h"
+#include "core/DecodingError.h"
+#include "services/EnclaveSessionCipher.h"
 #include "Outcome.h"
 #include "SoftwareKeyStore.h"
 #include "SoftwareTpm.h"
-#include "TpmKeyStore.h"
+#include "platform/TpmKeyStore.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,11 +1,11 @@
 #include "AwaitTask.h"
 #include "DataCases.h"
-#include "DesktopNotifications.h"
-#include "EncouragementAlerts.h"
-#include "EncouragementNote.h"
+#include "platform/DesktopNotifications.h"
+#include "services/EncouragementAlerts.h"
+#include "core/EncouragementNote.h"
 #include "TemporaryHome.h"
-#include "Preferences.h"
-#include "Words.h"
+#include "support/Preferences.h"
+#include "support/Words.h"
 
 #include <QTest>
 

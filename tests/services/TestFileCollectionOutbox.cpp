@@ -1,8 +1,8 @@
-#include "CloudError.h"
+#include "core/CloudError.h"
 #include "DataCases.h"
 #include "FileChecks.h"
-#include "FileCollectionError.h"
-#include "FileCollectionOutbox.h"
+#include "core/FileCollectionError.h"
+#include "services/FileCollectionOutbox.h"
 #include "Outcome.h"
 #include "TemporaryHome.h"
 

@@ -1,13 +1,13 @@
 #include "AwaitTask.h"
-#include "CloudClient.h"
-#include "CloudError.h"
+#include "services/CloudClient.h"
+#include "core/CloudError.h"
 #include "DataCases.h"
 #include "FakeServer.h"
-#include "FileCollectionError.h"
-#include "NativeFileClient.h"
+#include "core/FileCollectionError.h"
+#include "services/NativeFileClient.h"
 #include "Outcome.h"
 #include "TestCertificates.h"
-#include "TusAnswer.h"
+#include "services/TusAnswer.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
-#include "CloudError.h"
+#include "core/CloudError.h"
 #include "FileChecks.h"
 #include "FileSizeLimit.h"
-#include "PersistentCredentials.h"
+#include "services/PersistentCredentials.h"
 #include "SoftwareKeyStore.h"
 #include "SoftwareTpm.h"
 #include "TemporaryHome.h"
-#include "TpmKeyStore.h"
+#include "platform/TpmKeyStore.h"
 
 #include <QCryptographicHash>
 #include <QDir>

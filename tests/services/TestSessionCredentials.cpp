@@ -1,10 +1,10 @@
-#include "CloudError.h"
+#include "core/CloudError.h"
 #include "DataCases.h"
 #include "FileChecks.h"
 #include "FileSizeLimit.h"
-#include "SessionCredentials.h"
+#include "services/SessionCredentials.h"
 #include "TemporaryHome.h"
-#include "Text.h"
+#include "core/Text.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "AwaitTask.h"
-#include "CancelledError.h"
-#include "CloudError.h"
-#include "CloudStore.h"
+#include "support/CancelledError.h"
+#include "core/CloudError.h"
+#include "stores/CloudStore.h"
 #include "DataCases.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
-#include "TransportError.h"
+#include "services/TransportError.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,15 +1,15 @@
 #include "AwaitTask.h"
-#include "CloudClient.h"
-#include "CloudStore.h"
+#include "services/CloudClient.h"
+#include "stores/CloudStore.h"
 #include "FileChecks.h"
-#include "FileCollectionOutbox.h"
-#include "FileCollectionStore.h"
-#include "NativeFileClient.h"
+#include "services/FileCollectionOutbox.h"
+#include "stores/FileCollectionStore.h"
+#include "services/NativeFileClient.h"
 #include "ScriptedVault.h"
-#include "Spawn.h"
+#include "support/Spawn.h"
 #include "StandIn.h"
 #include "TemporaryHome.h"
-#include "Text.h"
+#include "core/Text.h"
 
 #include <QDir>
 #include <QFile>

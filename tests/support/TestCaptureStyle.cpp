@@ -1,12 +1,12 @@
-#include "AccessibilitySettings.h"
-#include "CaptureButtonBody.h"
-#include "CaptureCelebration.h"
-#include "BrandSymbol.h"
-#include "CaptureEditor.h"
-#include "CaptureToggle.h"
-#include "Symbols.h"
-#include "VornoMetrics.h"
-#include "VornoSurface.h"
+#include "support/AccessibilitySettings.h"
+#include "support/CaptureButtonBody.h"
+#include "views/CaptureCelebration.h"
+#include "support/BrandSymbol.h"
+#include "support/CaptureEditor.h"
+#include "support/CaptureToggle.h"
+#include "support/Symbols.h"
+#include "support/VornoMetrics.h"
+#include "support/VornoSurface.h"
 
 #include <QDirIterator>
 #include <QLineF>

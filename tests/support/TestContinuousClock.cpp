@@ -1,6 +1,6 @@
 #include "AwaitTask.h"
-#include "CancelledError.h"
-#include "ContinuousClock.h"
+#include "support/CancelledError.h"
+#include "support/ContinuousClock.h"
 
 #include <QTest>
 #include <QTimer>

@@ -1,8 +1,8 @@
 #include "AwaitTask.h"
-#include "CancelledError.h"
-#include "ContinuousClock.h"
-#include "OneShot.h"
-#include "Spawn.h"
+#include "support/CancelledError.h"
+#include "support/ContinuousClock.h"
+#include "support/OneShot.h"
+#include "support/Spawn.h"
 
 #include <QSignalSpy>
 #include <QTest>

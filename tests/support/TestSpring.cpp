@@ -1,5 +1,5 @@
-#include "Spring.h"
-#include "SpringAnimation.h"
+#include "support/Spring.h"
+#include "support/SpringAnimation.h"
 
 #include <QSignalSpy>
 #include <QTest>

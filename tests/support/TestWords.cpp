@@ -1,5 +1,5 @@
-#include "Translations.h"
-#include "Words.h"
+#include "support/Translations.h"
+#include "support/Words.h"
 
 #include <QDir>
 #include <QRegularExpression>

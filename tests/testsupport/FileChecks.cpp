@@ -1,6 +1,6 @@
 #include "FileChecks.h"
 
-#include "CloudError.h"
+#include "core/CloudError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "Outcome.h"
 
-#include "CancelledError.h"
-#include "CloudError.h"
-#include "DecodingError.h"
-#include "FileCollectionError.h"
-#include "FileError.h"
-#include "TransportError.h"
+#include "support/CancelledError.h"
+#include "core/CloudError.h"
+#include "core/DecodingError.h"
+#include "core/FileCollectionError.h"
+#include "core/FileError.h"
+#include "services/TransportError.h"
 
 namespace testsupport {
 

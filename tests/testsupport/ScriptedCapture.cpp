@@ -1,7 +1,7 @@
 #include "ScriptedCapture.h"
 
 #include "AwaitTask.h"
-#include "CloudStore.h"
+#include "stores/CloudStore.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CaptureStore.h"
+#include "stores/CaptureStore.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NotificationCenter.h"
+#include "platform/NotificationCenter.h"
 
 // A notification centre that answers as told and counts what it was asked.
 class ScriptedNotificationCenter : public vorno::NotificationCenter

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CloudTransport.h"
-#include "OneShot.h"
+#include "services/CloudTransport.h"
+#include "support/OneShot.h"
 
 #include <QMap>
 #include <QStringList>

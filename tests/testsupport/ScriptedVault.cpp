@@ -1,6 +1,6 @@
 #include "ScriptedVault.h"
 
-#include "CloudError.h"
+#include "core/CloudError.h"
 
 std::optional<QByteArray> ScriptedVault::read(const QString &key)
 {

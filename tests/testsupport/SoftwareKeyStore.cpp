@@ -1,6 +1,6 @@
 #include "SoftwareKeyStore.h"
 
-#include "Crypto.h"
+#include "platform/Crypto.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HardwareKeyStore.h"
-#include "P256PrivateKey.h"
+#include "platform/HardwareKeyStore.h"
+#include "platform/P256PrivateKey.h"
 
 #include <QByteArray>
 #include <QHash>

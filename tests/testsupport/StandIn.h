@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CloudClient.h"
-#include "NativeFileClient.h"
+#include "services/CloudClient.h"
+#include "services/NativeFileClient.h"
 
 #include <QJsonObject>
 #include <QProcess>

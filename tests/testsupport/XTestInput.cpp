@@ -1,6 +1,6 @@
 #include "XTestInput.h"
 
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
 #include <xcb/xtest.h>
 
