@@ -1,21 +1,21 @@
 #include "app/AppDelegate.h"
 
 #include "app/BackgroundLoop.h"
-#include "services/CloudClient.h"
-#include "stores/CloudStore.h"
-#include "platform/DialogFilePicker.h"
-#include "services/EncouragementAlerts.h"
 #include "app/InputPanel.h"
-#include "stores/LoginKeeping.h"
+#include "platform/DialogFilePicker.h"
+#include "services/CloudClient.h"
+#include "services/EncouragementAlerts.h"
 #include "services/NativeFileClient.h"
 #include "services/PersistentCredentials.h"
-#include "support/Spawn.h"
+#include "stores/CloudStore.h"
+#include "stores/LoginKeeping.h"
 #include "support/Preferences.h"
+#include "support/Spawn.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QPointer>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
@@ -93,8 +93,7 @@ QCoro::Task<> runLoop(std::shared_ptr<BackgroundLoop> loop, std::stop_token stop
 
 } // namespace
 
-AppDelegate::AppDelegate(AppDelegateOptions options, QObject *parent)
-    : QObject(parent), m_options(std::move(options))
+AppDelegate::AppDelegate(AppDelegateOptions options, QObject *parent) : QObject(parent), m_options(std::move(options))
 {
     if (!m_options.active)
         m_options.active = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
@@ -161,9 +160,8 @@ void AppDelegate::startLoop()
         if (self && self->m_notch)
             self->m_notch->refresh(false);
     };
-    hooks.alertsChosen = [preferences = QPointer(m_store->preferences())] {
-        return preferences && preferences->encouragementOS();
-    };
+    hooks.alertsChosen
+        = [preferences = QPointer(m_store->preferences())] { return preferences && preferences->encouragementOS(); };
     hooks.alertsAuthorized = [alerts = QPointer(m_alerts)]() -> QCoro::Task<bool> {
         if (!alerts)
             co_return false;

@@ -2,9 +2,9 @@
 
 #include "app/AppCommand.h"
 #include "app/AppConfiguration.h"
-#include "stores/CaptureStore.h"
 #include "app/NotchController.h"
 #include "app/QuitGuard.h"
+#include "stores/CaptureStore.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "app/BackgroundLoop.h"
 
-#include "support/CancelledError.h"
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
+#include "support/CancelledError.h"
 #include "support/ContinuousClock.h"
 
 namespace vorno {
@@ -46,7 +46,7 @@ QCoro::Task<BackgroundLoop::Channel> BackgroundLoop::channel()
         co_return Channel::none;
     const bool authorized = co_await m_hooks.alertsAuthorized();
     // The choice may have changed while the desktop answered.
-    co_return authorized && m_hooks.alertsChosen() ? Channel::alert : Channel::none;
+    co_return (authorized && m_hooks.alertsChosen()) ? Channel::alert : Channel::none;
 }
 
 QCoro::Task<bool> BackgroundLoop::pass(std::stop_token stop)

@@ -17,11 +17,11 @@ class CaptureStore;
 // delegate wires these to the notch, Qt's application state and the alerts.
 struct BackgroundHooks
 {
-    std::function<bool()> active;         // the application is in front
-    std::function<bool()> notchAwake;     // a notch exists and is not asleep
-    std::function<bool()> mayPresent;     // the notch may show a note now
+    std::function<bool()> active;     // the application is in front
+    std::function<bool()> notchAwake; // a notch exists and is not asleep
+    std::function<bool()> mayPresent; // the notch may show a note now
     std::function<void()> refreshNotch;
-    std::function<bool()> alertsChosen;   // the user allows desktop alerts
+    std::function<bool()> alertsChosen; // the user allows desktop alerts
     std::function<QCoro::Task<bool>()> alertsAuthorized;
     std::function<QCoro::Task<bool>(EncouragementNote)> sendAlert;
     // Default: the continuous clock. Throws CancelledError when stopped.

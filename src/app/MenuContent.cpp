@@ -59,12 +59,15 @@ MenuContent::MenuContent(AppDelegate *delegate, QObject *parent)
             item->setShortcut(shortcut);
         }
     };
-    command(Words::quick, [](AppDelegate *d) { d->perform(AppCommand::quickRecord); }, QKeySequence(Qt::CTRL | Qt::Key_N));
-    command(Words::files, [](AppDelegate *d) { d->perform(AppCommand::addFiles); }, QKeySequence(Qt::CTRL | Qt::Key_O));
+    command(
+        Words::quick, [](AppDelegate *d) { d->perform(AppCommand::quickRecord); }, QKeySequence(Qt::CTRL | Qt::Key_N));
+    command(
+        Words::files, [](AppDelegate *d) { d->perform(AppCommand::addFiles); }, QKeySequence(Qt::CTRL | Qt::Key_O));
     command(Words::web, [](AppDelegate *d) { d->openWeb(); });
     m_menu->addSeparator();
-    command(Words::settings, [](AppDelegate *d) { d->perform(AppCommand::settings); },
-            QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    command(
+        Words::settings, [](AppDelegate *d) { d->perform(AppCommand::settings); },
+        QKeySequence(Qt::CTRL | Qt::Key_Comma));
     command(Words::quit, [](AppDelegate *d) { d->requestQuit(); });
 
     m_tray = new QSystemTrayIcon(this);

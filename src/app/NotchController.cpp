@@ -1,18 +1,18 @@
 #include "app/NotchController.h"
 
-#include "support/CancelledError.h"
-#include "stores/CaptureStore.h"
-#include "stores/CloudStore.h"
-#include "support/ContinuousClock.h"
-#include "platform/DesktopWatcher.h"
 #include "app/InputPanel.h"
-#include "views/NotchHitView.h"
-#include "views/NotchPresentation.h"
+#include "platform/DesktopWatcher.h"
 #include "platform/PanelWindowSystem.h"
 #include "platform/PointerMonitor.h"
 #include "platform/ScreenSpace.h"
 #include "platform/SessionWatcher.h"
+#include "stores/CaptureStore.h"
+#include "stores/CloudStore.h"
+#include "support/CancelledError.h"
+#include "support/ContinuousClock.h"
 #include "support/Spawn.h"
+#include "views/NotchHitView.h"
+#include "views/NotchPresentation.h"
 
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -230,7 +230,9 @@ NotchLayout NotchController::layoutFor(QRect screen, QRect workArea, const Scree
 bool NotchController::inActivationArea(QPoint point) const
 {
     return m_presentation
-        && ScreenSpace::current().toQt(m_presentation->layout().activation).contains(QPointF(point) + QPointF(0.5, 0.5));
+        && ScreenSpace::current()
+               .toQt(m_presentation->layout().activation)
+               .contains(QPointF(point) + QPointF(0.5, 0.5));
 }
 
 void NotchController::pointerSeen(QPoint point)
@@ -280,7 +282,7 @@ void NotchController::pointerMoved(QPoint point)
 }
 
 QCoro::Task<> NotchController::hideLater(std::chrono::nanoseconds delay, std::optional<std::stop_source> *task,
-                                          std::stop_token stop)
+                                         std::stop_token stop)
 {
     const QPointer guard(this);
     try {
@@ -302,9 +304,8 @@ void NotchController::applyInputRegion()
     // Without a compositing manager every pixel of the canvas is painted,
     // the transparent ones black: only the notch as drawn may be shown then.
     const bool compositing = !m_facilities.desktop || m_facilities.desktop->compositing();
-    m_facilities.windows->setVisibleRegion(m_panel->windowHandle(),
-                                           compositing ? std::nullopt
-                                                       : std::optional(m_host->hitView()->drawnRegion()));
+    m_facilities.windows->setVisibleRegion(
+        m_panel->windowHandle(), compositing ? std::nullopt : std::optional(m_host->hitView()->drawnRegion()));
     QRegion region = m_host->hitView()->windowRegion();
     // Where motion elsewhere is invisible, the panel's own strip must notice the pointer.
     if (m_facilities.pointer && !m_facilities.pointer->seesEverywhere() && m_presentation) {

@@ -3,8 +3,8 @@
 #include "views/NotchPresentation.h"
 #include "views/NotchView.h"
 
-#include <QCoro/QCoroTask>
 #include <QByteArray>
+#include <QCoro/QCoroTask>
 #include <QMetaObject>
 #include <QPointer>
 #include <QRect>

@@ -1,13 +1,13 @@
 #include "app/VornoApplication.h"
 
-#include "platform/DBusNotifications.h"
-#include "platform/GlobalShortcutsPortal.h"
-#include "support/Spawn.h"
-#include "support/Words.h"
 #include "app/InputPanel.h"
 #include "app/MenuContent.h"
-#include "platform/SingleInstance.h"
 #include "app/X11Desktop.h"
+#include "platform/DBusNotifications.h"
+#include "platform/GlobalShortcutsPortal.h"
+#include "platform/SingleInstance.h"
+#include "support/Spawn.h"
+#include "support/Words.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
@@ -77,9 +77,8 @@ VornoApplication::Start VornoApplication::start(const QStringList &urls, bool ba
     // The session manager ends us with a plain quit after asking to keep data;
     // neither may wait for the user, who is logging out.
     connect(qApp, &QCoreApplication::aboutToQuit, delegate, &AppDelegate::end);
-    connect(qApp, &QGuiApplication::commitDataRequest, delegate, [delegate](QSessionManager &) {
-        delegate->keepTypedText();
-    });
+    connect(qApp, &QGuiApplication::commitDataRequest, delegate,
+            [delegate](QSessionManager &) { delegate->keepTypedText(); });
     delegate->launch();
 
     m_menu = std::make_unique<MenuContent>(delegate);

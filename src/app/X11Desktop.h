@@ -1,12 +1,12 @@
 #pragma once
 
-#include "support/AccessibilitySettings.h"
+#include "app/NotchController.h"
 #include "platform/DBusSessionWatcher.h"
 #include "platform/DesktopAccessibility.h"
-#include "app/NotchController.h"
 #include "platform/X11DesktopWatcher.h"
 #include "platform/X11PanelWindowSystem.h"
 #include "platform/X11PointerMonitor.h"
+#include "support/AccessibilitySettings.h"
 
 namespace vorno {
 

@@ -1,11 +1,11 @@
 // vorno: the tray companion. One instance per session; a later start hands
 // its URLs to the first and ends.
 
-#include "app/AppDelegate.h"
-#include "support/BrandSymbol.h"
 #include "BuildConstants.h"
-#include "support/Translations.h"
+#include "app/AppDelegate.h"
 #include "app/VornoApplication.h"
+#include "support/BrandSymbol.h"
+#include "support/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,13 +13,13 @@
 
 #include <xcb/xcb.h>
 
-#include <csignal>
-#include <fcntl.h>
-#include <cstdio>
 #include <array>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <optional>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 using namespace vorno;
 
@@ -69,7 +69,7 @@ void watchSignals(AppDelegate *delegate)
         notifier->setEnabled(false);
         delegate->endNow();
     });
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -118,7 +118,8 @@ int main(int argc, char *argv[])
     parser.addOption(background);
     // The desktop entry's actions; a running Vorno performs them.
     const std::array<QCommandLineOption, 3> commands {
-        QCommandLineOption(commandName(AppCommand::quickRecord), QStringLiteral("Open Quick record, ready for typing.")),
+        QCommandLineOption(commandName(AppCommand::quickRecord),
+                           QStringLiteral("Open Quick record, ready for typing.")),
         QCommandLineOption(commandName(AppCommand::addFiles), QStringLiteral("Choose files to add.")),
         QCommandLineOption(commandName(AppCommand::settings), QStringLiteral("Open Settings.")),
     };

@@ -19,7 +19,8 @@ void json::Coding<CloudWorkPeriod>::write(Writer &json, const CloudWorkPeriod &p
 
 CloudWorkContext json::Coding<CloudWorkContext>::read(const Reader &json)
 {
-    return {.projectName = json.optionalString("projectName"), .period = json.optionalObject<CloudWorkPeriod>("period")};
+    return {.projectName = json.optionalString("projectName"),
+            .period = json.optionalObject<CloudWorkPeriod>("period")};
 }
 
 void json::Coding<CloudWorkContext>::write(Writer &json, const CloudWorkContext &context)

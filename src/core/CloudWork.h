@@ -28,7 +28,8 @@ struct CloudWork
     std::optional<CloudWorkContext> work;
 
     // The record's page on the web: origin + "/worklog?record=<id>".
-    [[nodiscard]] std::optional<QUrl> recordURL(const QUrl &webOrigin = QUrl(QString::fromLatin1(build::webOrigin))) const;
+    [[nodiscard]] std::optional<QUrl> recordURL(const QUrl &webOrigin
+                                                = QUrl(QString::fromLatin1(build::webOrigin))) const;
 
     [[nodiscard]] static CloudWork fromJson(const QByteArray &json);
     [[nodiscard]] QByteArray toJson() const;

@@ -17,7 +17,8 @@ struct DraftFile
     QString path;
 
     // <application support>/<development app identifier>/draft.json
-    [[nodiscard]] static DraftFile standard(const QString &appIdentifier = QString::fromLatin1(build::developmentAppIdentifier));
+    [[nodiscard]] static DraftFile standard(const QString &appIdentifier
+                                            = QString::fromLatin1(build::developmentAppIdentifier));
 
     // No draft when nothing exists at `path`. Throws FileError for a file that
     // cannot be read or holds another version, DecodingError for one that is not

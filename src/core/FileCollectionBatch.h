@@ -27,7 +27,8 @@ struct FileCollectionBatch
     // Where the results are reviewed on the web, or nothing when `currentOwner`
     // does not own the batch or there is nothing to show yet.
     [[nodiscard]] std::optional<QUrl> resultURL(const QString &currentOwner, const std::optional<QString> &sourceID,
-                                                const QUrl &webOrigin = QUrl(QString::fromLatin1(build::webOrigin))) const;
+                                                const QUrl &webOrigin
+                                                = QUrl(QString::fromLatin1(build::webOrigin))) const;
 
     [[nodiscard]] static FileCollectionBatch fromJson(const QByteArray &json);
     [[nodiscard]] QByteArray toJson() const;

@@ -26,7 +26,7 @@ struct Coding<FileCollectionPolicy::Copy>
 
 FileCandidate FileCollectionPolicy::candidate(const QString &path) const
 {
-    struct stat status {};
+    struct stat status = {};
     const qint64 size = ::stat(QFile::encodeName(path).constData(), &status) == 0 ? qint64(status.st_size) : 0;
     if (size < 1 || size > std::min(maxBytes, maximumCopyBytes))
         throw FileCollectionError(FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::invalidFile)));

@@ -21,7 +21,7 @@ QList<QUrl> FileIntent::stage(const QList<QUrl> &urls)
         // "link/../x" names another file than its cleaned form.
         const QString cleaned = QDir::cleanPath(url.toLocalFile());
         const QByteArray path = QFile::encodeName(cleaned);
-        struct stat status {};
+        struct stat status = {};
         if (::lstat(path.constData(), &status) != 0)
             throw FileError(FileError::Code::io, errno);
         if (!S_ISREG(status.st_mode) || ::access(path.constData(), R_OK) != 0)

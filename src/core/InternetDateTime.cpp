@@ -54,7 +54,8 @@ std::optional<QDateTime> InternetDateTime::parse(QStringView text)
             ++position;
         if (position == first)
             return std::nullopt;
-        const QStringView fraction = text.sliced(first, position - first).first(std::min<qsizetype>(3, position - first));
+        const QStringView fraction
+            = text.sliced(first, position - first).first(std::min<qsizetype>(3, position - first));
         milliseconds = fraction.toInt();
         for (qsizetype n = fraction.size(); n < 3; ++n)
             milliseconds *= 10;

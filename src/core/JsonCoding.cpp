@@ -190,8 +190,8 @@ QByteArray Reader::base64(const char *key) const
     const QByteArray text = string(key).toLatin1();
     if (text.size() % 4 != 0)
         fail(key, "not padded Base64");
-    const QByteArray::FromBase64Result decoded =
-        QByteArray::fromBase64Encoding(text, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    const QByteArray::FromBase64Result decoded
+        = QByteArray::fromBase64Encoding(text, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
         fail(key, "not Base64");
     return decoded.decoded;

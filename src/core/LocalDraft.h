@@ -13,7 +13,10 @@ struct LocalDraft
     qint64 version = currentVersion;
     QString text;
 
-    [[nodiscard]] static LocalDraft fromText(QString text) { return {.version = currentVersion, .text = std::move(text)}; }
+    [[nodiscard]] static LocalDraft fromText(QString text)
+    {
+        return {.version = currentVersion, .text = std::move(text)};
+    }
 
     [[nodiscard]] static LocalDraft fromJson(const QByteArray &json);
     [[nodiscard]] QByteArray toJson() const;

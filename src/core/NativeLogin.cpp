@@ -22,9 +22,13 @@ QString randomToken()
 
 } // namespace
 
-NativeLogin::NativeLogin() : m_verifier(randomToken()), m_state(randomToken()) { }
+NativeLogin::NativeLogin() : m_verifier(randomToken()), m_state(randomToken())
+{
+}
 
-NativeLogin::NativeLogin(QString verifier, QString state) : m_verifier(std::move(verifier)), m_state(std::move(state)) { }
+NativeLogin::NativeLogin(QString verifier, QString state) : m_verifier(std::move(verifier)), m_state(std::move(state))
+{
+}
 
 QString NativeLogin::challenge() const
 {
@@ -40,8 +44,10 @@ std::optional<QList<RawUrl::QueryItem>> callbackItems(QStringView url, const QSt
     if (!parsed || parsed->scheme != scheme || parsed->host != QStringView(u"auth") || parsed->path != u"/callback")
         return std::nullopt;
     QList<RawUrl::QueryItem> items = parsed->queryItems();
-    const auto states = std::count_if(items.cbegin(), items.cend(), [](const auto &item) { return item.name == u"state"; });
-    const auto match = std::find_if(items.cbegin(), items.cend(), [](const auto &item) { return item.name == u"state"; });
+    const auto states
+        = std::count_if(items.cbegin(), items.cend(), [](const auto &item) { return item.name == u"state"; });
+    const auto match
+        = std::find_if(items.cbegin(), items.cend(), [](const auto &item) { return item.name == u"state"; });
     if (states != 1 || match->value != state)
         return std::nullopt;
     return items;

@@ -27,7 +27,8 @@ public:
 
     // The authorization code of a callback made for this pair, given as the raw
     // URL text. Throws CloudError(authentication) for any other URL.
-    [[nodiscard]] QString code(QStringView url, const QString &scheme = QString::fromLatin1(build::appIdentifier)) const;
+    [[nodiscard]] QString code(QStringView url,
+                               const QString &scheme = QString::fromLatin1(build::appIdentifier)) const;
 
     // Whether `url` is "<scheme>://auth/callback?…" with exactly one "state"
     // item equal to `state`, compared character by character.

@@ -26,7 +26,8 @@ NotchLayout NotchLayout::resolve(const Rect &screen, const Rect &visible, const 
     const double hiddenWidth = std::fmin(present ? cameraWidth : hiddenWidthWithoutCamera, screen.width);
     const double hiddenHeight = present ? cameraHeight : 0;
     layout.hidden = {
-        .frame = {layout.compact.frame.midX() - hiddenWidth / 2, screen.maxY() - hiddenHeight, hiddenWidth, hiddenHeight},
+        .frame
+        = {layout.compact.frame.midX() - hiddenWidth / 2, screen.maxY() - hiddenHeight, hiddenWidth, hiddenHeight},
         .cameraWidth = cameraWidth,
         .cameraHeight = cameraHeight,
     };
@@ -37,7 +38,7 @@ NotchLayout NotchLayout::resolve(const Rect &screen, const Rect &visible, const 
     const double canvasWidth = std::fmin(layout.expanded.frame.width + canvasGrowthWidth, screen.width);
     const double canvasHeight = std::fmin(layout.expanded.frame.height + canvasGrowthHeight, screen.height);
     const double canvasX = std::fmin(screen.maxX() - canvasWidth,
-                                   std::fmax(layout.expanded.frame.midX() - canvasWidth / 2, screen.minX()));
+                                     std::fmax(layout.expanded.frame.midX() - canvasWidth / 2, screen.minX()));
     layout.canvas = {canvasX, screen.maxY() - canvasHeight, canvasWidth, canvasHeight};
     return layout;
 }

@@ -16,7 +16,8 @@ struct NotchLayout
     Rect activation; // where the pointer counts as being at the notch
     Rect canvas;     // the window that holds the panel in every state
 
-    [[nodiscard]] static NotchLayout resolve(const Rect &screen, const Rect &visible, const std::optional<Rect> &camera);
+    [[nodiscard]] static NotchLayout resolve(const Rect &screen, const Rect &visible,
+                                             const std::optional<Rect> &camera);
 
     friend bool operator==(const NotchLayout &, const NotchLayout &) = default;
 };

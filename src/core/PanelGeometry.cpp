@@ -38,11 +38,12 @@ PanelGeometry PanelGeometry::resolve(const Rect &screen, const Rect &visible, co
     // std::fmax and std::fmin ignore a NaN operand, so a screen reporting
     // nonsense still yields the other, finite limit.
     const double height = std::fmin(std::fmax(visible.height - visibleMargin, headerHeight),
-                                  (expanded ? expandedExtraHeight : headerHeight) + area.height);
-    const double width = std::fmin(std::fmax(visible.width - visibleMargin, 1),
-                                 expanded ? expandedWidth : (area.present() ? area.width : compactWidthWithoutCamera));
+                                    (expanded ? expandedExtraHeight : headerHeight) + area.height);
+    const double width
+        = std::fmin(std::fmax(visible.width - visibleMargin, 1),
+                    expanded ? expandedWidth : (area.present() ? area.width : compactWidthWithoutCamera));
     const double x = std::fmin(visible.maxX() - width - sideMargin,
-                             std::fmax(area.centreX - width / 2, visible.minX() + sideMargin));
+                               std::fmax(area.centreX - width / 2, visible.minX() + sideMargin));
     const double y = screen.maxY() - height;
     return {.frame = {x, y, width, height}, .cameraWidth = area.width, .cameraHeight = area.height};
 }

@@ -17,8 +17,8 @@ struct PanelGeometry
 
     [[nodiscard]] bool hasNotch() const { return cameraWidth > 0 && cameraHeight > 0; }
 
-    [[nodiscard]] static PanelGeometry resolve(const Rect &screen, const Rect &visible, const std::optional<Rect> &camera,
-                                               bool expanded);
+    [[nodiscard]] static PanelGeometry resolve(const Rect &screen, const Rect &visible,
+                                               const std::optional<Rect> &camera, bool expanded);
 
     friend bool operator==(const PanelGeometry &, const PanelGeometry &) = default;
 };

@@ -200,7 +200,7 @@ void PrivateFiles::removeMatching(const QString &directory, const std::function<
     QList<QByteArray> doomed;
     while (const dirent *entry = ::readdir(listing)) {
         const QByteArray name(entry->d_name);
-        struct stat status {};
+        struct stat status = {};
         if (!matches(QFile::decodeName(name)) || ::fstatat(fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0
             || !S_ISREG(status.st_mode))
             continue;
@@ -234,7 +234,7 @@ namespace {
 // The whole file `name` relative to `dir`, never following a link at the last step.
 std::optional<QByteArray> readAt(int dir, const QByteArray &name, qint64 limit)
 {
-    struct stat status {};
+    struct stat status = {};
     if (::fstatat(dir, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
             return std::nullopt;

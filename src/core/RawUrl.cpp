@@ -74,9 +74,8 @@ std::optional<RawUrl> RawUrl::parseReference(QStringView text)
     // A scheme is letters, digits, "+", "-" and "." before the first ":", and
     // only counts when that ":" comes before any "/", "?" or "#".
     const qsizetype colon = text.indexOf(u':');
-    const auto firstDelimiter = std::find_if(text.begin(), text.end(), [](QChar c) {
-        return c == u'/' || c == u'?' || c == u'#';
-    });
+    const auto firstDelimiter
+        = std::find_if(text.begin(), text.end(), [](QChar c) { return c == u'/' || c == u'?' || c == u'#'; });
     const qsizetype delimiter = firstDelimiter == text.end() ? -1 : firstDelimiter - text.begin();
     if (colon >= 0 && (delimiter < 0 || colon < delimiter)) {
         if (colon == 0 || !isAlpha(text[0]))

@@ -15,7 +15,7 @@ struct RawUrl
 {
     struct QueryItem
     {
-        QString name;                // percent-decoded
+        QString name;                 // percent-decoded
         std::optional<QString> value; // percent-decoded; absent without "=" or when not UTF-8
 
         friend bool operator==(const QueryItem &, const QueryItem &) = default;
@@ -24,7 +24,7 @@ struct RawUrl
     QString scheme;                  // empty for a relative reference
     std::optional<QString> userInfo; // the part before "@" in the authority
     std::optional<QString> host;     // present when the reference has an authority
-    QString path;                // still percent-encoded
+    QString path;                    // still percent-encoded
     std::optional<QString> query;
     std::optional<QString> fragment;
 

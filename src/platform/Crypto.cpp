@@ -75,7 +75,8 @@ QByteArray Crypto::randomBytes(qsizetype count)
     return result;
 }
 
-QByteArray Crypto::hkdfSha256(const QByteArray &secret, const QByteArray &salt, const QByteArray &info, qsizetype length)
+QByteArray Crypto::hkdfSha256(const QByteArray &secret, const QByteArray &salt, const QByteArray &info,
+                              qsizetype length)
 {
     const std::unique_ptr<EVP_KDF, KdfFree> kdf(EVP_KDF_fetch(nullptr, "HKDF", nullptr));
     require(kdf != nullptr, "HKDF fetch");
@@ -114,7 +115,8 @@ QByteArray Crypto::sealAesGcm(const QByteArray &key, const QByteArray &nonce, co
     unsigned char *out = bytes(combined) + gcmNonceLength;
     int written = 0;
     if (!plaintext.isEmpty())
-        require(EVP_CipherUpdate(context.get(), out, &written, bytes(plaintext), int(plaintext.size())) == 1, "GCM encrypt");
+        require(EVP_CipherUpdate(context.get(), out, &written, bytes(plaintext), int(plaintext.size())) == 1,
+                "GCM encrypt");
     int tail = 0;
     require(EVP_CipherFinal_ex(context.get(), out + written, &tail) == 1, "GCM final");
     require(written + tail == plaintext.size(), "GCM length");
@@ -135,9 +137,11 @@ QByteArray Crypto::openAesGcm(const QByteArray &key, const QByteArray &combined,
     QByteArray plaintext(ciphertext.size(), Qt::Uninitialized);
     int written = 0;
     if (!ciphertext.isEmpty())
-        require(EVP_CipherUpdate(context.get(), bytes(plaintext), &written, bytes(ciphertext), int(ciphertext.size())) == 1,
+        require(EVP_CipherUpdate(context.get(), bytes(plaintext), &written, bytes(ciphertext), int(ciphertext.size()))
+                    == 1,
                 "GCM decrypt");
-    require(EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, int(gcmTagLength), tag.data()) == 1, "GCM set tag");
+    require(EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, int(gcmTagLength), tag.data()) == 1,
+            "GCM set tag");
     int tail = 0;
     // Only a matching tag lets the plaintext out.
     require(EVP_CipherFinal_ex(context.get(), bytes(plaintext) + written, &tail) == 1, "GCM authentication");

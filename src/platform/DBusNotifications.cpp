@@ -39,9 +39,10 @@ QCoro::Task<bool> DBusNotifications::available()
     // A server that answers GetServerInformation is there; a bus that could
     // only start one on demand counts too, as the call starts it.
     QPointer<DBusNotifications> guard(this);
-    const QDBusPendingReply<QString, QString, QString, QString> reply = co_await m_bus.asyncCall(call(QStringLiteral("GetServerInformation")), 5000);
+    const QDBusPendingReply<QString, QString, QString, QString> reply
+        = co_await m_bus.asyncCall(call(QStringLiteral("GetServerInformation")), 5000);
     // GNOME Shell takes an alert the user switched off and shows it nowhere.
-    co_return guard && reply.isValid() && gnomeNotificationSwitch::isOn(QString::fromLatin1(build::appIdentifier));
+    co_return (guard && reply.isValid() && gnomeNotificationSwitch::isOn(QString::fromLatin1(build::appIdentifier)));
 }
 
 QCoro::Task<bool> DBusNotifications::post(QString identifier, QString title, QString body)

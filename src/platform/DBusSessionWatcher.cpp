@@ -9,8 +9,8 @@ DBusSessionWatcher::DBusSessionWatcher(QDBusConnection system, QDBusConnection s
         system.connect(u"org.freedesktop.login1"_qs, u"/org/freedesktop/login1"_qs,
                        u"org.freedesktop.login1.Manager"_qs, u"PrepareForSleep"_qs, this, SLOT(sleepChanged(bool)));
     if (session.isConnected()) {
-        session.connect({}, u"/org/freedesktop/ScreenSaver"_qs, u"org.freedesktop.ScreenSaver"_qs,
-                        u"ActiveChanged"_qs, this, SLOT(lockChanged(bool)));
+        session.connect({}, u"/org/freedesktop/ScreenSaver"_qs, u"org.freedesktop.ScreenSaver"_qs, u"ActiveChanged"_qs,
+                        this, SLOT(lockChanged(bool)));
         session.connect({}, u"/org/gnome/ScreenSaver"_qs, u"org.gnome.ScreenSaver"_qs, u"ActiveChanged"_qs, this,
                         SLOT(lockChanged(bool)));
     }

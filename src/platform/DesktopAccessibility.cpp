@@ -39,8 +39,7 @@ DesktopAccessibility::DesktopAccessibility(AccessibilitySettings *target, QDBusC
 {
     if (!m_bus.isConnected())
         return;
-    m_bus.connect(service, path, interface, QStringLiteral("SettingChanged"), this,
-                  SLOT(settingChanged(QDBusMessage)));
+    m_bus.connect(service, path, interface, QStringLiteral("SettingChanged"), this, SLOT(settingChanged(QDBusMessage)));
     for (const Setting &setting : watched)
         read(QString::fromLatin1(setting.group), QString::fromLatin1(setting.key));
 }

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QPointer>
 
-
 namespace vorno {
 
 class AccessibilitySettings;
@@ -35,10 +34,10 @@ private:
 
     QPointer<AccessibilitySettings> m_target;
     QDBusConnection m_bus;
-    bool m_animationsOff = false;  // GNOME enable-animations false
+    bool m_animationsOff = false;       // GNOME enable-animations false
     bool m_animationFactorZero = false; // KDE AnimationDurationFactor 0
-    bool m_highContrast = false;   // GNOME high-contrast
-    bool m_contrastMore = false;   // freedesktop appearance contrast 1
+    bool m_highContrast = false;        // GNOME high-contrast
+    bool m_contrastMore = false;        // freedesktop appearance contrast 1
 };
 
 } // namespace vorno

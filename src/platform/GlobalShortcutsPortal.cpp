@@ -130,9 +130,8 @@ QCoro::Task<GlobalShortcutsPortal::Answer> GlobalShortcutsPortal::request(QStrin
 QCoro::Task<> GlobalShortcutsPortal::bind(QString id, QString description, QString preferredTrigger)
 {
     const QPointer guard(this);
-    QDBusMessage probe = QDBusMessage::createMethodCall(portalService, portalPath,
-                                                        QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                        QStringLiteral("Get"));
+    QDBusMessage probe = QDBusMessage::createMethodCall(
+        portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     probe << shortcutsInterface << QStringLiteral("version");
     QDBusPendingCall probing = m_bus.asyncCall(probe);
     const QDBusMessage version = co_await probing;

@@ -36,7 +36,8 @@ Pkey publicKeyFrom(const QByteArray &point)
     QByteArray mutablePoint = point;
     const OSSL_PARAM params[] = {
         OSSL_PARAM_construct_utf8_string(OSSL_PKEY_PARAM_GROUP_NAME, groupName, 0),
-        OSSL_PARAM_construct_octet_string(OSSL_PKEY_PARAM_PUB_KEY, mutablePoint.data(), std::size_t(mutablePoint.size())),
+        OSSL_PARAM_construct_octet_string(OSSL_PKEY_PARAM_PUB_KEY, mutablePoint.data(),
+                                          std::size_t(mutablePoint.size())),
         OSSL_PARAM_construct_end(),
     };
     const PkeyContext context(EVP_PKEY_CTX_new_from_name(nullptr, "EC", nullptr));
@@ -74,7 +75,8 @@ QByteArray P256PrivateKey::publicPoint() const
     std::size_t length = 0;
     require(EVP_PKEY_get_octet_string_param(m_impl->key.get(), OSSL_PKEY_PARAM_PUB_KEY,
                                             reinterpret_cast<unsigned char *>(point.data()), std::size_t(point.size()),
-                                            &length) == 1
+                                            &length)
+                    == 1
                 && length == std::size_t(pointLength) && point.at(0) == 0x04,
             "EC public point");
     return point;
@@ -89,7 +91,8 @@ QByteArray P256PrivateKey::agree(const QByteArray &peerPoint) const
     std::size_t length = 0;
     require(EVP_PKEY_derive(context.get(), nullptr, &length) == 1, "ECDH length");
     QByteArray secret(qsizetype(length), Qt::Uninitialized);
-    require(EVP_PKEY_derive(context.get(), reinterpret_cast<unsigned char *>(secret.data()), &length) == 1, "ECDH derive");
+    require(EVP_PKEY_derive(context.get(), reinterpret_cast<unsigned char *>(secret.data()), &length) == 1,
+            "ECDH derive");
     secret.resize(qsizetype(length));
     return secret;
 }

@@ -30,8 +30,7 @@ bool isToken(const QByteArray &text)
 } // namespace
 
 SingleInstance::SingleInstance(QString name, QDBusConnection bus, QObject *parent)
-    : QObject(parent),
-      m_name(name.isEmpty() ? QString::fromLatin1(build::appIdentifier) : std::move(name)),
+    : QObject(parent), m_name(name.isEmpty() ? QString::fromLatin1(build::appIdentifier) : std::move(name)),
       m_bus(std::move(bus))
 {
 }
@@ -60,7 +59,7 @@ SingleInstance::Role SingleInstance::start(const QStringList &urls, bool backgro
         return Role::failed;
     }
     const auto claimed = m_bus.interface()->registerService(m_name, QDBusConnectionInterface::DontQueueService,
-                                                             QDBusConnectionInterface::DontAllowReplacement);
+                                                            QDBusConnectionInterface::DontAllowReplacement);
     if (claimed.isValid() && claimed.value() == QDBusConnectionInterface::ServiceRegistered) {
         m_owner = true;
         return Role::first;

@@ -110,9 +110,9 @@ TPMT_PUBLIC eccTemplate(TPMA_OBJECT attributes)
 TPM2B_PUBLIC storageTemplate()
 {
     TPM2B_PUBLIC result {};
-    result.publicArea = eccTemplate(TPMA_OBJECT_FIXEDTPM | TPMA_OBJECT_FIXEDPARENT | TPMA_OBJECT_SENSITIVEDATAORIGIN
-                                    | TPMA_OBJECT_USERWITHAUTH | TPMA_OBJECT_NODA | TPMA_OBJECT_RESTRICTED
-                                    | TPMA_OBJECT_DECRYPT);
+    result.publicArea
+        = eccTemplate(TPMA_OBJECT_FIXEDTPM | TPMA_OBJECT_FIXEDPARENT | TPMA_OBJECT_SENSITIVEDATAORIGIN
+                      | TPMA_OBJECT_USERWITHAUTH | TPMA_OBJECT_NODA | TPMA_OBJECT_RESTRICTED | TPMA_OBJECT_DECRYPT);
     result.publicArea.parameters.eccDetail.symmetric.algorithm = TPM2_ALG_AES;
     result.publicArea.parameters.eccDetail.symmetric.keyBits.aes = 128;
     result.publicArea.parameters.eccDetail.symmetric.mode.aes = TPM2_ALG_CFB;
@@ -143,7 +143,8 @@ void flushAbandonedObjects(ESYS_CONTEXT *context)
         return;
     for (UINT32 i = 0; i < data->data.handles.count; ++i) {
         ESYS_TR object = ESYS_TR_NONE;
-        if (Esys_TR_FromTPMPublic(context, data->data.handles.handle[i], ESYS_TR_NONE, ESYS_TR_NONE, ESYS_TR_NONE, &object)
+        if (Esys_TR_FromTPMPublic(context, data->data.handles.handle[i], ESYS_TR_NONE, ESYS_TR_NONE, ESYS_TR_NONE,
+                                  &object)
             == TSS2_RC_SUCCESS)
             Esys_FlushContext(context, object);
     }
@@ -229,7 +230,8 @@ void unmarshal(const QByteArray &blob, TPM2B_PUBLIC &publicPart, TPM2B_PRIVATE &
     std::size_t offset = 0;
     const auto *buffer = reinterpret_cast<const uint8_t *>(blob.constData());
     check(Tss2_MU_TPM2B_PUBLIC_Unmarshal(buffer, std::size_t(blob.size()), &offset, &publicPart), "unmarshal public");
-    check(Tss2_MU_TPM2B_PRIVATE_Unmarshal(buffer, std::size_t(blob.size()), &offset, &privatePart), "unmarshal private");
+    check(Tss2_MU_TPM2B_PRIVATE_Unmarshal(buffer, std::size_t(blob.size()), &offset, &privatePart),
+          "unmarshal private");
     if (offset != std::size_t(blob.size()))
         throw TpmError("trailing bytes after key blob", 0);
 }
@@ -274,8 +276,8 @@ TpmHealth permissionHealth(const struct stat &device)
         const bool inDatabase = std::find(listed.begin(), listed.end(), entry->gr_gid) != listed.end();
         std::vector<gid_t> active(std::size_t(std::max(::getgroups(0, nullptr), 0)));
         active.resize(std::size_t(std::max(::getgroups(int(active.size()), active.data()), 0)));
-        const bool inLogin = ::getegid() == entry->gr_gid
-            || std::find(active.begin(), active.end(), entry->gr_gid) != active.end();
+        const bool inLogin
+            = ::getegid() == entry->gr_gid || std::find(active.begin(), active.end(), entry->gr_gid) != active.end();
         health.needsNewLogin = inDatabase && !inLogin;
     }
     if (!health.needsNewLogin) {
@@ -307,7 +309,7 @@ TpmHealth TpmKeyStore::diagnose() const
 {
     const QByteArray device = devicePath(m_tcti);
     if (!device.isEmpty()) {
-        struct stat status {};
+        struct stat status = {};
         if (::stat(device.constData(), &status) != 0)
             return {};
         if (::access(device.constData(), R_OK | W_OK) != 0)
@@ -332,7 +334,9 @@ TpmHealth TpmKeyStore::diagnose() const
     return health;
 }
 
-TpmKeyStore::TpmKeyStore(QByteArray tcti) : m_tcti(std::move(tcti)) { }
+TpmKeyStore::TpmKeyStore(QByteArray tcti) : m_tcti(std::move(tcti))
+{
+}
 
 QByteArray TpmKeyStore::defaultTcti()
 {
@@ -368,9 +372,9 @@ HardwareKeyStore::CreatedKey TpmKeyStore::createKey()
     TPM2B_CREATION_DATA *creationData = nullptr;
     TPM2B_DIGEST *creationHash = nullptr;
     TPMT_TK_CREATION *ticket = nullptr;
-    const TSS2_RC rc = Esys_Create(context, primary.get(), ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE, &sensitive,
-                                   &publicTemplate, &outsideInfo, &pcrs, &outPrivate, &outPublic, &creationData,
-                                   &creationHash, &ticket);
+    const TSS2_RC rc
+        = Esys_Create(context, primary.get(), ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE, &sensitive, &publicTemplate,
+                      &outsideInfo, &pcrs, &outPrivate, &outPublic, &creationData, &creationHash, &ticket);
     const Owned<TPM2B_PRIVATE> privatePart(outPrivate);
     const Owned<TPM2B_PUBLIC> publicPart(outPublic);
     Esys_Free(creationData);
@@ -403,7 +407,8 @@ QByteArray TpmKeyStore::agree(const QByteArray &blob, const QByteArray &peerPoin
     const Transient key(context, keyHandle);
 
     TPM2B_ECC_POINT *outPoint = nullptr;
-    const TSS2_RC rc = Esys_ECDH_ZGen(context, key.get(), ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE, &peer, &outPoint);
+    const TSS2_RC rc
+        = Esys_ECDH_ZGen(context, key.get(), ESYS_TR_PASSWORD, ESYS_TR_NONE, ESYS_TR_NONE, &peer, &outPoint);
     const Owned<TPM2B_ECC_POINT> shared(outPoint);
     check(rc, "ECDH");
     return coordinate(shared->point.x);

@@ -42,8 +42,8 @@ void setShape(QWindow *window, xcb_shape_kind_t kind, const QRegion &region)
     for (const QRect &rect : region) {
         const QRect device(QPoint(int(rect.x() * ratio), int(rect.y() * ratio)),
                            QPoint(int((rect.right() + 1) * ratio) - 1, int((rect.bottom() + 1) * ratio) - 1));
-        rectangles.push_back({int16_t(device.x()), int16_t(device.y()), uint16_t(device.width()),
-                              uint16_t(device.height())});
+        rectangles.push_back(
+            {int16_t(device.x()), int16_t(device.y()), uint16_t(device.width()), uint16_t(device.height())});
     }
     xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, xcb_window_t(window->winId()), 0, 0,
                          uint32_t(rectangles.size()), rectangles.data());
@@ -119,7 +119,8 @@ void X11PanelWindowSystem::activate(QWindow *window, const QByteArray &token)
     }
     const xcb_timestamp_t time = serverTime();
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atoms[2], XCB_ATOM_CARDINAL, 32, 1, &time);
-    const std::vector<uint32_t> active = X11Connection::property32(c, X11Connection::root(c), atoms[3], XCB_ATOM_WINDOW);
+    const std::vector<uint32_t> active
+        = X11Connection::property32(c, X11Connection::root(c), atoms[3], XCB_ATOM_WINDOW);
     constexpr uint32_t fromApplication = 1;
     sendToRoot(c, id, atoms[3], {fromApplication, time, active.empty() ? 0u : active.front(), 0, 0});
     // A click on the closed notch already made KWin offer it the focus

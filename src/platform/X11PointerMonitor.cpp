@@ -129,7 +129,8 @@ QRect X11PointerMonitor::nearArea()
 
 void X11PointerMonitor::tell(QPoint point)
 {
-    QMetaObject::invokeMethod(this, [this, point] { Q_EMIT moved(point); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, point] { Q_EMIT moved(point); }, Qt::QueuedConnection);
 }
 
 bool X11PointerMonitor::waitForMotion(std::stop_token stop) const
@@ -141,8 +142,8 @@ bool X11PointerMonitor::waitForMotion(std::stop_token stop) const
         for (; event; event = xcb_poll_for_queued_event(x)) {
             const auto *generic = reinterpret_cast<const xcb_ge_generic_event_t *>(event);
             motion = motion
-                 || ((event->response_type & 0x7f) == XCB_GE_GENERIC && generic->extension == m_connection->opcode
-                     && generic->event_type == XCB_INPUT_RAW_MOTION);
+                || ((event->response_type & 0x7f) == XCB_GE_GENERIC && generic->extension == m_connection->opcode
+                    && generic->event_type == XCB_INPUT_RAW_MOTION);
             free(event);
         }
         if (motion || stop.stop_requested())

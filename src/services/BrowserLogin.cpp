@@ -1,10 +1,10 @@
 #include "services/BrowserLogin.h"
 
-#include "support/CancelledError.h"
 #include "core/CloudError.h"
+#include "core/WebUrl.h"
+#include "support/CancelledError.h"
 #include "support/ContinuousClock.h"
 #include "support/Spawn.h"
-#include "core/WebUrl.h"
 
 #include <QDesktopServices>
 #include <QPointer>
@@ -29,8 +29,9 @@ BrowserLogin::Opener BrowserLogin::defaultOpener()
 
 QUrl BrowserLogin::signInUrl(const QUrl &origin, const NativeLogin &intent)
 {
-    return WebUrl::withQuery(WebUrl::appending(origin, QStringLiteral("mac/sign-in")),
-                             {{QStringLiteral("state"), intent.state()}, {QStringLiteral("challenge"), intent.challenge()}});
+    return WebUrl::withQuery(
+        WebUrl::appending(origin, QStringLiteral("mac/sign-in")),
+        {{QStringLiteral("state"), intent.state()}, {QStringLiteral("challenge"), intent.challenge()}});
 }
 
 QCoro::Task<QString> BrowserLogin::start(QUrl origin, NativeLogin intent)

@@ -3,10 +3,10 @@
 #include "core/CloudError.h"
 #include "core/FileCollectionError.h"
 #include "core/JsonCoding.h"
-#include "services/NoRedirect.h"
 #include "core/RawUrl.h"
 #include "core/Text.h"
 #include "core/WebUrl.h"
+#include "services/NoRedirect.h"
 
 #include <QNetworkRequest>
 #include <QPointer>
@@ -141,8 +141,8 @@ QCoro::Task<QByteArray> CloudClient::call(Request request)
     outgoing.setRawHeader(QByteArrayLiteral("content-type"), QByteArrayLiteral("application/json"));
     for (const auto &[name, value] : request.headers)
         outgoing.setRawHeader(name, value);
-    const NoRedirect::Answer answer =
-        co_await m_transport->send(outgoing, request.method, std::move(request.body), m_options.requestTimeout);
+    const NoRedirect::Answer answer
+        = co_await m_transport->send(outgoing, request.method, std::move(request.body), m_options.requestTimeout);
     checkStatus(answer, request.url);
     co_return answer.body;
 }
@@ -163,7 +163,8 @@ const QString nativeCodePrefix = QStringLiteral("vm1_");
 CloudClient::Request tokenRequest(const CloudConfig &storage, const QString &grant,
                                   const QList<std::pair<QString, QString>> &body)
 {
-    const QUrl url = WebUrl::withQuery(WebUrl::appending(storage.url, tokenPath), {{QStringLiteral("grant_type"), grant}});
+    const QUrl url
+        = WebUrl::withQuery(WebUrl::appending(storage.url, tokenPath), {{QStringLiteral("grant_type"), grant}});
     return post(url, stringObject(body), withKey({}, storage));
 }
 
@@ -301,8 +302,8 @@ QCoro::Task<QByteArray> CloudClient::fileRequest(QString path, QString method, s
     for (const auto &[name, value] : withOwner(authorized(session), session))
         outgoing.setRawHeader(name, value);
     outgoing.setRawHeader(QByteArrayLiteral("origin"), originHeader.toUtf8());
-    const NoRedirect::Answer answer =
-        co_await m_transport->send(outgoing, method.toLatin1(), std::move(body), m_options.fileTimeout);
+    const NoRedirect::Answer answer
+        = co_await m_transport->send(outgoing, method.toLatin1(), std::move(body), m_options.fileTimeout);
 
     if (answer.status == 0)
         throw CloudError(CloudFailure::unavailable);

@@ -16,6 +16,8 @@ namespace {
 
 const SecretSchema *schema()
 {
+    // The reserved fields of the C struct, on one line.
+    // clang-format off
     static const SecretSchema items = {
         "app.vorno.desktop.CloudCredentials",
         SECRET_SCHEMA_DONT_MATCH_NAME,
@@ -27,6 +29,7 @@ const SecretSchema *schema()
         },
         0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     };
+    // clang-format on
     return &items;
 }
 
@@ -85,10 +88,9 @@ void CloudCredentials::write(const std::optional<QByteArray> &data, const QStrin
         return;
     }
     const Value value(secret_value_new(data->constData(), gssize(data->size()), "application/octet-stream"));
-    const gboolean stored = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT, "Vorno Companion login",
-                                                              value.get(), nullptr, &error, "service",
-                                                              service.constData(), "origin", origin.constData(),
-                                                              "account", account.constData(), nullptr);
+    const gboolean stored = secret_password_store_binary_sync(
+        schema(), SECRET_COLLECTION_DEFAULT, "Vorno Companion login", value.get(), nullptr, &error, "service",
+        service.constData(), "origin", origin.constData(), "account", account.constData(), nullptr);
     failOn(error, "store");
     if (!stored)
         throw CloudError(CloudFailure::storage);

@@ -29,8 +29,9 @@ public:
     [[nodiscard]] virtual QCoro::Task<EncouragementState> encouragement(CloudSession session) = 0;
     [[nodiscard]] virtual QCoro::Task<EncouragementClaim> claimEncouragement(CloudSession session) = 0;
     // Throws FileCollectionError for answers outside 200-299 (but 401).
-    [[nodiscard]] virtual QCoro::Task<QByteArray> fileRequest(QString path, QString method, std::optional<QByteArray> body,
-                                                              CloudSession session) = 0;
+    [[nodiscard]] virtual QCoro::Task<QByteArray> fileRequest(QString path, QString method,
+                                                              std::optional<QByteArray> body, CloudSession session)
+        = 0;
 };
 
 } // namespace vorno

@@ -1,9 +1,9 @@
 #include "services/EnclaveSessionCipher.h"
 
 #include "core/CloudError.h"
+#include "core/JsonCoding.h"
 #include "platform/Crypto.h"
 #include "platform/HardwareKeyStore.h"
-#include "core/JsonCoding.h"
 #include "platform/P256PrivateKey.h"
 
 namespace vorno {
@@ -60,8 +60,8 @@ QByteArray EnclaveSessionCipher::seal(const QByteArray &plaintext, const QUrl &o
     const P256PrivateKey ephemeral;
     const QByteArray salt = Crypto::randomBytes(saltLength);
     const QByteArray binding = info(origin);
-    const QByteArray key =
-        Crypto::hkdfSha256(ephemeral.agree(hardwareKey.publicPoint), salt, binding, Crypto::aes256KeyLength);
+    const QByteArray key
+        = Crypto::hkdfSha256(ephemeral.agree(hardwareKey.publicPoint), salt, binding, Crypto::aes256KeyLength);
     const Envelope envelope {envelopeVersion, hardwareKey.blob, ephemeral.publicPoint(), salt,
                              Crypto::sealAesGcm(key, plaintext, binding)};
     return json::encode(envelope);

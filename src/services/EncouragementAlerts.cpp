@@ -1,10 +1,10 @@
 #include "services/EncouragementAlerts.h"
 
 #include "BuildConstants.h"
-#include "platform/DesktopNotifications.h"
 #include "core/EncouragementNote.h"
-#include "support/Preferences.h"
 #include "core/WebUrl.h"
+#include "platform/DesktopNotifications.h"
+#include "support/Preferences.h"
 #include "support/Words.h"
 
 #include <QDesktopServices>
@@ -28,9 +28,7 @@ bool isUuidText(const QString &text)
 
 EncouragementAlerts::EncouragementAlerts(DesktopNotifications *desktop, Preferences *preferences, Opener open,
                                          QUrl origin, QObject *parent)
-    : QObject(parent),
-      m_desktop(desktop),
-      m_preferences(preferences),
+    : QObject(parent), m_desktop(desktop), m_preferences(preferences),
       m_open(open ? std::move(open) : Opener([](const QUrl &url) { return QDesktopServices::openUrl(url); })),
       m_origin(origin.isEmpty() ? QUrl(QString::fromLatin1(build::webOrigin)) : std::move(origin))
 {

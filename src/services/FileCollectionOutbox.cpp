@@ -42,7 +42,8 @@ FileCollectionOutbox::FileCollectionOutbox(const QString &owner, const QUrl &ori
 {
     if (!Text::isUuid(owner))
         throw CloudError(CloudFailure::invalid);
-    m_directory = (root ? *root : defaultRoot()) + u'/' + hash(origin.toString(QUrl::FullyEncoded).toUtf8()) + u'/' + owner;
+    m_directory
+        = (root ? *root : defaultRoot()) + u'/' + hash(origin.toString(QUrl::FullyEncoded).toUtf8()) + u'/' + owner;
 }
 
 QString FileCollectionOutbox::defaultRoot(const QString &appIdentifier)
@@ -104,9 +105,8 @@ std::optional<FileCollectionBatch> FileCollectionOutbox::recover(const QString &
         for (const CollectedFile &file : batch->files)
             named.insert(file.id + copySuffix);
     }
-    PrivateFiles::removeMatching(m_directory, [&named](QStringView name) {
-        return isCopyName(name) && !named.contains(name.toString());
-    });
+    PrivateFiles::removeMatching(
+        m_directory, [&named](QStringView name) { return isCopyName(name) && !named.contains(name.toString()); });
     return batch;
 }
 
@@ -126,7 +126,7 @@ void FileCollectionOutbox::settle(const std::vector<CollectedFile> &files) const
 QByteArray FileCollectionOutbox::bytes(const CollectedFile &file) const
 {
     const QString path = bytesPath(file);
-    struct stat status {};
+    struct stat status = {};
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
         if (errno == ENOENT)
             changed();

@@ -28,7 +28,8 @@ public:
     FileCollectionOutbox(const QString &owner, const QUrl &origin, std::optional<QString> root = std::nullopt);
 
     [[nodiscard]] const QString &directory() const { return m_directory; }
-    [[nodiscard]] static QString defaultRoot(const QString &appIdentifier = QString::fromLatin1(build::developmentAppIdentifier));
+    [[nodiscard]] static QString defaultRoot(const QString &appIdentifier
+                                             = QString::fromLatin1(build::developmentAppIdentifier));
 
     // <directory>/<file id>.data; throws CloudError(invalid) for an id that is not a UUID.
     [[nodiscard]] QString bytesPath(const CollectedFile &file) const;

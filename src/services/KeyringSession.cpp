@@ -81,7 +81,8 @@ void KeyringSession::write(std::optional<QByteArray> value)
         } catch (const std::exception &) {
             failed = true;
         }
-        QMetaObject::invokeMethod(this, [this, failed] { setFailed(failed); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, failed] { setFailed(failed); }, Qt::QueuedConnection);
     });
 }
 

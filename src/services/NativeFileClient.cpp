@@ -1,8 +1,8 @@
 #include "services/NativeFileClient.h"
 
-#include "services/CloudClient.h"
 #include "core/CloudError.h"
 #include "core/FileCollectionError.h"
+#include "services/CloudClient.h"
 #include "services/NoRedirect.h"
 #include "services/TusAnswer.h"
 
@@ -54,8 +54,8 @@ QCoro::Task<QJsonObject> NativeFileClient::json(QString path, QString method, st
     std::optional<QByteArray> body;
     if (value)
         body = QJsonDocument(*value).toJson(QJsonDocument::Compact);
-    const QByteArray answer = co_await m_api->fileRequest(std::move(path), std::move(method), std::move(body),
-                                                          std::move(session));
+    const QByteArray answer
+        = co_await m_api->fileRequest(std::move(path), std::move(method), std::move(body), std::move(session));
     QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson(answer, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
@@ -67,8 +67,8 @@ QUrl NativeFileClient::endpoint(const CloudConfig &config) const
 {
     const QUrl &project = config.url;
     const QString host = project.host();
-    if (project.scheme() != u"https" || m_options.projectHostSuffix.isEmpty() || !host.endsWith(m_options.projectHostSuffix)
-        || host.size() == m_options.projectHostSuffix.size())
+    if (project.scheme() != u"https" || m_options.projectHostSuffix.isEmpty()
+        || !host.endsWith(m_options.projectHostSuffix) || host.size() == m_options.projectHostSuffix.size())
         throw CloudError(CloudFailure::invalid);
     QUrl endpoint = project;
     endpoint.setHost(host.chopped(m_options.projectHostSuffix.size()) + m_options.directHostSuffix);
@@ -91,8 +91,9 @@ QCoro::Task<> NativeFileClient::upload(QByteArray bytes, QString bucket, QString
                                        std::optional<QUrl> previous, CloudSession session, Checkpoint checkpoint,
                                        Progress progress, StillOwner stillOwner, std::stop_token stop)
 {
-    Upload job {std::move(bytes), std::move(bucket), std::move(path), std::move(contentType), std::move(session),
-                std::move(checkpoint), std::move(progress), std::move(stillOwner), std::move(stop)};
+    Upload job {std::move(bytes),       std::move(bucket),     std::move(path),
+                std::move(contentType), std::move(session),    std::move(checkpoint),
+                std::move(progress),    std::move(stillOwner), std::move(stop)};
     const QPointer guard(this);
     const bool expired = co_await attempt(job, previous);
     // The server dropped the saved upload: start once more with a new one.
@@ -127,25 +128,27 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
         // before the answer: a creation sent twice would leave an orphan upload.
         // A connection of its own is never a stale kept-alive one.
         const std::unique_ptr<NoRedirect> fresh = std::make_unique<NoRedirect>(m_options.extraAuthorities);
-        const NoRedirect::Answer created =
-            co_await fresh->send(create, QByteArrayLiteral("POST"), std::nullopt, m_options.timeout);
+        const NoRedirect::Answer created
+            = co_await fresh->send(create, QByteArrayLiteral("POST"), std::nullopt, m_options.timeout);
         if (!guard)
             throw CloudError(CloudFailure::unavailable);
-        const std::optional<QUrl> made = TusAnswer::created(created.status, created.header(QByteArrayLiteral("Location")), target);
+        const std::optional<QUrl> made
+            = TusAnswer::created(created.status, created.header(QByteArrayLiteral("Location")), target);
         if (!job.stillOwner() || !made)
             unavailable();
         address = *made;
         job.checkpoint(address);
     }
 
-    const NoRedirect::Answer head = co_await m_transport->send(uploadRequest(address, job.session),
-                                                               QByteArrayLiteral("HEAD"), std::nullopt, m_options.timeout);
+    const NoRedirect::Answer head = co_await m_transport->send(
+        uploadRequest(address, job.session), QByteArrayLiteral("HEAD"), std::nullopt, m_options.timeout);
     if (!guard)
         throw CloudError(CloudFailure::unavailable);
     if ((head.status == 404 || head.status == 410) && previous)
         co_return true;
     const qint64 total = job.bytes.size();
-    const std::optional<qint64> reported = TusAnswer::offset(head.status, head.header(QByteArrayLiteral("Upload-Offset")), total);
+    const std::optional<qint64> reported
+        = TusAnswer::offset(head.status, head.header(QByteArrayLiteral("Upload-Offset")), total);
     if (!job.stillOwner() || !reported)
         unavailable();
 
@@ -160,8 +163,8 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
         QNetworkRequest patch = uploadRequest(address, job.session);
         patch.setRawHeader(QByteArrayLiteral("content-type"), QByteArrayLiteral("application/offset+octet-stream"));
         patch.setRawHeader(QByteArrayLiteral("Upload-Offset"), QByteArray::number(offset));
-        const NoRedirect::Answer sent =
-            co_await m_transport->send(patch, QByteArrayLiteral("PATCH"), chunk, m_options.timeout);
+        const NoRedirect::Answer sent
+            = co_await m_transport->send(patch, QByteArrayLiteral("PATCH"), chunk, m_options.timeout);
         if (!guard)
             throw CloudError(CloudFailure::unavailable);
         if (!job.stillOwner())
@@ -171,8 +174,8 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
                 uploadRequest(address, job.session), QByteArrayLiteral("HEAD"), std::nullopt, m_options.timeout);
             if (!guard)
                 throw CloudError(CloudFailure::unavailable);
-            const std::optional<qint64> resumed =
-                TusAnswer::offset(again.status, again.header(QByteArrayLiteral("Upload-Offset")), total);
+            const std::optional<qint64> resumed
+                = TusAnswer::offset(again.status, again.header(QByteArrayLiteral("Upload-Offset")), total);
             if (!job.stillOwner() || !resumed)
                 unavailable();
             offset = *resumed;

@@ -88,12 +88,13 @@ QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteA
     const QPointer<QNetworkReply> reply(started);
 
     static constexpr char overLimit[] = "vorno_overLimit";
-    QObject::connect(started, &QNetworkReply::downloadProgress, started, [started, answerLimit](qint64 received, qint64 total) {
-        if (received > answerLimit || total > answerLimit) {
-            started->setProperty(overLimit, true);
-            started->abort();
-        }
-    });
+    QObject::connect(started, &QNetworkReply::downloadProgress, started,
+                     [started, answerLimit](qint64 received, qint64 total) {
+                         if (received > answerLimit || total > answerLimit) {
+                             started->setProperty(overLimit, true);
+                             started->abort();
+                         }
+                     });
     // The transfer time-out only measures silence; a server that trickles a
     // byte now and then must not hold a request open for longer in all.
     QTimer::singleShot(timeout, started, [started] { started->abort(); });

@@ -1,20 +1,20 @@
 #include "services/PersistentCredentials.h"
 
 #include "core/CloudError.h"
-#include "services/CredentialLocation.h"
 #include "core/FileError.h"
 #include "core/PrivateFiles.h"
 #include "core/Text.h"
 #include "platform/TpmKeyStore.h"
+#include "services/CredentialLocation.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <cerrno>
 #include <cstdlib>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vorno {
 
@@ -73,7 +73,7 @@ bool isTrusted(const struct stat &status)
 void checkRealAncestors(const QString &path)
 {
     for (QString current = path; current != u"/" && !current.isEmpty(); current = QFileInfo(current).path()) {
-        struct stat status {};
+        struct stat status = {};
         if (::lstat(QFile::encodeName(current).constData(), &status) != 0 || !S_ISDIR(status.st_mode)
             || !isTrusted(status))
             refuse();
@@ -87,7 +87,7 @@ void PersistentCredentials::validateDirectory() const
     QString path = QDir::cleanPath(QDir(m_directory).absolutePath());
     std::optional<QString> firstAbove; // the first existing directory above our own
     for (int level = 0; path != u"/" && !path.isEmpty(); ++level, path = QFileInfo(path).path()) {
-        struct stat status {};
+        struct stat status = {};
         if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
             if (errno != ENOENT)
                 refuse();
@@ -128,7 +128,7 @@ void PersistentCredentials::sweepOnce()
 
 bool PersistentCredentials::exists() const
 {
-    struct stat status {};
+    struct stat status = {};
     if (::lstat(QFile::encodeName(m_directory + u'/' + sessionFileName).constData(), &status) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return false;
@@ -171,8 +171,8 @@ std::optional<QByteArray> PersistentCredentials::readSealed()
         sweepOnce();
         if (!exists())
             return std::nullopt;
-        const std::optional<QByteArray> sealed =
-            PrivateFiles::read(m_directory + u'/' + sessionFileName, maximumSessionFile);
+        const std::optional<QByteArray> sealed
+            = PrivateFiles::read(m_directory + u'/' + sessionFileName, maximumSessionFile);
         if (!sealed)
             return std::nullopt;
         try {

@@ -1,10 +1,10 @@
 #include "services/SessionCredentials.h"
 
 #include "core/CloudError.h"
-#include "services/CredentialLocation.h"
 #include "core/FileError.h"
 #include "core/PrivateFiles.h"
 #include "core/Text.h"
+#include "services/CredentialLocation.h"
 
 #include <QFile>
 
@@ -22,7 +22,8 @@ const QString sessionKey = QStringLiteral("session");
 } // namespace
 
 SessionCredentials::SessionCredentials(const QUrl &origin, std::optional<QString> directory)
-    : m_directory(directory ? std::move(*directory) : CredentialLocation::directory(QStringLiteral("session-drafts"), origin))
+    : m_directory(directory ? std::move(*directory)
+                            : CredentialLocation::directory(QStringLiteral("session-drafts"), origin))
 {
 }
 

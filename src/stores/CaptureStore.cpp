@@ -3,14 +3,14 @@
 #include "support/ChangeSignal.h"
 
 #include "BuildConstants.h"
-#include "services/CloudClient.h"
-#include "stores/CloudStore.h"
-#include "stores/FileCollectionStore.h"
 #include "core/FileIntent.h"
-#include "stores/LoginKeeping.h"
+#include "core/Text.h"
+#include "services/CloudClient.h"
 #include "services/NativeFileClient.h"
 #include "services/PersistentCredentials.h"
-#include "core/Text.h"
+#include "stores/CloudStore.h"
+#include "stores/FileCollectionStore.h"
+#include "stores/LoginKeeping.h"
 #include "support/Preferences.h"
 
 #include <QDesktopServices>
@@ -25,10 +25,9 @@ CaptureStore::CaptureStore(CaptureStoreOptions options, QObject *parent)
                                 : [](const QUrl &url) { return QDesktopServices::openUrl(url); }),
       m_draftFile(options.draft ? std::move(*options.draft) : DraftFile::standard()),
       m_preferences(options.preferences ? options.preferences : new Preferences(this)),
-      m_notchEnabled(options.notchEnabled ? std::move(options.notchEnabled)
-                                          : [preferences = QPointer(m_preferences)] {
-                                                return !preferences || preferences->showNotch();
-                                            })
+      m_notchEnabled(options.notchEnabled ? std::move(options.notchEnabled) : [preferences = QPointer(m_preferences)] {
+          return !preferences || preferences->showNotch();
+      })
 {
     const QUrl origin(QString::fromLatin1(build::webOrigin));
     m_cloud = options.cloud;
@@ -39,7 +38,8 @@ CaptureStore::CaptureStore(CaptureStoreOptions options, QObject *parent)
     m_cloud->setParent(this);
     NativeFileClient *fileClient = options.fileClient;
     if (!fileClient)
-        fileClient = new NativeFileClient(new CloudClient(origin, CloudClientOptions(), this), NativeFileClientOptions(), this);
+        fileClient = new NativeFileClient(new CloudClient(origin, CloudClientOptions(), this),
+                                          NativeFileClientOptions(), this);
     fileClient->setParent(this);
     m_collection = new FileCollectionStore(m_cloud, fileClient, std::move(options.outboxRoot), this);
     connect(m_collection, &FileCollectionStore::batchChanged, this, &CaptureStore::updatePendingFileCount);

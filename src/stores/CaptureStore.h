@@ -23,14 +23,14 @@ class Preferences;
 
 struct CaptureStoreOptions
 {
-    std::optional<DraftFile> draft;         // default: the standard location
-    CloudStore *cloud = nullptr;            // taken over; default: one for the web origin
-    NativeFileClient *fileClient = nullptr; // taken over; default: one for the web origin
-    Preferences *preferences = nullptr;     // not taken over; default: one of the store's own
-    std::function<bool()> notchEnabled;     // default: the "showNotch" preference
-    FilePickerFactory pickFiles;            // none: files can only be dropped
+    std::optional<DraftFile> draft;            // default: the standard location
+    CloudStore *cloud = nullptr;               // taken over; default: one for the web origin
+    NativeFileClient *fileClient = nullptr;    // taken over; default: one for the web origin
+    Preferences *preferences = nullptr;        // not taken over; default: one of the store's own
+    std::function<bool()> notchEnabled;        // default: the "showNotch" preference
+    FilePickerFactory pickFiles;               // none: files can only be dropped
     std::function<bool(const QUrl &)> openUrl; // default: the desktop's default handler
-    std::optional<QString> outboxRoot;      // tests only
+    std::optional<QString> outboxRoot;         // tests only
 };
 
 // The one object the interface binds to: the note being written, the local

@@ -2,14 +2,14 @@
 
 #include "support/ChangeSignal.h"
 
-#include "support/CancelledError.h"
 #include "core/CloudError.h"
-#include "services/CloudTransport.h"
-#include "support/ContinuousClock.h"
-#include "services/CredentialStore.h"
 #include "core/NativeLogin.h"
-#include "support/Spawn.h"
 #include "core/Text.h"
+#include "services/CloudTransport.h"
+#include "services/CredentialStore.h"
+#include "support/CancelledError.h"
+#include "support/ContinuousClock.h"
+#include "support/Spawn.h"
 
 #include <QPointer>
 #include <QStringDecoder>
@@ -509,8 +509,8 @@ QCoro::Task<> CloudStore::send()
 QCoro::Task<> CloudStore::sendSteps(CloudSession session, QUuid epoch)
 {
     // A retry sends the very same record: same id, same day.
-    const PendingWork record = m_pending ? *m_pending
-                                         : PendingWork::make(session.user.id, m_text, m_options.now(), m_options.timeZone);
+    const PendingWork record
+        = m_pending ? *m_pending : PendingWork::make(session.user.id, m_text, m_options.now(), m_options.timeZone);
     m_vault->write(record.toJson(), pendingKey(session.user.id));
     setPending(record);
     if (!saveLocal())

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "services/BrowserLogin.h"
 #include "core/CloudSession.h"
 #include "core/EncouragementNote.h"
 #include "core/EncouragementState.h"
 #include "core/PendingWork.h"
+#include "services/BrowserLogin.h"
 #include "support/Words.h"
 
 #include <QDateTime>
@@ -77,7 +77,10 @@ public:
     [[nodiscard]] bool isEncouragementAvailable() const { return m_encouragementAvailable; }
     [[nodiscard]] bool encouragementReadFailed() const { return m_encouragementReadFailed; }
     [[nodiscard]] bool isEncouragementReading() const { return m_encouragementReading; }
-    [[nodiscard]] const std::optional<EncouragementState> &encouragementSettings() const { return m_encouragementSettings; }
+    [[nodiscard]] const std::optional<EncouragementState> &encouragementSettings() const
+    {
+        return m_encouragementSettings;
+    }
     [[nodiscard]] QString text() const { return m_text; }
     [[nodiscard]] QString savedText() const { return m_savedText; }
     [[nodiscard]] bool isDirty() const;

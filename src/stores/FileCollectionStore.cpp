@@ -2,18 +2,17 @@
 
 #include "support/ChangeSignal.h"
 
-#include "services/CloudClient.h"
 #include "core/CloudError.h"
-#include "stores/CloudStore.h"
 #include "core/FileCollectionError.h"
-#include "services/FileCollectionOutbox.h"
 #include "core/FileIntent.h"
-#include "services/NativeFileClient.h"
 #include "core/Text.h"
+#include "services/CloudClient.h"
+#include "services/FileCollectionOutbox.h"
+#include "services/NativeFileClient.h"
+#include "stores/CloudStore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-
 
 namespace vorno {
 
@@ -245,8 +244,8 @@ void FileCollectionStore::dropCopyIfDelivered(const QString &owner, qsizetype in
 
 void FileCollectionStore::restoreLocal()
 {
-    const std::optional<QString> user =
-        m_cloud && m_cloud->session() ? std::optional(m_cloud->session()->user.id) : std::nullopt;
+    const std::optional<QString> user
+        = m_cloud && m_cloud->session() ? std::optional(m_cloud->session()->user.id) : std::nullopt;
     const bool foreignPolicy = m_policy && (!user || m_policy->ownerId != *user);
     const bool foreignBatch = m_batch && (!user || m_batch->owner != *user);
     if (foreignPolicy || foreignBatch)
@@ -287,8 +286,8 @@ QCoro::Task<> FileCollectionStore::loadSteps(QString locale, QString owner, QUui
     const CloudSession session = co_await m_cloud->fileSession(owner);
     if (!guard || !sameOwner(owner, stamp) || !m_client || !m_client->api())
         co_return;
-    const QByteArray body =
-        co_await m_client->api()->fileRequest(policyPath + languageFor(locale), getMethod, std::nullopt, session);
+    const QByteArray body
+        = co_await m_client->api()->fileRequest(policyPath + languageFor(locale), getMethod, std::nullopt, session);
     FileCollectionPolicy policy = FileCollectionPolicy::fromJson(body);
     if (!guard || !sameOwner(owner, stamp) || policy.ownerId != owner)
         co_return;
@@ -335,7 +334,7 @@ QCoro::Task<> FileCollectionStore::send(QList<QUrl> urls)
         co_await sendSteps(std::move(urls), owner, stamp);
     } catch (const FileCollectionError &error) {
         failure = error.failure().kind == FileCollectionFailure::Kind::server ? error.failure().code
-                                                                               : QStringLiteral("transfer_interrupted");
+                                                                              : QStringLiteral("transfer_interrupted");
     } catch (const std::exception &) {
         failure = QStringLiteral("transfer_interrupted");
     }
@@ -359,7 +358,8 @@ QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, QString owner, QU
             throw FileCollectionError(FileCollectionFailure::changed());
     } else {
         if (urls.isEmpty() || (!m_policy->pro && !m_policy->firstFree))
-            throw FileCollectionError(FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::subscriptionRequired)));
+            throw FileCollectionError(
+                FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::subscriptionRequired)));
         const QList<QUrl> staged = FileIntent::stage(urls);
         box.prepareDirectory();
         std::vector<CollectedFile> files;
@@ -429,7 +429,8 @@ QCoro::Task<> FileCollectionStore::preflight(QString owner, QUuid stamp)
             if (!guard || !sameOwner(owner, stamp))
                 notOwner();
         }
-        const QJsonObject done = co_await json(preflightPath + u'/' + *uploadId, owner, stamp, postMethod, QJsonObject());
+        const QJsonObject done
+            = co_await json(preflightPath + u'/' + *uploadId, owner, stamp, postMethod, QJsonObject());
         const std::optional<QString> proof = stringIn(done, QStringLiteral("proof"));
         if (!proof)
             invalidAnswer();
@@ -467,9 +468,12 @@ QCoro::Task<> FileCollectionStore::registerFree(QString owner, QUuid stamp)
         for (qsizetype i = offset; i < std::min(offset + registrationPage, total); ++i)
             page.append(entries.at(i));
         const QJsonObject body {
-            {QStringLiteral("id"), m_batch->id},      {QStringLiteral("files"), page},
-            {QStringLiteral("offset"), double(offset)}, {QStringLiteral("total"), double(total)},
-            {QStringLiteral("key"), key},             {QStringLiteral("ownerId"), owner},
+            {QStringLiteral("id"), m_batch->id},
+            {QStringLiteral("files"), page},
+            {QStringLiteral("offset"), double(offset)},
+            {QStringLiteral("total"), double(total)},
+            {QStringLiteral("key"), key},
+            {QStringLiteral("ownerId"), owner},
             {QStringLiteral("consent"), consent()},
         };
         const QJsonObject answer = co_await json(firstDropPath, owner, stamp, postMethod, body);
@@ -525,7 +529,8 @@ QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid
         try {
             co_await json(completePath, owner, stamp, postMethod, sourceBody(file));
         } catch (const FileCollectionError &error) {
-            if (error.failure() != FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::uploadNotComplete)))
+            if (error.failure()
+                != FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::uploadNotComplete)))
                 throw;
             notComplete = true;
         }
@@ -567,9 +572,8 @@ QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QStri
             if (guard)
                 guard->setBytesSent(sent);
         };
-        const NativeFileClient::StillOwner stillOwner = [guard, owner, stamp] {
-            return guard && guard->sameOwner(owner, stamp);
-        };
+        const NativeFileClient::StillOwner stillOwner
+            = [guard, owner, stamp] { return guard && guard->sameOwner(owner, stamp); };
         co_await m_client->upload(bytes, std::move(bucket), std::move(path), file.contentType, file.tus, session,
                                   checkpoint, progress, stillOwner);
         if (!guard || !sameOwner(owner, stamp))
@@ -603,7 +607,8 @@ QCoro::Task<> FileCollectionStore::poll()
     const QPointer guard(this);
     bool failed = false;
     try {
-        for (qsizetype index = 0; guard && sameOwner(owner, stamp) && index < qsizetype(m_batch->files.size()); ++index) {
+        for (qsizetype index = 0; guard && sameOwner(owner, stamp) && index < qsizetype(m_batch->files.size());
+             ++index) {
             const CollectedFile file = m_batch->files[std::size_t(index)];
             if (file.isNeverPolled())
                 continue;

@@ -1,10 +1,10 @@
 #include "stores/LoginKeeping.h"
 
-#include "services/KeyringSession.h"
-#include "support/OffThread.h"
-#include "services/PersistentCredentials.h"
-#include "support/Preferences.h"
 #include "platform/TpmKeyStore.h"
+#include "services/KeyringSession.h"
+#include "services/PersistentCredentials.h"
+#include "support/OffThread.h"
+#include "support/Preferences.h"
 
 #include <QPointer>
 
@@ -72,8 +72,7 @@ QString LoginKeeping::fixCommand() const
 
 bool LoginKeeping::offersKeyring() const
 {
-    return m_preferences->keepLoginInKeyring()
-        || (m_health && m_health->state != TpmHealth::State::working);
+    return m_preferences->keepLoginInKeyring() || (m_health && m_health->state != TpmHealth::State::working);
 }
 
 } // namespace vorno

@@ -12,7 +12,9 @@ const QString reduceTransparencyKey = QStringLiteral("VORNO_REDUCE_TRANSPARENCY"
 
 } // namespace
 
-AccessibilitySettings::AccessibilitySettings(QObject *parent) : AccessibilitySettings(Values {}, parent) { }
+AccessibilitySettings::AccessibilitySettings(QObject *parent) : AccessibilitySettings(Values {}, parent)
+{
+}
 
 AccessibilitySettings::AccessibilitySettings(Values values, QObject *parent)
     : QObject(parent), m_desktop(values), m_values(values)

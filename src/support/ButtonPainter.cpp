@@ -87,8 +87,8 @@ void paint(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body,
         x += textWidth + ButtonLabel::spacing;
     }
     if (!label.icon.isEmpty()) {
-        const QPixmap symbol =
-            Symbols::pixmap(label.icon, ButtonLabel::iconSize, body.label, painter.device()->devicePixelRatioF());
+        const QPixmap symbol
+            = Symbols::pixmap(label.icon, ButtonLabel::iconSize, body.label, painter.device()->devicePixelRatioF());
         painter.drawPixmap(QPointF(x, rect.center().y() - ButtonLabel::iconSize / 2), symbol);
     }
     painter.restore();

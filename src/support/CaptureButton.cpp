@@ -16,9 +16,7 @@ constexpr std::chrono::milliseconds hoverEase {160};
 } // namespace
 
 CaptureButton::CaptureButton(Kind kind, AccessibilitySettings *settings, QWidget *parent)
-    : CaptureControl(settings, parent),
-      m_kind(kind),
-      m_press(new SpringAnimation(this)),
+    : CaptureControl(settings, parent), m_kind(kind), m_press(new SpringAnimation(this)),
       m_hover(new SpringAnimation(this))
 {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);

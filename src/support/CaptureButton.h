@@ -5,7 +5,6 @@
 #include "support/CaptureControl.h"
 #include "support/Words.h"
 
-
 namespace vorno {
 
 class SpringAnimation;

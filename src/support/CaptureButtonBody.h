@@ -45,7 +45,7 @@ struct CaptureButtonBody
     [[nodiscard]] static double horizontalPadding(Kind kind) { return kind == Kind::quiet ? 10 : 16; }
     [[nodiscard]] static double minimumHeight(Kind kind) { return kind == Kind::quiet ? 36 : 44; }
     [[nodiscard]] static CaptureButtonBody look(Kind kind, State state, AccessibilitySettings::Values settings,
-                                               const QColor &primary);
+                                                const QColor &primary);
 };
 
 } // namespace vorno

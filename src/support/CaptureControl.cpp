@@ -17,7 +17,9 @@ CaptureControl::CaptureControl(AccessibilitySettings *settings, QWidget *parent)
 
 CaptureButtonBody::State CaptureControl::visualState() const
 {
-    return {.enabled = isEnabled(), .pressed = isDown(), .hovered = m_hovered && isEnabled(),
+    return {.enabled = isEnabled(),
+            .pressed = isDown(),
+            .hovered = m_hovered && isEnabled(),
             .focused = hasFocus() && m_keyboardFocus};
 }
 

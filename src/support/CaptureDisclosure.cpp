@@ -50,9 +50,9 @@ protected:
                          Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text());
         painter.translate(width() - padding - chevronSize / 2, height() / 2.0);
         painter.rotate(m_group->chevronDegrees());
-        painter.drawPixmap(QPointF(-chevronSize / 2, -chevronSize / 2),
-                           Symbols::pixmap(QStringLiteral("chevron.down"), chevronSize, body.label,
-                                           devicePixelRatioF()));
+        painter.drawPixmap(
+            QPointF(-chevronSize / 2, -chevronSize / 2),
+            Symbols::pixmap(QStringLiteral("chevron.down"), chevronSize, body.label, devicePixelRatioF()));
     }
 
 private:
@@ -62,11 +62,8 @@ private:
 } // namespace
 
 CaptureDisclosure::CaptureDisclosure(QString label, AccessibilitySettings *settings, QWidget *parent)
-    : QWidget(parent),
-      m_settings(settings),
-      m_header(new DisclosureHeader(this, settings, this)),
-      m_holder(new QWidget(this)),
-      m_openness(new SpringAnimation(this))
+    : QWidget(parent), m_settings(settings), m_header(new DisclosureHeader(this, settings, this)),
+      m_holder(new QWidget(this)), m_openness(new SpringAnimation(this))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

@@ -139,7 +139,8 @@ void CaptureEditor::paintEvent(QPaintEvent *)
     if (showsPlaceholder()) {
         painter.setFont(m_editor->font());
         painter.setPen(faded(primary, 0.38));
-        const QRectF area = QRectF(rect()).adjusted(placeholderInset.x(), placeholderInset.y(), -placeholderInset.x(), 0);
+        const QRectF area
+            = QRectF(rect()).adjusted(placeholderInset.x(), placeholderInset.y(), -placeholderInset.x(), 0);
         painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Words(Words::start).string());
     }
 }

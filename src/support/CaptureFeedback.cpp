@@ -63,8 +63,8 @@ QRectF CaptureFeedback::textRect(double width) const
 {
     const QFontMetricsF metrics(font());
     const double left = symbolSize + gap;
-    const QRectF bounds = metrics.boundingRect(QRectF(0, 0, std::max(1.0, width - left), 10000),
-                                               Qt::TextWordWrap, m_notice ? m_notice->string() : QString());
+    const QRectF bounds = metrics.boundingRect(QRectF(0, 0, std::max(1.0, width - left), 10000), Qt::TextWordWrap,
+                                               m_notice ? m_notice->string() : QString());
     return {left, 0, width - left, std::max(bounds.height(), symbolSize)};
 }
 

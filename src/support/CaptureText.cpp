@@ -46,9 +46,9 @@ void CaptureText::changeEvent(QEvent *event)
 void CaptureText::applyColour()
 {
     // The parent's text colour, faded: follows the panel's palette.
-    const QColor primary = m_colour                ? *m_colour
-                           : parentWidget() ? parentWidget()->palette().color(QPalette::WindowText)
-                                            : palette().color(QPalette::WindowText);
+    const QColor primary = m_colour ? *m_colour
+        : parentWidget()            ? parentWidget()->palette().color(QPalette::WindowText)
+                                    : palette().color(QPalette::WindowText);
     QPalette faded = palette();
     faded.setColor(QPalette::WindowText, VornoMetrics::faded(primary, m_opacity));
     m_applying = true;

@@ -31,9 +31,8 @@ CaptureToggle::CaptureToggle(bool checkbox, AccessibilitySettings *settings, QWi
     m_position->setSpring(flipSpring);
     m_position->moveTo(0.0, true);
     connect(m_position, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
-        m_position->moveTo(on ? 1.0 : 0.0, !isVisible() || reduceMotion());
-    });
+    connect(this, &QAbstractButton::toggled, this,
+            [this](bool on) { m_position->moveTo(on ? 1.0 : 0.0, !isVisible() || reduceMotion()); });
 }
 
 CaptureToggle::Geometry CaptureToggle::geometry(bool checkbox, QSizeF size, double labelHeight, double position,
@@ -50,8 +49,8 @@ CaptureToggle::Geometry CaptureToggle::geometry(bool checkbox, QSizeF size, doub
         result.checkOpacity = position;
         result.checkScale = settings.reduceMotion ? 1 : 0.6 + 0.4 * position;
     } else {
-        result.track = QRectF(right - trackSize.width(), middle - trackSize.height() / 2, trackSize.width(),
-                              trackSize.height());
+        result.track
+            = QRectF(right - trackSize.width(), middle - trackSize.height() / 2, trackSize.width(), trackSize.height());
         result.label = QRectF(left, middle - labelHeight / 2, result.track.left() - spacing - left, labelHeight);
         const double offset = knobTravel * (2 * position - 1);
         const QPointF centre = result.track.center() + QPointF(offset, 0);
@@ -99,7 +98,8 @@ void CaptureToggle::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const CaptureButtonBody row = CaptureButtonBody::look(CaptureButtonBody::Kind::quiet, visualState(), settings, primary);
+    const CaptureButtonBody row
+        = CaptureButtonBody::look(CaptureButtonBody::Kind::quiet, visualState(), settings, primary);
     ButtonPainter::paintBody(painter, QRectF(rect()), row);
 
     const double position = m_position->now().toDouble();

@@ -18,8 +18,8 @@ public:
     struct Geometry
     {
         QRectF label;
-        QRectF track;    // switch: the capsule; checkbox: the box
-        QRectF knob;     // switch only
+        QRectF track; // switch: the capsule; checkbox: the box
+        QRectF knob;  // switch only
         double checkScale = 1;
         double checkOpacity = 1;
     };

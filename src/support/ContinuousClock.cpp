@@ -8,9 +8,9 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <system_error>
 #include <ctime>
 #include <sys/timerfd.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace vorno {

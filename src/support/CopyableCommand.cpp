@@ -25,7 +25,8 @@ CopyableCommand::CopyableCommand(const QString &accessibleName, AccessibilitySet
     row->setSpacing(8);
     row->addWidget(m_field, 1);
     row->addWidget(m_copy);
-    connect(m_copy, &QAbstractButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_field->text()); });
+    connect(m_copy, &QAbstractButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(m_field->text()); });
 }
 
 void CopyableCommand::setCommand(const QString &command)

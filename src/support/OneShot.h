@@ -70,7 +70,8 @@ private:
     {
         m_state->done = true;
         if (const std::coroutine_handle<> waiter = std::exchange(m_state->waiter, {})) {
-            QMetaObject::invokeMethod(QCoreApplication::instance(), [waiter] { waiter.resume(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [waiter] { waiter.resume(); }, Qt::QueuedConnection);
         }
     }
 

@@ -16,8 +16,8 @@ class Preferences : public QObject
     Q_OBJECT
     Q_PROPERTY(bool showNotch READ showNotch WRITE setShowNotch NOTIFY showNotchChanged)
     Q_PROPERTY(bool encouragementOS READ encouragementOS WRITE setEncouragementOS NOTIFY encouragementOSChanged)
-    Q_PROPERTY(bool keepLoginInKeyring READ keepLoginInKeyring WRITE setKeepLoginInKeyring NOTIFY
-                   keepLoginInKeyringChanged)
+    Q_PROPERTY(
+        bool keepLoginInKeyring READ keepLoginInKeyring WRITE setKeepLoginInKeyring NOTIFY keepLoginInKeyringChanged)
 
 public:
     explicit Preferences(QObject *parent = nullptr);

@@ -65,7 +65,8 @@ QVariant SpringAnimation::interpolated(const QVariant &from, const QVariant &to,
     if (from.typeId() == QMetaType::QRectF) {
         const QRectF a = from.toRectF(), b = to.toRectF();
         return QRectF(a.x() + (b.x() - a.x()) * fraction, a.y() + (b.y() - a.y()) * fraction,
-                      a.width() + (b.width() - a.width()) * fraction, a.height() + (b.height() - a.height()) * fraction);
+                      a.width() + (b.width() - a.width()) * fraction,
+                      a.height() + (b.height() - a.height()) * fraction);
     }
     if (from.typeId() == QMetaType::QPointF)
         return from.toPointF() + (to.toPointF() - from.toPointF()) * fraction;

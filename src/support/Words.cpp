@@ -31,12 +31,16 @@ constexpr std::array<const char *, Words::count> english = {
     QT_TRANSLATE_NOOP("Words", "This collection needs Pro. Your existing work is unchanged."),
     QT_TRANSLATE_NOOP("Words", "Choose a supported file, up to 20 MB."),
     QT_TRANSLATE_NOOP("Words", "Clear local queue"),
-    QT_TRANSLATE_NOOP("Words", "This removes only recovery copies on this Mac. Cloud processing already started continues. Your original files stay unchanged."),
+    QT_TRANSLATE_NOOP("Words",
+                      "This removes only recovery copies on this Mac. Cloud processing already started continues. Your "
+                      "original files stay unchanged."),
     QT_TRANSLATE_NOOP("Words", "Sign in"),
     QT_TRANSLATE_NOOP("Words", "Sign out"),
     QT_TRANSLATE_NOOP("Words", "Refresh"),
     QT_TRANSLATE_NOOP("Words", "Use your Vorno account on this Mac."),
-    QT_TRANSLATE_NOOP("Words", "Stay signed in without Keychain. Login is encrypted for this Mac using Secure Enclave. Drafts stay local, readable by your macOS account."),
+    QT_TRANSLATE_NOOP("Words",
+                      "Stay signed in without Keychain. Login is encrypted for this Mac using Secure Enclave. Drafts "
+                      "stay local, readable by your macOS account."),
     QT_TRANSLATE_NOOP("Words", "AI encouragement preferences · Pro"),
     QT_TRANSLATE_NOOP("Words", "Checking encouragement preferences…"),
     QT_TRANSLATE_NOOP("Words", "Could not load preferences. Nothing was changed."),
@@ -49,7 +53,9 @@ constexpr std::array<const char *, Words::count> english = {
     QT_TRANSLATE_NOOP("Words", "Allowed · macOS may silence delivery"),
     QT_TRANSLATE_NOOP("Words", "Blocked"),
     QT_TRANSLATE_NOOP("Words", "Not confirmed"),
-    QT_TRANSLATE_NOOP("Words", "Off by default. Recognize completed work, at most once a day across devices. Quiet from 10 pm to 9 am. Manage consent, channels and pauses on the web."),
+    QT_TRANSLATE_NOOP("Words",
+                      "Off by default. Recognize completed work, at most once a day across devices. Quiet from 10 pm "
+                      "to 9 am. Manage consent, channels and pauses on the web."),
     QT_TRANSLATE_NOOP("Words", "Allow private Mac alerts when the notch is unavailable"),
     QT_TRANSLATE_NOOP("Words", "Turn off Mac system alerts"),
     QT_TRANSLATE_NOOP("Words", "A little recognition from vorno is here."),
@@ -63,11 +69,14 @@ constexpr std::array<const char *, Words::count> english = {
     QT_TRANSLATE_NOOP("Words", "Your work"),
     QT_TRANSLATE_NOOP("Words", "No work loaded yet."),
     QT_TRANSLATE_NOOP("Words", "Save sends this note to your account. Files stay on this Mac."),
-    QT_TRANSLATE_NOOP("Words", "This note exceeds the 4,000-character manual record limit. You can still save the whole draft on this Mac."),
+    QT_TRANSLATE_NOOP(
+        "Words",
+        "This note exceeds the 4,000-character manual record limit. You can still save the whole draft on this Mac."),
     QT_TRANSLATE_NOOP("Words", "Saved to Vorno."),
     QT_TRANSLATE_NOOP("Words", "Could not connect. Your draft is still here. Try again."),
     QT_TRANSLATE_NOOP("Words", "Could not keep your draft securely. Your writing is still here."),
-    QT_TRANSLATE_NOOP("Words", "Could not securely store or restore your login on this Mac. Your drafts have not been removed."),
+    QT_TRANSLATE_NOOP("Words",
+                      "Could not securely store or restore your login on this Mac. Your drafts have not been removed."),
     QT_TRANSLATE_NOOP("Words", "This record changed on the web. Open Vorno web to check it; your draft is still here."),
     QT_TRANSLATE_NOOP("Words", "Signed out on this Mac. The server could not confirm session revocation."),
     QT_TRANSLATE_NOOP("Words", "Quick record"),
@@ -109,20 +118,29 @@ constexpr std::array<const char *, Words::count> english = {
     QT_TRANSLATE_NOOP("Words", "Kept in your keyring"),
     QT_TRANSLATE_NOOP("Words", "Checking how your login can be kept…"),
     QT_TRANSLATE_NOOP("Words", "This computer has no TPM that Vorno can use, so you sign in again at every start."),
-    QT_TRANSLATE_NOOP("Words", "Your user account may not use this computer's TPM. Run this once, then log out and in again:"),
+    QT_TRANSLATE_NOOP("Words",
+                      "Your user account may not use this computer's TPM. Run this once, then log out and in again:"),
     QT_TRANSLATE_NOOP("Words", "You may use the TPM from your next login on. Log out and in again to stay signed in."),
-    QT_TRANSLATE_NOOP("Words", "This computer's TPM has an owner password, so Vorno cannot make its key there. Remove the password in the firmware settings, or keep your login in the keyring."),
-    QT_TRANSLATE_NOOP("Words", "This computer's TPM has locked itself after too many wrong passwords. It unlocks by itself after a while; an administrator can unlock it with tpm2_dictionarylockout --clear-lockout."),
-    QT_TRANSLATE_NOOP("Words", "This computer's TPM no longer opens your kept login: the TPM was cleared, or the login was kept on another computer. Sign in again."),
+    QT_TRANSLATE_NOOP("Words",
+                      "This computer's TPM has an owner password, so Vorno cannot make its key there. Remove the "
+                      "password in the firmware settings, or keep your login in the keyring."),
+    QT_TRANSLATE_NOOP("Words",
+                      "This computer's TPM has locked itself after too many wrong passwords. It unlocks by itself "
+                      "after a while; an administrator can unlock it with tpm2_dictionarylockout --clear-lockout."),
+    QT_TRANSLATE_NOOP("Words",
+                      "This computer's TPM no longer opens your kept login: the TPM was cleared, or the login was kept "
+                      "on another computer. Sign in again."),
     QT_TRANSLATE_NOOP("Words", "This computer's TPM refused to make a key, so your login cannot be kept with it."),
     QT_TRANSLATE_NOOP("Words", "Keep my login in the keyring instead"),
-    QT_TRANSLATE_NOOP("Words", "No keyring service (Secret Service) runs on this desktop, so the login cannot be kept there."),
+    QT_TRANSLATE_NOOP("Words",
+                      "No keyring service (Secret Service) runs on this desktop, so the login cannot be kept there."),
     QT_TRANSLATE_NOOP("Words", "Your keyring did not keep the login. You will sign in again at the next start."),
     QT_TRANSLATE_NOOP("Words", "Copy"),
     QT_TRANSLATE_NOOP("Words", "Keyboard"),
     QT_TRANSLATE_NOOP("Words", "Quick record from anywhere"),
     QT_TRANSLATE_NOOP("Words", "See or change the shortcut in your desktop's keyboard settings."),
-    QT_TRANSLATE_NOOP("Words", "To open Quick record from anywhere, bind this command to a key in your desktop's keyboard settings:"),
+    QT_TRANSLATE_NOOP(
+        "Words", "To open Quick record from anywhere, bind this command to a key in your desktop's keyboard settings:"),
 };
 
 template<std::size_t... index>
@@ -141,9 +159,8 @@ QString Words::rawValue() const
 std::optional<Words> Words::fromRawValue(QStringView text)
 {
     const QByteArray utf8 = text.toUtf8();
-    const auto found = std::find_if(english.cbegin(), english.cend(), [&utf8](const char *candidate) {
-        return utf8 == candidate;
-    });
+    const auto found
+        = std::find_if(english.cbegin(), english.cend(), [&utf8](const char *candidate) { return utf8 == candidate; });
     if (found == english.cend())
         return std::nullopt;
     return Words(Value(found - english.cbegin()));

@@ -1,9 +1,9 @@
 #include "views/CloudAccountView.h"
 
+#include "stores/CloudStore.h"
 #include "support/BusyIndicator.h"
 #include "support/CaptureButton.h"
 #include "support/CaptureText.h"
-#include "stores/CloudStore.h"
 #include "support/Spawn.h"
 #include "support/Symbols.h"
 #include "support/VornoMetrics.h"
@@ -15,17 +15,13 @@
 namespace vorno {
 
 CloudAccountView::CloudAccountView(CloudStore *cloud, QUrl origin, AccessibilitySettings *settings, QWidget *parent)
-    : QWidget(parent),
-      m_cloud(cloud),
-      m_origin(std::move(origin)),
-      m_identity(new QWidget(this)),
+    : QWidget(parent), m_cloud(cloud), m_origin(std::move(origin)), m_identity(new QWidget(this)),
       m_account(new QLabel(m_identity)),
       m_signedOutText(new CaptureText(Words(Words::cloudAccount).string(), 0.9, 13, this)),
       m_promise(new CaptureText(Words(Words::cloudSession).string(), 0.55, 12, this)),
       m_primary(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
       m_secondary(new CaptureButton(CaptureButton::Kind::quiet, settings, this)),
-      m_busy(new BusyIndicator(settings, this)),
-      m_notice(new CaptureText({}, 0.75, 12, this))
+      m_busy(new BusyIndicator(settings, this)), m_notice(new CaptureText({}, 0.75, 12, this))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

@@ -1,11 +1,11 @@
 #include "views/CloudComposerView.h"
 
+#include "core/PendingWork.h"
+#include "stores/CloudStore.h"
 #include "support/CaptureButton.h"
 #include "support/CaptureEditor.h"
 #include "support/CaptureFeedback.h"
 #include "support/CaptureText.h"
-#include "stores/CloudStore.h"
-#include "core/PendingWork.h"
 #include "support/ReadingOrder.h"
 #include "support/Spawn.h"
 #include "support/VornoMetrics.h"
@@ -19,10 +19,7 @@ namespace vorno {
 
 CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *settings, bool compact, Action close,
                                      Action addFiles, QWidget *parent)
-    : QWidget(parent),
-      m_cloud(cloud),
-      m_compact(compact),
-      m_close(std::move(close)),
+    : QWidget(parent), m_cloud(cloud), m_compact(compact), m_close(std::move(close)),
       m_editor(new CaptureEditor(settings, this)),
       m_limit(new CaptureText(Words(Words::cloudLong).string(), 0.85, 12, this)),
       m_feedback(new CaptureFeedback(settings, this)),

@@ -1,13 +1,13 @@
 #include "views/ComposerView.h"
 
+#include "stores/CaptureStore.h"
+#include "stores/CloudStore.h"
 #include "support/CaptureButton.h"
 #include "support/CaptureEditor.h"
 #include "support/CaptureFeedback.h"
-#include "stores/CaptureStore.h"
 #include "support/CaptureText.h"
-#include "views/CloudComposerView.h"
-#include "stores/CloudStore.h"
 #include "support/ReadingOrder.h"
+#include "views/CloudComposerView.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -18,12 +18,8 @@
 namespace vorno {
 
 ComposerView::ComposerView(CaptureStore *store, AccessibilitySettings *settings, bool compact, QWidget *parent)
-    : QWidget(parent),
-      m_store(store),
-      m_compact(compact),
-      m_stack(new QStackedLayout(this)),
-      m_local(new QWidget(this)),
-      m_editor(new CaptureEditor(settings, m_local)),
+    : QWidget(parent), m_store(store), m_compact(compact), m_stack(new QStackedLayout(this)),
+      m_local(new QWidget(this)), m_editor(new CaptureEditor(settings, m_local)),
       m_feedback(new CaptureFeedback(settings, m_local)),
       m_save(new CaptureButton(CaptureButton::Kind::primary, settings, m_local)),
       m_cloudComposer(new CloudComposerView(

@@ -1,18 +1,18 @@
 #include "views/FileReviewView.h"
 
+#include "core/CollectedFile.h"
+#include "core/FileCollectionBatch.h"
+#include "core/FileCollectionPolicy.h"
+#include "stores/CaptureStore.h"
+#include "stores/CloudStore.h"
+#include "stores/FileCollectionStore.h"
 #include "support/BusyIndicator.h"
 #include "support/CaptureButton.h"
 #include "support/CaptureDisclosure.h"
 #include "support/CaptureProgress.h"
-#include "stores/CaptureStore.h"
 #include "support/CaptureText.h"
 #include "support/CaptureToggle.h"
-#include "stores/CloudStore.h"
-#include "core/CollectedFile.h"
 #include "support/ContinuousClock.h"
-#include "core/FileCollectionBatch.h"
-#include "core/FileCollectionPolicy.h"
-#include "stores/FileCollectionStore.h"
 #include "support/ReadingOrder.h"
 #include "support/Spawn.h"
 #include "support/Symbols.h"
@@ -85,25 +85,19 @@ Words FileReviewView::failureText(const QString &code)
 }
 
 FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *settings, Options options, QWidget *parent)
-    : QWidget(parent),
-      m_store(store),
-      m_settings(settings),
-      m_options(std::move(options)),
+    : QWidget(parent), m_store(store), m_settings(settings), m_options(std::move(options)),
       m_account(new CaptureText({}, 0.6, textPixelSize, this)),
-      m_signIn(new CaptureButton(CaptureButton::Kind::secondary, settings, this)),
-      m_rows(new QVBoxLayout),
+      m_signIn(new CaptureButton(CaptureButton::Kind::secondary, settings, this)), m_rows(new QVBoxLayout),
       m_notice(new CaptureText({}, 0.85, textPixelSize, this)),
       m_hint(new CaptureText(Words(Words::selectedHint).string(), 0.55, textPixelSize, this)),
       m_failure(new CaptureText({}, 0.85, textPixelSize, this)),
       m_consent(new CaptureDisclosure(Words(Words::fileChecks).string(), settings, this)),
-      m_consentContent(new QWidget),
-      m_loading(new BusyIndicator(settings, this)),
+      m_consentContent(new QWidget), m_loading(new BusyIndicator(settings, this)),
       m_finished(new CaptureText(Words(Words::fileReady).string(), 0.85, 13, this)),
       m_primary(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
       m_results(new CaptureButton(CaptureButton::Kind::secondary, settings, this)),
       m_refresh(new CaptureButton(CaptureButton::Kind::quiet, settings, this)),
-      m_clear(new CaptureButton(CaptureButton::Kind::quiet, settings, this)),
-      m_confirmation(new QWidget(this)),
+      m_clear(new CaptureButton(CaptureButton::Kind::quiet, settings, this)), m_confirmation(new QWidget(this)),
       m_confirm(new CaptureButton(CaptureButton::Kind::secondary, settings, m_confirmation))
 {
     if (m_options.language.isEmpty())
@@ -379,9 +373,8 @@ void FileReviewView::rebuildRows()
             auto *bar = new CaptureProgress(row);
             bar->setProgress(*file.completed, *file.total);
             progress->addWidget(bar, 1);
-            progress->addWidget(new CaptureText(QString::number(*file.completed) + u" / "_qs
-                                                    + QString::number(*file.total),
-                                                0.55, textPixelSize, row));
+            progress->addWidget(new CaptureText(
+                QString::number(*file.completed) + u" / "_qs + QString::number(*file.total), 0.55, textPixelSize, row));
             details->addLayout(progress);
         }
         layout->addLayout(details, 1);
@@ -451,7 +444,7 @@ void FileReviewView::refreshControls()
     m_primary->setEnabled(collection.isReady());
     m_primary->setVisible(!collection.isCompleted());
     const bool hasResults = collection.isCompleted() && signedIn && collection.batch()
-                         && collection.batch()->resultURL(session->user.id, std::nullopt).has_value();
+        && collection.batch()->resultURL(session->user.id, std::nullopt).has_value();
     m_results->setVisible(hasResults);
     m_refresh->setVisible(signedIn);
     m_clear->setVisible(hasBatch || !m_store->files().isEmpty());

@@ -33,7 +33,7 @@ class FileReviewView : public QWidget
 public:
     struct Options
     {
-        QString language;                           // default: the interface locale's language, "en" without one
+        QString language; // default: the interface locale's language, "en" without one
         std::chrono::nanoseconds pollInterval = std::chrono::seconds(5);
     };
 

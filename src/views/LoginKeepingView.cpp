@@ -1,11 +1,11 @@
 #include "views/LoginKeepingView.h"
 
+#include "stores/CloudStore.h"
+#include "stores/LoginKeeping.h"
 #include "support/CaptureButton.h"
 #include "support/CaptureText.h"
 #include "support/CaptureToggle.h"
-#include "stores/CloudStore.h"
 #include "support/CopyableCommand.h"
-#include "stores/LoginKeeping.h"
 #include "support/Preferences.h"
 #include "support/Words.h"
 
@@ -15,8 +15,7 @@ namespace vorno {
 
 LoginKeepingView::LoginKeepingView(LoginKeeping *keeping, Preferences *preferences, CloudStore *cloud,
                                    AccessibilitySettings *settings, QWidget *parent)
-    : QWidget(parent), m_keeping(keeping), m_preferences(preferences),
-      m_summary(new CaptureText({}, 0.75, 12, this)),
+    : QWidget(parent), m_keeping(keeping), m_preferences(preferences), m_summary(new CaptureText({}, 0.75, 12, this)),
       m_command(new CopyableCommand(Words(Words::tpmPermission).string(), settings, this)),
       m_keyring(new CaptureToggle(true, settings, this)),
       m_keyringReason(new CaptureText(Words(Words::keyringMissing).string(), 0.55, 12, this))

@@ -1,15 +1,15 @@
 #include "views/NotchContents.h"
 
-#include "support/AccessibilitySettings.h"
 #include "stores/CaptureStore.h"
-#include "support/CaptureText.h"
 #include "stores/CloudStore.h"
-#include "views/ComposerView.h"
 #include "stores/FileCollectionStore.h"
-#include "views/NotchPressButton.h"
+#include "support/AccessibilitySettings.h"
+#include "support/CaptureText.h"
 #include "support/SpringAnimation.h"
 #include "support/Symbols.h"
 #include "support/ThinScrollBar.h"
+#include "views/ComposerView.h"
+#include "views/NotchPressButton.h"
 
 #include <QAccessible>
 #include <QHBoxLayout>
@@ -72,24 +72,31 @@ NotchContents::NotchContents(CaptureStore *store, AccessibilitySettings *setting
     header->setContentsMargins(0, 0, 0, 0);
     m_title = new CaptureText(Words(Words::quick).string(), 0.9, 15, this);
     m_title->setWeight(QFont::DemiBold);
-    m_back = new NotchPressButton(QSize(150, 36), [this](QPainter &painter, const QRectF &rect) {
-        drawSymbol(painter, u"chevron.left"_qs, QPointF(rect.left() + 16, rect.center().y()), 14, ink(this, 0.85));
-        QFont font = this->font();
-        font.setPixelSize(14);
-        font.setWeight(QFont::Medium);
-        painter.setFont(font);
-        painter.setPen(ink(this, 0.85));
-        painter.drawText(rect.adjusted(28, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, Words(Words::quick).string());
-    }, settings, this);
+    m_back = new NotchPressButton(
+        QSize(150, 36),
+        [this](QPainter &painter, const QRectF &rect) {
+            drawSymbol(painter, u"chevron.left"_qs, QPointF(rect.left() + 16, rect.center().y()), 14, ink(this, 0.85));
+            QFont font = this->font();
+            font.setPixelSize(14);
+            font.setWeight(QFont::Medium);
+            painter.setFont(font);
+            painter.setPen(ink(this, 0.85));
+            painter.drawText(rect.adjusted(28, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                             Words(Words::quick).string());
+        },
+        settings, this);
     m_back->setAccessibleName(Words(Words::quick).string());
     m_back->setToolTip(Words(Words::quick).string());
     connect(m_back, &QAbstractButton::clicked, this, [this] {
         if (m_store)
             m_store->show(CaptureStore::Page::compose);
     });
-    m_gear = new NotchPressButton(QSize(36, 36), [this](QPainter &painter, const QRectF &rect) {
-        drawSymbol(painter, u"gearshape"_qs, rect.center(), 18, ink(this, 0.8));
-    }, settings, this);
+    m_gear = new NotchPressButton(
+        QSize(36, 36),
+        [this](QPainter &painter, const QRectF &rect) {
+            drawSymbol(painter, u"gearshape"_qs, rect.center(), 18, ink(this, 0.8));
+        },
+        settings, this);
     m_gear->setAccessibleName(Words(Words::settings).string());
     m_gear->setToolTip(Words(Words::settings).string());
     connect(m_gear, &QAbstractButton::clicked, this, [this] {
@@ -113,19 +120,24 @@ NotchContents::NotchContents(CaptureStore *store, AccessibilitySettings *setting
     composeColumn->setSpacing(10);
     m_composer = new ComposerView(store, settings, true, m_composePage);
     composeColumn->addWidget(m_composer);
-    m_reviewFiles = new NotchPressButton(QSize(0, 40), [this](QPainter &painter, const QRectF &rect) {
-        const QColor colour = ink(this, 0.85);
-        drawSymbol(painter, u"paperclip"_qs, QPointF(rect.left() + 16, rect.center().y()), 16, colour);
-        QFont font = this->font();
-        font.setPixelSize(14);
-        painter.setFont(font);
-        painter.setPen(colour);
-        const qsizetype count = m_store ? m_store->pendingFileCount() : 0;
-        painter.drawText(rect.adjusted(34, 0, -36, 0), Qt::AlignVCenter | Qt::AlignLeft, Words(Words::fileReview).string());
-        painter.setPen(ink(this, 0.55));
-        painter.drawText(rect.adjusted(34, 0, -34, 0), Qt::AlignVCenter | Qt::AlignRight, QString::number(count));
-        drawSymbol(painter, u"chevron.right"_qs, QPointF(rect.right() - 18, rect.center().y()), 13, ink(this, 0.55));
-    }, settings, m_composePage);
+    m_reviewFiles = new NotchPressButton(
+        QSize(0, 40),
+        [this](QPainter &painter, const QRectF &rect) {
+            const QColor colour = ink(this, 0.85);
+            drawSymbol(painter, u"paperclip"_qs, QPointF(rect.left() + 16, rect.center().y()), 16, colour);
+            QFont font = this->font();
+            font.setPixelSize(14);
+            painter.setFont(font);
+            painter.setPen(colour);
+            const qsizetype count = m_store ? m_store->pendingFileCount() : 0;
+            painter.drawText(rect.adjusted(34, 0, -36, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                             Words(Words::fileReview).string());
+            painter.setPen(ink(this, 0.55));
+            painter.drawText(rect.adjusted(34, 0, -34, 0), Qt::AlignVCenter | Qt::AlignRight, QString::number(count));
+            drawSymbol(painter, u"chevron.right"_qs, QPointF(rect.right() - 18, rect.center().y()), 13,
+                       ink(this, 0.55));
+        },
+        settings, m_composePage);
     m_reviewFiles->setMinimumWidth(0);
     m_reviewFiles->setMaximumWidth(QWIDGETSIZE_MAX);
     m_reviewFiles->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -14,8 +14,7 @@ class NotchPresentation : public QObject
     Q_OBJECT
 
 public:
-    explicit NotchPresentation(NotchLayout layout, QObject *parent = nullptr)
-        : QObject(parent), m_layout(layout) { }
+    explicit NotchPresentation(NotchLayout layout, QObject *parent = nullptr) : QObject(parent), m_layout(layout) { }
 
     [[nodiscard]] const NotchLayout &layout() const { return m_layout; }
     [[nodiscard]] bool revealed() const { return m_revealed; }

@@ -1,20 +1,20 @@
 #include "views/NotchView.h"
 
+#include "platform/ScreenSpace.h"
+#include "stores/CloudStore.h"
+#include "stores/FileCollectionStore.h"
 #include "support/AccessibilitySettings.h"
 #include "support/BrandSymbol.h"
-#include "views/CaptureCelebration.h"
 #include "support/CaptureText.h"
-#include "stores/CloudStore.h"
+#include "support/SpringAnimation.h"
+#include "support/Symbols.h"
+#include "support/VornoMetrics.h"
+#include "views/CaptureCelebration.h"
 #include "views/DropBatch.h"
-#include "stores/FileCollectionStore.h"
 #include "views/NotchHitView.h"
 #include "views/NotchPresentation.h"
 #include "views/NotchPressButton.h"
 #include "views/NotchShape.h"
-#include "platform/ScreenSpace.h"
-#include "support/SpringAnimation.h"
-#include "support/Symbols.h"
-#include "support/VornoMetrics.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -27,7 +27,7 @@ namespace vorno {
 
 namespace {
 
-constexpr double surfacePadding = 8;   // the header and contents inside the black shape
+constexpr double surfacePadding = 8; // the header and contents inside the black shape
 constexpr double noteHeight = 176;
 constexpr double noteSpacing = 12;
 constexpr double composeHeight = 380;
@@ -61,9 +61,9 @@ NotchView::NotchView(CaptureStore *store, NotchPresentation *presentation, Acces
     setAcceptDrops(true);
     BrandSymbol::load(); // a missing symbol stops the start, not a blank header
 
-    m_quick = new NotchPressButton(headerButton, [this](QPainter &painter, const QRectF &rect) {
-        paintSymbol(painter, rect);
-    }, settings, m_surface);
+    m_quick = new NotchPressButton(
+        headerButton, [this](QPainter &painter, const QRectF &rect) { paintSymbol(painter, rect); }, settings,
+        m_surface);
     m_quick->setAccessibleName(Words(Words::quick).string());
     m_quick->setToolTip(Words(Words::quick).string());
     connect(m_quick, &QAbstractButton::clicked, this, [this] {
@@ -76,9 +76,8 @@ NotchView::NotchView(CaptureStore *store, NotchPresentation *presentation, Acces
     });
     m_celebration = new CaptureCelebration(settings, m_surface);
 
-    m_plus = new NotchPressButton(headerButton, [this](QPainter &painter, const QRectF &rect) {
-        paintPlus(painter, rect);
-    }, settings, m_surface);
+    m_plus = new NotchPressButton(
+        headerButton, [this](QPainter &painter, const QRectF &rect) { paintPlus(painter, rect); }, settings, m_surface);
     m_plus->setAccessibleName(Words(Words::quick).string());
     connect(m_plus, &QAbstractButton::clicked, this, [this] {
         if (m_store)
@@ -161,8 +160,8 @@ PanelGeometry NotchView::geometryFor(const NotchLayout &layout, const State &sta
     if (state.expanded) {
         if (state.page != CaptureStore::Page::compose)
             return expanded;
-        return hanging(expanded, expanded.cameraHeight
-                                     + (state.pendingFiles >= 1 ? composeWithFilesHeight : composeHeight));
+        return hanging(expanded,
+                       expanded.cameraHeight + (state.pendingFiles >= 1 ? composeWithFilesHeight : composeHeight));
     }
     if (state.showingNote)
         return hanging(expanded, expanded.cameraHeight + PanelGeometry::headerHeight + noteHeight);
@@ -240,7 +239,8 @@ void NotchView::follow()
     m_note->setVisible(now.showingNote);
     if (now.showingNote)
         m_note->setText(m_store->cloud()->encouragementNote()->message);
-    m_note->setGeometry(int(surfacePadding + 14), int(top + noteSpacing), int(inner - 28), int(noteHeight - noteSpacing));
+    m_note->setGeometry(int(surfacePadding + 14), int(top + noteSpacing), int(inner - 28),
+                        int(noteHeight - noteSpacing));
     const bool active = now.expanded || now.revealed || now.showingNote;
     m_quick->setEnabled(active);
     m_plus->setEnabled(active);
@@ -279,7 +279,8 @@ void NotchView::placeChildren()
     const int headerTop = int(std::lround(corner.y()));
     m_quick->move(int(surfacePadding), headerTop);
     m_plus->move(int(rect.width() - surfacePadding) - headerButton.width(), headerTop);
-    m_celebration->move(m_quick->geometry().center() - QPoint(CaptureCelebration::side / 2, CaptureCelebration::side / 2));
+    m_celebration->move(m_quick->geometry().center()
+                        - QPoint(CaptureCelebration::side / 2, CaptureCelebration::side / 2));
     m_celebration->raise();
     update();
 }

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "core/PanelGeometry.h"
 #include "stores/CaptureStore.h"
 #include "views/NotchContents.h"
-#include "core/PanelGeometry.h"
 
 #include <QPointer>
 #include <QWidget>
-
 
 namespace vorno {
 
@@ -87,17 +86,17 @@ private:
     QPointer<CaptureStore> m_store;
     QPointer<NotchPresentation> m_presentation;
     QPointer<AccessibilitySettings> m_settings;
-    SpringAnimation *m_morph;   // the outline's rectangle
-    SpringAnimation *m_corner;  // (bottom radius, noninteractive top)
-    SpringAnimation *m_tilt;    // the symbol's phase, 0 or 1
-    SpringAnimation *m_turn;    // the plus, 0 or 45 degrees
+    SpringAnimation *m_morph;  // the outline's rectangle
+    SpringAnimation *m_corner; // (bottom radius, noninteractive top)
+    SpringAnimation *m_tilt;   // the symbol's phase, 0 or 1
+    SpringAnimation *m_turn;   // the plus, 0 or 45 degrees
     QWidget *m_surface;
     NotchHitView *m_hit;
     NotchPressButton *m_quick;
     NotchPressButton *m_plus;
     CaptureCelebration *m_celebration;
     CaptureText *m_note;
-    Options m_options;                  // for the pages, until they are built
+    Options m_options; // for the pages, until they are built
     NotchContents *m_contents = nullptr;
     int m_successCue = 0;
     bool m_dropTarget = false;

@@ -1,22 +1,22 @@
 #include "views/PreferencesView.h"
 
 #include "BuildConstants.h"
+#include "core/EncouragementState.h"
+#include "core/WebUrl.h"
+#include "platform/GlobalShortcutsPortal.h"
+#include "platform/NotificationCenter.h"
+#include "stores/CaptureStore.h"
+#include "stores/CloudStore.h"
+#include "stores/LoginKeeping.h"
 #include "support/CaptureButton.h"
 #include "support/CaptureSettingsSection.h"
-#include "stores/CaptureStore.h"
 #include "support/CaptureText.h"
 #include "support/CaptureToggle.h"
-#include "views/CloudAccountView.h"
-#include "stores/CloudStore.h"
 #include "support/CopyableCommand.h"
-#include "core/EncouragementState.h"
-#include "platform/GlobalShortcutsPortal.h"
-#include "stores/LoginKeeping.h"
-#include "views/LoginKeepingView.h"
-#include "platform/NotificationCenter.h"
-#include "support/Spawn.h"
 #include "support/Preferences.h"
-#include "core/WebUrl.h"
+#include "support/Spawn.h"
+#include "views/CloudAccountView.h"
+#include "views/LoginKeepingView.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -58,16 +58,12 @@ Words PreferencesView::encouragementStatus(const EncouragementState &state, cons
 
 PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifications,
                                  AccessibilitySettings *settings, Options options, QWidget *parent)
-    : QWidget(parent),
-      m_store(store),
-      m_center(notifications),
-      m_options(std::move(options)),
+    : QWidget(parent), m_store(store), m_center(notifications), m_options(std::move(options)),
       m_showNotch(new CaptureToggle(false, settings, this)),
       m_notifications(new CaptureSettingsSection(Words::notifications, QStringLiteral("bell"), this)),
       m_state(new CaptureText({}, 0.8, textPixelSize, m_notifications)),
       m_stateRefresh(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
-      m_statusValue(new CaptureText({}, 0.9, 13)),
-      m_permissionValue(new CaptureText({}, 0.9, 13)),
+      m_statusValue(new CaptureText({}, 0.9, 13)), m_permissionValue(new CaptureText({}, 0.9, 13)),
       m_systemOn(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
       m_systemOff(new CaptureButton(CaptureButton::Kind::quiet, settings, m_notifications)),
       m_test(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
@@ -223,7 +219,7 @@ QCoro::Task<> PreferencesView::permissionSteps()
     if (!guard)
         co_return;
     m_permission = authorization == NotificationCenter::Authorization::authorized ? Words::aiAllowed
-                 : authorization == NotificationCenter::Authorization::denied     ? Words::aiBlocked
+        : authorization == NotificationCenter::Authorization::denied              ? Words::aiBlocked
                                                                                   : Words::aiUnknown;
     refreshControls();
 }

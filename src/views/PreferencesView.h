@@ -34,10 +34,10 @@ class PreferencesView : public QWidget
 public:
     struct Options
     {
-        QUrl origin;                                    // the web origin, for the account page
-        std::function<bool(const QUrl &)> openUrl;      // default: the desktop's default handler
-        std::function<QDateTime()> now;                 // default: the current time
-        GlobalShortcutsPortal *shortcuts = nullptr;     // none: no keyboard section
+        QUrl origin;                                // the web origin, for the account page
+        std::function<bool(const QUrl &)> openUrl;  // default: the desktop's default handler
+        std::function<QDateTime()> now;             // default: the current time
+        GlobalShortcutsPortal *shortcuts = nullptr; // none: no keyboard section
     };
 
     PreferencesView(CaptureStore *store, NotificationCenter *notifications, AccessibilitySettings *settings,
