@@ -128,14 +128,7 @@ void AppDelegate::launch()
         m_notch = std::make_unique<NotchController>(m_store, std::move(facilities));
     }
     const QPointer<AppDelegate> self(this);
-    m_store->setPanelChanged([self] {
-        if (self && self->m_notch)
-            self->m_notch->refresh(self->m_store->isExpanded());
-    });
-    m_store->setOpenMain([self] {
-        if (self)
-            self->m_store->show(CaptureStore::Page::compose);
-    });
+    connect(m_store, &CaptureStore::openMainRequested, this, [this] { m_store->show(CaptureStore::Page::compose); });
     // Restoring the session may wait for the TPM: not before the notch is drawn.
     FirstFrame::then(m_notch ? m_notch->panel()->windowHandle() : nullptr, this, [self] {
         if (self && !self->m_terminated)

@@ -36,8 +36,7 @@ bool InputPanel::event(QEvent *event)
 {
     if (event->type() == QEvent::WinIdChange && windowHandle()) {
         windowHandle()->installEventFilter(this); // a re-created window is a new QWindow
-        if (onMapped)
-            onMapped();
+        Q_EMIT mapped();
     }
     return QWidget::event(event);
 }
@@ -65,8 +64,7 @@ bool InputPanel::handle(QEvent *event)
     }
     case QEvent::MouseMove: {
         auto *mouse = static_cast<QMouseEvent *>(event);
-        if (onHover)
-            onHover(mouse->globalPosition().toPoint());
+        Q_EMIT hovered(mouse->globalPosition().toPoint());
         return m_entryArmed;
     }
     case QEvent::MouseButtonRelease: {
@@ -75,29 +73,25 @@ bool InputPanel::handle(QEvent *event)
             return false;
         m_entryArmed = false;
         const QPoint point = mouse->position().toPoint();
-        if (compactEntryContains && compactEntryContains(point) && onCompactEntry)
-            onCompactEntry(point);
+        if (compactEntryContains && compactEntryContains(point))
+            Q_EMIT compactEntered(point);
         return true;
     }
     case QEvent::Expose:
     case QEvent::Show:
-        if (onMapped)
-            onMapped();
+        Q_EMIT mapped();
         return false;
     case QEvent::Enter:
         // A pointer that jumps onto the panel (XWayland from a Wayland window) moves no further.
-        if (onEnter)
-            onEnter(static_cast<QEnterEvent *>(event)->globalPosition().toPoint());
+        Q_EMIT entered(static_cast<QEnterEvent *>(event)->globalPosition().toPoint());
         return false;
     case QEvent::Leave:
-        if (onLeave)
-            onLeave();
+        Q_EMIT left();
         return false;
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             m_entryArmed = false;
-            if (onCancel)
-                onCancel();
+            Q_EMIT cancelled();
             return true;
         }
         return false;

@@ -17,18 +17,9 @@ class InputPanel : public QWidget
 public:
     explicit InputPanel(QWidget *parent = nullptr);
 
-    std::function<void()> onCancel;
+    // Questions the panel asks its owner while handling an event.
     std::function<bool()> acceptsInput;
     std::function<bool(QPoint)> compactEntryContains; // window coordinates
-    std::function<void(QPoint)> onCompactEntry;
-    // Pointer motion over the panel itself, in global coordinates.
-    std::function<void(QPoint)> onHover;
-    // The pointer entered the window at a point, in global coordinates.
-    std::function<void(QPoint)> onEnter;
-    // The pointer left the window.
-    std::function<void()> onLeave;
-    // The window was mapped (again): window managers may drop what was set on it before.
-    std::function<void()> onMapped;
 
     [[nodiscard]] bool isEntryArmed() const { return m_entryArmed; }
     [[nodiscard]] bool canBecomeKey() const { return acceptsInput && acceptsInput(); }
@@ -41,6 +32,20 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
+
+Q_SIGNALS:
+    // Escape while the panel had the keyboard.
+    void cancelled();
+    // A click on the closed notch's header, in window coordinates.
+    void compactEntered(QPoint point);
+    // Pointer motion over the panel itself, in global coordinates.
+    void hovered(QPoint point);
+    // The pointer entered the window at a point, in global coordinates.
+    void entered(QPoint point);
+    // The pointer left the window.
+    void left();
+    // The window was mapped (again): window managers may drop what was set on it before.
+    void mapped();
 
 private:
     void attach();

@@ -51,35 +51,21 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
         };
 
     const QPointer guard(this);
-    m_panel->onCancel = [guard] {
-        if (guard && guard->m_store)
-            guard->m_store->collapse();
-    };
     m_panel->acceptsInput = [guard] { return guard && guard->m_store && guard->m_store->isExpanded(); };
     m_panel->compactEntryContains = [guard](QPoint point) { return guard && guard->compactEntryContains(point); };
-    m_panel->onCompactEntry = [guard](QPoint point) {
-        if (guard)
-            guard->compactEntry(point);
-    };
-    m_panel->onMapped = [guard] {
-        if (guard)
-            guard->applyInputRegion();
-    };
-    m_panel->onHover = [guard](QPoint point) {
-        if (guard)
-            guard->pointerMoved(point);
-    };
+    InputPanel *panel = m_panel.get();
+    connect(panel, &InputPanel::cancelled, this, [this] {
+        if (m_store)
+            m_store->collapse();
+    });
+    connect(panel, &InputPanel::compactEntered, this, &NotchController::compactEntry);
+    connect(panel, &InputPanel::mapped, this, &NotchController::applyInputRegion);
+    connect(panel, &InputPanel::hovered, this, &NotchController::pointerMoved);
     // Under XWayland a change of the panel's shape under X's stale idea of
     // the pointer can enter the panel with no motion: the notch then comes
     // out until it has rested.
-    m_panel->onEnter = [guard](QPoint point) {
-        if (guard)
-            guard->pointerMoved(point);
-    };
-    m_panel->onLeave = [guard] {
-        if (guard)
-            guard->pointerLeft();
-    };
+    connect(panel, &InputPanel::entered, this, &NotchController::pointerMoved);
+    connect(panel, &InputPanel::left, this, &NotchController::pointerLeft);
 
     if (PointerMonitor *pointer = m_facilities.pointer)
         m_tokens << connect(pointer, &PointerMonitor::moved, this, &NotchController::pointerSeen);
@@ -93,10 +79,7 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
         m_tokens << connect(desktop, &DesktopWatcher::fullScreenChanged, this, [this] { refresh(false); });
         m_tokens << connect(desktop, &DesktopWatcher::compositingChanged, this, &NotchController::applyInputRegion);
     }
-    store->setPanelChanged([guard] {
-        if (guard && guard->m_store)
-            guard->refresh(guard->m_store->isExpanded());
-    });
+    m_tokens << connect(store, &CaptureStore::panelChanged, this, [this] { refresh(m_store->isExpanded()); });
     refresh(false);
 }
 
@@ -372,8 +355,6 @@ void NotchController::stop()
     for (const auto &token : std::as_const(m_tokens))
         disconnect(token);
     m_tokens.clear();
-    if (m_store)
-        m_store->setPanelChanged({});
 }
 
 } // namespace vorno

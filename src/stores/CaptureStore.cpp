@@ -44,7 +44,7 @@ CaptureStore::CaptureStore(CaptureStoreOptions options, QObject *parent)
     m_collection = new FileCollectionStore(m_cloud, fileClient, std::move(options.outboxRoot), this);
     connect(m_collection, &FileCollectionStore::batchChanged, this, &CaptureStore::updatePendingFileCount);
     // Switched here or by another process: the panel follows either way.
-    connect(m_preferences, &Preferences::showNotchChanged, this, &CaptureStore::notifyPanel);
+    connect(m_preferences, &Preferences::showNotchChanged, this, &CaptureStore::panelChanged);
 
     try {
         const std::optional<LocalDraft> stored = m_draftFile.read();
@@ -115,12 +115,6 @@ void CaptureStore::setForceNotch(bool forceNotch)
     assignAndNotify(this, m_forceNotch, forceNotch, &CaptureStore::forceNotchChanged);
 }
 
-void CaptureStore::notifyPanel()
-{
-    if (m_panelChanged)
-        m_panelChanged();
-}
-
 CaptureStore::~CaptureStore() = default;
 
 qsizetype CaptureStore::pendingFileCount() const
@@ -153,14 +147,14 @@ void CaptureStore::show(Page page)
     setPage(page);
     setForceNotch(true);
     setExpanded(true);
-    notifyPanel();
+    Q_EMIT panelChanged();
 }
 
 void CaptureStore::collapse()
 {
     setExpanded(false);
     setForceNotch(false);
-    notifyPanel();
+    Q_EMIT panelChanged();
 }
 
 void CaptureStore::togglePresentation()
@@ -170,11 +164,11 @@ void CaptureStore::togglePresentation()
     } else if (m_cloud->encouragementNote()) {
         // The toggle only dismisses a note shown in the notch.
         m_cloud->setEncouragementNote(std::nullopt);
-        notifyPanel();
+        Q_EMIT panelChanged();
     } else if (m_notchEnabled()) {
         show(Page::compose);
-    } else if (m_openMain) {
-        m_openMain();
+    } else {
+        Q_EMIT openMainRequested();
     }
 }
 

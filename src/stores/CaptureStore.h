@@ -81,19 +81,8 @@ public:
     void setText(QString text);
     void setNotice(std::optional<Words> notice);
 
-    // Called after every change of presentation, and instead of opening the
-    // panel when the notch companion is off.
-    void setPanelChanged(Action action) { m_panelChanged = std::move(action); }
-    void setOpenMain(Action action) { m_openMain = std::move(action); }
-    // Opens the main window, when one is installed.
-    void openMain() const
-    {
-        if (m_openMain)
-            m_openMain();
-    }
-    // Runs the panel-changed action, for a change the store does not see
-    // itself (the notch setting switched in the preferences).
-    void notifyPanel();
+    // Asks for the main window (openMainRequested).
+    void openMain() { Q_EMIT openMainRequested(); }
 
     void show(Page page);
     void collapse();
@@ -120,6 +109,11 @@ Q_SIGNALS:
     void canSaveChanged();
     void filesChanged();
     void pendingFileCountChanged();
+    // After every change of presentation, also one the store does not make
+    // itself (the notch setting switched in the preferences).
+    void panelChanged();
+    // Instead of opening the panel, when the notch companion is off.
+    void openMainRequested();
 
 private:
     void setPage(Page page);
@@ -147,8 +141,6 @@ private:
     FilePickerFactory m_pickFiles;
     std::shared_ptr<FilePicker> m_filePicker;
     std::function<bool(const QUrl &)> m_openUrl;
-    Action m_panelChanged;
-    Action m_openMain;
     DraftFile m_draftFile;
     Preferences *m_preferences;
     LoginKeeping *m_loginKeeping = nullptr;

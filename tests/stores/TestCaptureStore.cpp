@@ -167,7 +167,7 @@ void TestCaptureStore::presentation()
 {
     CaptureStore store(options(true));
     int panelChanges = 0;
-    store.setPanelChanged([&panelChanges] { ++panelChanges; });
+    QObject::connect(&store, &CaptureStore::panelChanged, [&panelChanges] { ++panelChanges; });
     QSignalSpy page(&store, &CaptureStore::pageChanged);
     QSignalSpy expanded(&store, &CaptureStore::expandedChanged);
 
@@ -196,7 +196,7 @@ void TestCaptureStore::notchSwitchedOff()
 {
     CaptureStore store(options(false));
     int opened = 0;
-    store.setOpenMain([&opened] { ++opened; });
+    QObject::connect(&store, &CaptureStore::openMainRequested, [&opened] { ++opened; });
     store.togglePresentation();
     QCOMPARE(opened, 1);
     QVERIFY(!store.isExpanded());
@@ -264,7 +264,7 @@ void TestCaptureStore::encouragementIsDismissed()
     const auto store = signedInStore(options(true), m_home->path() + u"/outbox"_qs, std::nullopt);
     const EncouragementNote note {u"n"_qs, u"Well done."_qs, u"2999-01-01T00:00:00Z"_qs};
     int panelChanges = 0;
-    store->setPanelChanged([&panelChanges] { ++panelChanges; });
+    QObject::connect(store.get(), &CaptureStore::panelChanged, [&panelChanges] { ++panelChanges; });
 
     store->cloud()->presentEncouragement(note);
     store->togglePresentation(); // only dismisses the note

@@ -184,7 +184,7 @@ void TestPreferencesView::notchSettingReachesThePanel()
 {
     makeView(false);
     int panelChanges = 0;
-    m_store->setPanelChanged([&panelChanges] { ++panelChanges; });
+    QObject::connect(m_store.get(), &CaptureStore::panelChanged, [&panelChanges] { ++panelChanges; });
     QVERIFY(m_view->showNotchToggle()->isChecked()); // on when absent
     m_view->showNotchToggle()->click();
     QVERIFY(!Preferences().showNotch()); // kept for the next start
