@@ -130,21 +130,21 @@ Q_SIGNALS:
     void canSendChanged();
 
 private:
-    [[nodiscard]] bool isCurrent(const QUuid &epoch) const { return m_generation == epoch; }
-    void finallyStep(const QUuid &epoch);
+    [[nodiscard]] bool isCurrent(const QUuid &generation) const { return m_generation == generation; }
+    void finallyStep(const QUuid &generation);
     // Sets the notice for a failure of restore, login, refreshSession or send.
     void handleFailure(const std::exception_ptr &error, Words storageNotice, bool conflict);
 
-    // Awaits an operation's steps; a failure while `epoch` is current becomes
+    // Awaits an operation's steps; a failure while `generation` is current becomes
     // its notice, then the finally step runs. True when it failed.
-    [[nodiscard]] QCoro::Task<bool> settle(QCoro::Task<> steps, QUuid epoch, Words storageNotice, bool conflict);
-    [[nodiscard]] QCoro::Task<> restoreSteps(QUuid epoch);
-    [[nodiscard]] QCoro::Task<> refreshSteps(CloudSession session, QUuid epoch);
-    [[nodiscard]] QCoro::Task<> loginSteps(QUrl origin, QUuid epoch);
-    [[nodiscard]] QCoro::Task<> sendSteps(CloudSession session, QUuid epoch);
-    [[nodiscard]] QCoro::Task<> accept(CloudSession session, QUuid epoch);
-    [[nodiscard]] QCoro::Task<CloudSession> validated(CloudSession session, QUuid epoch);
-    [[nodiscard]] QCoro::Task<std::optional<EncouragementNote>> claimSteps(CloudSession session, QUuid epoch);
+    [[nodiscard]] QCoro::Task<bool> settle(QCoro::Task<> steps, QUuid generation, Words storageNotice, bool conflict);
+    [[nodiscard]] QCoro::Task<> restoreSteps(QUuid generation);
+    [[nodiscard]] QCoro::Task<> refreshSteps(CloudSession session, QUuid generation);
+    [[nodiscard]] QCoro::Task<> loginSteps(QUrl origin, QUuid generation);
+    [[nodiscard]] QCoro::Task<> sendSteps(CloudSession session, QUuid generation);
+    [[nodiscard]] QCoro::Task<> accept(CloudSession session, QUuid generation);
+    [[nodiscard]] QCoro::Task<CloudSession> validated(CloudSession session, QUuid generation);
+    [[nodiscard]] QCoro::Task<std::optional<EncouragementNote>> claimSteps(CloudSession session, QUuid generation);
     void lock();
     void clearEncouragement();
     void cancelLogin();
