@@ -83,7 +83,7 @@ int main(int argc, char **argv)
             outbox.copy(candidate.bytes, candidate.file);
             added.push_back(candidate.file);
         }
-        outbox.settle(added);
+        outbox.makeDurable(added);
         return true;
     };
     const std::function<bool()> addWithTools = [&] {

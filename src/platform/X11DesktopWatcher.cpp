@@ -16,7 +16,7 @@ namespace vorno {
 
 namespace {
 
-constexpr int settleMs = 60;
+constexpr int quietMs = 60;
 
 bool isOurs(xcb_window_t window)
 {
@@ -30,9 +30,9 @@ bool isOurs(xcb_window_t window)
 
 X11DesktopWatcher::X11DesktopWatcher(QObject *parent) : DesktopWatcher(parent)
 {
-    m_settle.setSingleShot(true);
-    m_settle.setInterval(settleMs);
-    connect(&m_settle, &QTimer::timeout, this, &X11DesktopWatcher::reread);
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(quietMs);
+    connect(&m_quiet, &QTimer::timeout, this, &X11DesktopWatcher::reread);
     xcb_connection_t *c = X11Connection::get();
     if (!c)
         return;
@@ -143,7 +143,7 @@ bool X11DesktopWatcher::nativeEventFilter(const QByteArray &eventType, void *mes
         Q_EMIT workspaceChanged();
     else if ((notify->window == m_root && notify->atom == m_activeAtom)
              || (notify->window == m_watched && notify->atom == m_stateAtom))
-        m_settle.start();
+        m_quiet.start();
     return false;
 }
 

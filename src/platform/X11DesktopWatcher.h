@@ -12,7 +12,7 @@ namespace vorno {
 // Follows the root window's _NET_ACTIVE_WINDOW and _NET_CURRENT_DESKTOP, the
 // active window's _NET_WM_STATE, and the owner of the compositing manager's
 // selection _NET_WM_CM_S<n>. Window managers send duplicates and briefly
-// report no active window, so changes settle for a moment first.
+// report no active window, so a change waits for a quiet moment first.
 class X11DesktopWatcher : public DesktopWatcher, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -42,7 +42,7 @@ private:
     uint8_t m_selectionNotify = 0; // the XFixes event code, 0 without XFixes
     bool m_fullScreen = false;
     bool m_compositing = true;
-    QTimer m_settle;
+    QTimer m_quiet;
 };
 
 } // namespace vorno

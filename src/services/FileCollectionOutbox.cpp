@@ -115,7 +115,7 @@ void FileCollectionOutbox::copy(const QByteArray &data, const CollectedFile &fil
     PrivateFiles::create(bytesPath(file), data);
 }
 
-void FileCollectionOutbox::settle(const std::vector<CollectedFile> &files) const
+void FileCollectionOutbox::makeDurable(const std::vector<CollectedFile> &files) const
 {
     QStringList names;
     for (const CollectedFile &file : files)

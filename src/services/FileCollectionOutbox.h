@@ -45,11 +45,11 @@ public:
     // the stored batch (or, without one, nothing) names.
     [[nodiscard]] std::optional<FileCollectionBatch> recover(const QString &owner) const;
     // Stores a recovery copy; an existing copy is never overwritten. The copy
-    // is durable only after `settle`, which must come before a record names it.
+    // is durable only after `makeDurable`, which must come before a record names it.
     void copy(const QByteArray &data, const CollectedFile &file) const;
     // Waits until the copies of `files` are on the disk: one wait for a whole
     // batch, while the disk writes them back in the order they were made.
-    void settle(const std::vector<CollectedFile> &files) const;
+    void makeDurable(const std::vector<CollectedFile> &files) const;
     // The recovery copy, checked against its record; FileCollectionError
     // changed() for a copy that is a link, not a regular file, of another size,
     // over 20 MiB or with other content.

@@ -215,12 +215,12 @@ QCoro::Task<> CloudStore::restore()
     setBusy(true);
     const QUuid generation = m_generation;
     const QPointer guard(this);
-    const bool failed = co_await settle(restoreSteps(generation), generation, Words::cloudLoginStorage, false);
+    const bool failed = co_await runOperation(restoreSteps(generation), generation, Words::cloudLoginStorage, false);
     if (guard && failed)
         m_restored = false; // a later restore may try again
 }
 
-QCoro::Task<bool> CloudStore::settle(QCoro::Task<> steps, QUuid generation, Words storageNotice, bool conflict)
+QCoro::Task<bool> CloudStore::runOperation(QCoro::Task<> steps, QUuid generation, Words storageNotice, bool conflict)
 {
     const QPointer guard(this);
     std::exception_ptr failure;
@@ -264,7 +264,7 @@ QCoro::Task<> CloudStore::login(QUrl origin)
     setBusy(true);
     setNotice(std::nullopt);
     const QUuid generation = m_generation;
-    co_await settle(loginSteps(std::move(origin), generation), generation, Words::cloudLoginStorage, false);
+    co_await runOperation(loginSteps(std::move(origin), generation), generation, Words::cloudLoginStorage, false);
 }
 
 QCoro::Task<> CloudStore::loginSteps(QUrl origin, QUuid generation)
@@ -356,7 +356,7 @@ QCoro::Task<> CloudStore::refreshSession()
         co_return;
     setBusy(true, true);
     const QUuid generation = m_generation;
-    co_await settle(refreshSteps(*m_session, generation), generation, Words::cloudStorage, false);
+    co_await runOperation(refreshSteps(*m_session, generation), generation, Words::cloudStorage, false);
 }
 
 QCoro::Task<> CloudStore::refreshSteps(CloudSession session, QUuid generation)
@@ -503,7 +503,7 @@ QCoro::Task<> CloudStore::send()
     setBusy(true);
     setNotice(std::nullopt);
     const QUuid generation = m_generation;
-    co_await settle(sendSteps(session, generation), generation, Words::cloudStorage, true);
+    co_await runOperation(sendSteps(session, generation), generation, Words::cloudStorage, true);
 }
 
 QCoro::Task<> CloudStore::sendSteps(CloudSession session, QUuid generation)

@@ -137,7 +137,8 @@ private:
 
     // Awaits an operation's steps; a failure while `generation` is current becomes
     // its notice, then the finally step runs. True when it failed.
-    [[nodiscard]] QCoro::Task<bool> settle(QCoro::Task<> steps, QUuid generation, Words storageNotice, bool conflict);
+    [[nodiscard]] QCoro::Task<bool> runOperation(QCoro::Task<> steps, QUuid generation, Words storageNotice,
+                                                 bool conflict);
     [[nodiscard]] QCoro::Task<> restoreSteps(QUuid generation);
     [[nodiscard]] QCoro::Task<> refreshSteps(CloudSession session, QUuid generation);
     [[nodiscard]] QCoro::Task<> loginSteps(QUrl origin, QUuid generation);

@@ -369,7 +369,7 @@ QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, QString owner, QU
                 box.copy(candidate.bytes, candidate.file);
                 files.push_back(candidate.file);
             }
-            box.settle(files);
+            box.makeDurable(files);
         } catch (...) {
             for (const CollectedFile &file : files) {
                 try {

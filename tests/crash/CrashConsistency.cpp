@@ -139,7 +139,7 @@ QList<Writer> writers()
              const FileCollectionOutbox outbox(owner, origin, d);
              outbox.prepareDirectory();
              outbox.copy(contentOf(n), collected(n));
-             outbox.settle({collected(n)});
+             outbox.makeDurable({collected(n)});
              FileCollectionBatch batch {owner, fileId(999999), false, QStringLiteral("v1"), {}, false};
              for (qint64 i = std::max<qint64>(1, n - 20); i <= n; ++i)
                  batch.files.push_back(collected(i));
