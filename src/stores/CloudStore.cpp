@@ -159,9 +159,9 @@ void CloudStore::setDraftReadable(bool readable)
     updateDerived();
 }
 
-void CloudStore::finallyStep(const QUuid &generation)
+void CloudStore::finallyStep(const QUuid &ticket)
 {
-    if (isCurrent(generation))
+    if (isCurrent(ticket))
         setBusy(false);
 }
 
@@ -213,14 +213,14 @@ QCoro::Task<> CloudStore::restore()
         co_return;
     m_restored = true;
     setBusy(true);
-    const QUuid generation = m_generation;
+    const QUuid ticket = m_generation;
     const QPointer guard(this);
-    const bool failed = co_await runOperation(restoreSteps(generation), generation, Words::cloudLoginStorage, false);
+    const bool failed = co_await runOperation(restoreSteps(ticket), ticket, Words::cloudLoginStorage, false);
     if (guard && failed)
         m_restored = false; // a later restore may try again
 }
 
-QCoro::Task<bool> CloudStore::runOperation(QCoro::Task<> steps, QUuid generation, Words storageNotice, bool conflict)
+QCoro::Task<bool> CloudStore::runOperation(QCoro::Task<> steps, QUuid ticket, Words storageNotice, bool conflict)
 {
     const QPointer guard(this);
     std::exception_ptr failure;
@@ -231,30 +231,30 @@ QCoro::Task<bool> CloudStore::runOperation(QCoro::Task<> steps, QUuid generation
     }
     if (!guard)
         co_return false;
-    const bool failed = failure && isCurrent(generation);
+    const bool failed = failure && isCurrent(ticket);
     if (failed)
         handleFailure(failure, storageNotice, conflict);
-    finallyStep(generation);
+    finallyStep(ticket);
     co_return failed;
 }
 
-QCoro::Task<> CloudStore::restoreSteps(QUuid generation)
+QCoro::Task<> CloudStore::restoreSteps(QUuid ticket)
 {
     const QPointer guard(this);
     co_await m_vault->prepare();
-    if (!guard || !isCurrent(generation))
+    if (!guard || !isCurrent(ticket))
         co_return;
     const std::optional<QByteArray> stored = m_vault->read(sessionKey);
     if (!stored)
         co_return;
     const CloudSession previous = CloudSession::fromJson(*stored);
     CloudSession refreshed = co_await m_api->refresh(previous);
-    if (!guard || !isCurrent(generation))
+    if (!guard || !isCurrent(ticket))
         co_return;
     if (refreshed.user.id != previous.user.id)
         throw CloudError(CloudFailure::authentication);
     m_vault->write(refreshed.toJson(), sessionKey);
-    co_await accept(std::move(refreshed), generation);
+    co_await accept(std::move(refreshed), ticket);
 }
 
 QCoro::Task<> CloudStore::login(QUrl origin)
@@ -263,29 +263,29 @@ QCoro::Task<> CloudStore::login(QUrl origin)
         co_return;
     setBusy(true);
     setNotice(std::nullopt);
-    const QUuid generation = m_generation;
-    co_await runOperation(loginSteps(std::move(origin), generation), generation, Words::cloudLoginStorage, false);
+    const QUuid ticket = m_generation;
+    co_await runOperation(loginSteps(std::move(origin), ticket), ticket, Words::cloudLoginStorage, false);
 }
 
-QCoro::Task<> CloudStore::loginSteps(QUrl origin, QUuid generation)
+QCoro::Task<> CloudStore::loginSteps(QUrl origin, QUuid ticket)
 {
     const NativeLogin intent;
     const QPointer guard(this);
     const QString callback = co_await m_browser->start(std::move(origin), intent);
-    if (!guard || !isCurrent(generation))
+    if (!guard || !isCurrent(ticket))
         co_return;
     const QString code = intent.code(callback, m_options.callbackScheme);
     CloudSession session = co_await m_api->exchange(code, intent.verifier());
-    if (!guard || !isCurrent(generation))
+    if (!guard || !isCurrent(ticket))
         co_return;
-    co_await accept(std::move(session), generation);
+    co_await accept(std::move(session), ticket);
 }
 
-QCoro::Task<> CloudStore::accept(CloudSession session, QUuid generation)
+QCoro::Task<> CloudStore::accept(CloudSession session, QUuid ticket)
 {
     const QPointer guard(this);
     const QString owner = co_await m_api->owner(session);
-    if (!guard || !isCurrent(generation))
+    if (!guard || !isCurrent(ticket))
         co_return;
     if (owner != session.user.id)
         throw CloudError(CloudFailure::authentication);
@@ -325,7 +325,7 @@ QCoro::Task<> CloudStore::accept(CloudSession session, QUuid generation)
     setNotice(std::nullopt);
 }
 
-QCoro::Task<CloudSession> CloudStore::validated(CloudSession session, QUuid generation)
+QCoro::Task<CloudSession> CloudStore::validated(CloudSession session, QUuid ticket)
 {
     const QPointer guard(this);
     try {
@@ -336,15 +336,15 @@ QCoro::Task<CloudSession> CloudStore::validated(CloudSession session, QUuid gene
         if (error.failure() != CloudFailure::authentication)
             throw;
     }
-    if (!guard || !isCurrent(generation))
+    if (!guard || !isCurrent(ticket))
         throw CloudError(CloudFailure::authentication);
     // The service no longer takes the token: refresh it once.
     CloudSession refreshed = co_await m_api->refresh(session);
-    if (!guard || !isCurrent(generation) || refreshed.user.id != session.user.id)
+    if (!guard || !isCurrent(ticket) || refreshed.user.id != session.user.id)
         throw CloudError(CloudFailure::authentication);
     m_vault->write(refreshed.toJson(), sessionKey);
     const QString owner = co_await m_api->owner(refreshed);
-    if (!guard || owner != refreshed.user.id || !isCurrent(generation))
+    if (!guard || owner != refreshed.user.id || !isCurrent(ticket))
         throw CloudError(CloudFailure::authentication);
     setSession(refreshed);
     co_return refreshed;
@@ -355,14 +355,14 @@ QCoro::Task<> CloudStore::refreshSession()
     if (m_busy || !m_session)
         co_return;
     setBusy(true, true);
-    const QUuid generation = m_generation;
-    co_await runOperation(refreshSteps(*m_session, generation), generation, Words::cloudStorage, false);
+    const QUuid ticket = m_generation;
+    co_await runOperation(refreshSteps(*m_session, ticket), ticket, Words::cloudStorage, false);
 }
 
-QCoro::Task<> CloudStore::refreshSteps(CloudSession session, QUuid generation)
+QCoro::Task<> CloudStore::refreshSteps(CloudSession session, QUuid ticket)
 {
     // validated() keeps a refreshed session itself; nothing more to do with it.
-    co_await validated(std::move(session), generation);
+    co_await validated(std::move(session), ticket);
 }
 
 bool CloudStore::saveLocal()
@@ -429,7 +429,7 @@ QCoro::Task<> CloudStore::logout()
     setDraftReadable(false);
     setBusy(false);
 
-    const QUuid generation = m_generation;
+    const QUuid ticket = m_generation;
     const QPointer guard(this);
     bool confirmed = true;
     try {
@@ -437,7 +437,7 @@ QCoro::Task<> CloudStore::logout()
     } catch (...) {
         confirmed = false;
     }
-    if (guard && isCurrent(generation) && !m_session)
+    if (guard && isCurrent(ticket) && !m_session)
         setNotice(confirmed ? std::nullopt : std::optional(Words::cloudSignedOutOffline));
 }
 
@@ -445,14 +445,14 @@ QCoro::Task<CloudSession> CloudStore::fileSession(QString owner, std::stop_token
 {
     if (!m_session || m_session->user.id != owner)
         throw CloudError(CloudFailure::authentication);
-    const QUuid generation = m_generation;
+    const QUuid ticket = m_generation;
     const auto deadline = ContinuousClock::now() + m_options.fileSessionWait;
     const QPointer guard(this);
     // The one deliberate poll: wait for a sign-in or refresh to finish.
     while (true) {
         if (stop.stop_requested())
             throw CancelledError();
-        if (!guard || !isCurrent(generation) || !m_session || m_session->user.id != owner)
+        if (!guard || !isCurrent(ticket) || !m_session || m_session->user.id != owner)
             throw CloudError(CloudFailure::authentication);
         if (!m_busy)
             break;
@@ -465,16 +465,16 @@ QCoro::Task<CloudSession> CloudStore::fileSession(QString owner, std::stop_token
     std::exception_ptr failure;
     std::optional<CloudSession> result;
     try {
-        result = co_await validated(*m_session, generation);
+        result = co_await validated(*m_session, ticket);
     } catch (...) {
         failure = std::current_exception();
     }
     if (!guard)
         throw CloudError(CloudFailure::authentication);
-    finallyStep(generation);
+    finallyStep(ticket);
     if (failure)
         std::rethrow_exception(failure);
-    if (!isCurrent(generation) || !m_session || m_session->user.id != owner)
+    if (!isCurrent(ticket) || !m_session || m_session->user.id != owner)
         throw CloudError(CloudFailure::authentication);
     co_return *result;
 }
@@ -502,11 +502,11 @@ QCoro::Task<> CloudStore::send()
     const CloudSession session = *m_session;
     setBusy(true);
     setNotice(std::nullopt);
-    const QUuid generation = m_generation;
-    co_await runOperation(sendSteps(session, generation), generation, Words::cloudStorage, true);
+    const QUuid ticket = m_generation;
+    co_await runOperation(sendSteps(session, ticket), ticket, Words::cloudStorage, true);
 }
 
-QCoro::Task<> CloudStore::sendSteps(CloudSession session, QUuid generation)
+QCoro::Task<> CloudStore::sendSteps(CloudSession session, QUuid ticket)
 {
     // A retry sends the very same record: same id, same day.
     const PendingWork record
@@ -516,11 +516,11 @@ QCoro::Task<> CloudStore::sendSteps(CloudSession session, QUuid generation)
     if (!saveLocal())
         co_return;
     const QPointer guard(this);
-    const CloudSession valid = co_await validated(session, generation);
-    if (!guard || !isCurrent(generation))
+    const CloudSession valid = co_await validated(session, ticket);
+    if (!guard || !isCurrent(ticket))
         co_return;
     co_await m_api->save(record, valid);
-    if (!guard || !isCurrent(generation))
+    if (!guard || !isCurrent(ticket))
         co_return;
     setAcknowledged(true);
     setNotice(Words::cloudSaved);
@@ -555,16 +555,16 @@ QCoro::Task<> CloudStore::refreshEncouragementAvailability()
     setBusy(true);
     setEncouragementReading(true);
     setEncouragementReadFailed(false);
-    const QUuid generation = m_generation;
+    const QUuid ticket = m_generation;
     const QString userId = m_session->user.id;
     const QPointer guard(this);
     bool failed = false;
     try {
-        const CloudSession valid = co_await validated(*m_session, generation);
-        if (!guard || !isCurrent(generation))
+        const CloudSession valid = co_await validated(*m_session, ticket);
+        if (!guard || !isCurrent(ticket))
             co_return;
         const EncouragementState state = co_await m_api->encouragement(valid);
-        if (guard && isCurrent(generation)) {
+        if (guard && isCurrent(ticket)) {
             if (state.ownerId != userId)
                 throw CloudError(CloudFailure::invalid);
             setEncouragementAvailable(state.available);
@@ -574,7 +574,7 @@ QCoro::Task<> CloudStore::refreshEncouragementAvailability()
         // Reads never end the session and never show a notice.
         failed = true;
     }
-    if (!guard || !isCurrent(generation))
+    if (!guard || !isCurrent(ticket))
         co_return;
     if (failed)
         setEncouragementReadFailed(true);
@@ -587,28 +587,28 @@ QCoro::Task<std::optional<EncouragementNote>> CloudStore::nextEncouragement()
     if (m_busy || !m_session)
         co_return std::nullopt;
     setBusy(true);
-    const QUuid generation = m_generation;
+    const QUuid ticket = m_generation;
     const QPointer guard(this);
     std::optional<EncouragementNote> note;
     try {
-        note = co_await claimSteps(*m_session, generation);
+        note = co_await claimSteps(*m_session, ticket);
     } catch (...) {
         note.reset();
     }
     if (guard)
-        finallyStep(generation);
+        finallyStep(ticket);
     co_return note;
 }
 
-QCoro::Task<std::optional<EncouragementNote>> CloudStore::claimSteps(CloudSession session, QUuid generation)
+QCoro::Task<std::optional<EncouragementNote>> CloudStore::claimSteps(CloudSession session, QUuid ticket)
 {
     const QString userId = session.user.id;
     const QPointer guard(this);
-    const CloudSession valid = co_await validated(std::move(session), generation);
-    if (!guard || !isCurrent(generation))
+    const CloudSession valid = co_await validated(std::move(session), ticket);
+    if (!guard || !isCurrent(ticket))
         co_return std::nullopt;
     const EncouragementState state = co_await m_api->encouragement(valid);
-    if (!guard || !isCurrent(generation) || state.ownerId != userId)
+    if (!guard || !isCurrent(ticket) || state.ownerId != userId)
         co_return std::nullopt;
     setEncouragementAvailable(state.available);
     if (!state.available || !state.pro || !state.preferences.enabled || !state.preferences.mac) {
@@ -616,7 +616,7 @@ QCoro::Task<std::optional<EncouragementNote>> CloudStore::claimSteps(CloudSessio
         co_return std::nullopt;
     }
     const EncouragementClaim claim = co_await m_api->claimEncouragement(valid);
-    if (!guard || !isCurrent(generation) || claim.ownerId != userId || !claim.message
+    if (!guard || !isCurrent(ticket) || claim.ownerId != userId || !claim.message
         || !claim.message->valid(m_options.now()))
         co_return std::nullopt;
     co_return claim.message;

@@ -41,8 +41,9 @@ struct CloudStoreOptions
 
 // Everything that needs the user's account: the session and its lifecycle,
 // the per-account composer and saving notes, and encouragement. Lives on the
-// main thread; results of operations overtaken by a sign-out or quit (a new
-// generation) are dropped.
+// main thread. Each operation holds a ticket, a copy of the store's generation;
+// a sign-out or quit starts a new generation, and results of operations whose
+// ticket is no longer current are dropped.
 class CloudStore : public QObject
 {
     Q_OBJECT
@@ -130,22 +131,21 @@ Q_SIGNALS:
     void canSendChanged();
 
 private:
-    [[nodiscard]] bool isCurrent(const QUuid &generation) const { return m_generation == generation; }
-    void finallyStep(const QUuid &generation);
+    [[nodiscard]] bool isCurrent(const QUuid &ticket) const { return m_generation == ticket; }
+    void finallyStep(const QUuid &ticket);
     // Sets the notice for a failure of restore, login, refreshSession or send.
     void handleFailure(const std::exception_ptr &error, Words storageNotice, bool conflict);
 
-    // Awaits an operation's steps; a failure while `generation` is current becomes
+    // Awaits an operation's steps; a failure while `ticket` is current becomes
     // its notice, then the finally step runs. True when it failed.
-    [[nodiscard]] QCoro::Task<bool> runOperation(QCoro::Task<> steps, QUuid generation, Words storageNotice,
-                                                 bool conflict);
-    [[nodiscard]] QCoro::Task<> restoreSteps(QUuid generation);
-    [[nodiscard]] QCoro::Task<> refreshSteps(CloudSession session, QUuid generation);
-    [[nodiscard]] QCoro::Task<> loginSteps(QUrl origin, QUuid generation);
-    [[nodiscard]] QCoro::Task<> sendSteps(CloudSession session, QUuid generation);
-    [[nodiscard]] QCoro::Task<> accept(CloudSession session, QUuid generation);
-    [[nodiscard]] QCoro::Task<CloudSession> validated(CloudSession session, QUuid generation);
-    [[nodiscard]] QCoro::Task<std::optional<EncouragementNote>> claimSteps(CloudSession session, QUuid generation);
+    [[nodiscard]] QCoro::Task<bool> runOperation(QCoro::Task<> steps, QUuid ticket, Words storageNotice, bool conflict);
+    [[nodiscard]] QCoro::Task<> restoreSteps(QUuid ticket);
+    [[nodiscard]] QCoro::Task<> refreshSteps(CloudSession session, QUuid ticket);
+    [[nodiscard]] QCoro::Task<> loginSteps(QUrl origin, QUuid ticket);
+    [[nodiscard]] QCoro::Task<> sendSteps(CloudSession session, QUuid ticket);
+    [[nodiscard]] QCoro::Task<> accept(CloudSession session, QUuid ticket);
+    [[nodiscard]] QCoro::Task<CloudSession> validated(CloudSession session, QUuid ticket);
+    [[nodiscard]] QCoro::Task<std::optional<EncouragementNote>> claimSteps(CloudSession session, QUuid ticket);
     void lock();
     void clearEncouragement();
     void cancelLogin();

@@ -164,9 +164,9 @@ void FileCollectionStore::resetChecks()
     setChecks(QList<bool>(m_policy ? m_policy->copy.checks.size() : 0, false));
 }
 
-bool FileCollectionStore::sameOwner(const QString &owner, const QUuid &generation) const
+bool FileCollectionStore::sameOwner(const QString &owner, const QUuid &ticket) const
 {
-    return m_generation == generation && m_cloud && m_cloud->session() && m_cloud->session()->user.id == owner;
+    return m_generation == ticket && m_cloud && m_cloud->session() && m_cloud->session()->user.id == owner;
 }
 
 FileCollectionOutbox FileCollectionStore::outbox(const QString &owner) const
@@ -266,30 +266,30 @@ QCoro::Task<> FileCollectionStore::load(QString locale)
         co_return;
 
     m_generation = QUuid::createUuid();
-    const QUuid generation = m_generation;
+    const QUuid ticket = m_generation;
     setPolicy(std::nullopt);
     setChecks({});
     setFailure(std::nullopt);
     setBusy(false);
     const QPointer guard(this);
     try {
-        co_await loadSteps(std::move(locale), owner, generation);
+        co_await loadSteps(std::move(locale), owner, ticket);
     } catch (const std::exception &) {
-        if (guard && sameOwner(owner, generation))
+        if (guard && sameOwner(owner, ticket))
             setFailure(QStringLiteral("cloud_unavailable"));
     }
 }
 
-QCoro::Task<> FileCollectionStore::loadSteps(QString locale, QString owner, QUuid generation)
+QCoro::Task<> FileCollectionStore::loadSteps(QString locale, QString owner, QUuid ticket)
 {
     const QPointer guard(this);
     const CloudSession session = co_await m_cloud->fileSession(owner);
-    if (!guard || !sameOwner(owner, generation) || !m_client || !m_client->api())
+    if (!guard || !sameOwner(owner, ticket) || !m_client || !m_client->api())
         co_return;
     const QByteArray body
         = co_await m_client->api()->fileRequest(policyPath + languageFor(locale), getMethod, std::nullopt, session);
     FileCollectionPolicy policy = FileCollectionPolicy::fromJson(body);
-    if (!guard || !sameOwner(owner, generation) || policy.ownerId != owner)
+    if (!guard || !sameOwner(owner, ticket) || policy.ownerId != owner)
         co_return;
     const qsizetype statements = policy.copy.checks.size();
     setPolicy(std::move(policy));
@@ -301,17 +301,17 @@ QCoro::Task<> FileCollectionStore::loadSteps(QString locale, QString owner, QUui
 
 // ------------------------------------------------------------------ send --
 
-QCoro::Task<QJsonObject> FileCollectionStore::json(QString path, QString owner, QUuid generation, QString method,
+QCoro::Task<QJsonObject> FileCollectionStore::json(QString path, QString owner, QUuid ticket, QString method,
                                                    std::optional<QJsonObject> value)
 {
-    if (!sameOwner(owner, generation) || !m_client)
+    if (!sameOwner(owner, ticket) || !m_client)
         notOwner();
     const QPointer guard(this);
     const CloudSession session = co_await m_cloud->fileSession(owner);
-    if (!guard || !sameOwner(owner, generation) || !m_client)
+    if (!guard || !sameOwner(owner, ticket) || !m_client)
         notOwner();
     QJsonObject answer = co_await m_client->json(std::move(path), std::move(method), std::move(value), session);
-    if (!guard || !sameOwner(owner, generation))
+    if (!guard || !sameOwner(owner, ticket))
         notOwner();
     co_return answer;
 }
@@ -327,11 +327,11 @@ QCoro::Task<> FileCollectionStore::send(QList<QUrl> urls)
     setBusy(true);
     setFailure(std::nullopt);
     const QString owner = m_cloud->session()->user.id;
-    const QUuid generation = m_generation;
+    const QUuid ticket = m_generation;
     const QPointer guard(this);
     std::optional<QString> failure;
     try {
-        co_await sendSteps(std::move(urls), owner, generation);
+        co_await sendSteps(std::move(urls), owner, ticket);
     } catch (const FileCollectionError &error) {
         failure = error.failure().kind == FileCollectionFailure::Kind::server ? error.failure().code
                                                                               : QStringLiteral("transfer_interrupted");
@@ -342,14 +342,14 @@ QCoro::Task<> FileCollectionStore::send(QList<QUrl> urls)
         co_return;
     // Nothing is shown for a run that a sign-out, another user or a newer
     // load has overtaken.
-    if (failure && sameOwner(owner, generation))
+    if (failure && sameOwner(owner, ticket))
         setFailure(failure);
     // A newer run owns busy now; only the current run may clear it.
-    if (m_generation == generation)
+    if (m_generation == ticket)
         setBusy(false);
 }
 
-QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, QString owner, QUuid generation)
+QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, QString owner, QUuid ticket)
 {
     const FileCollectionOutbox box = outbox(owner);
     if (m_batch) {
@@ -387,23 +387,23 @@ QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, QString owner, QU
 
     const QPointer guard(this);
     if (m_batch->free && !m_batch->registered) {
-        co_await preflight(owner, generation);
-        if (!guard || !sameOwner(owner, generation))
+        co_await preflight(owner, ticket);
+        if (!guard || !sameOwner(owner, ticket))
             notOwner();
-        co_await registerFree(owner, generation);
+        co_await registerFree(owner, ticket);
     }
     for (qsizetype index = 0; guard && m_batch && index < qsizetype(m_batch->files.size()); ++index) {
-        if (!sameOwner(owner, generation))
+        if (!sameOwner(owner, ticket))
             notOwner();
         if (m_batch->files[std::size_t(index)].isFinished())
             continue;
-        co_await collect(index, owner, generation);
+        co_await collect(index, owner, ticket);
     }
-    if (!guard || !sameOwner(owner, generation))
+    if (!guard || !sameOwner(owner, ticket))
         notOwner();
 }
 
-QCoro::Task<> FileCollectionStore::preflight(QString owner, QUuid generation)
+QCoro::Task<> FileCollectionStore::preflight(QString owner, QUuid ticket)
 {
     const QPointer guard(this);
     for (qsizetype index = 0; index < qsizetype(m_batch->files.size()); ++index) {
@@ -415,7 +415,7 @@ QCoro::Task<> FileCollectionStore::preflight(QString owner, QUuid generation)
             {QStringLiteral("name"), file.name},      {QStringLiteral("size"), double(file.size)},
             {QStringLiteral("consent"), consent()},
         };
-        const QJsonObject answer = co_await json(preflightPath, owner, generation, postMethod, registration);
+        const QJsonObject answer = co_await json(preflightPath, owner, ticket, postMethod, registration);
         const std::optional<QString> uploadId = stringIn(answer, QStringLiteral("uploadId"));
         const std::optional<QString> objectPath = stringIn(answer, QStringLiteral("objectPath"));
         if (!uploadId || !Text::isUuid(*uploadId) || !objectPath)
@@ -425,12 +425,12 @@ QCoro::Task<> FileCollectionStore::preflight(QString owner, QUuid generation)
         setBatch(std::move(batch));
         persist(owner);
         if (answer.value(QStringLiteral("uploaded")) != QJsonValue(true)) {
-            co_await upload(index, NativeFileClient::freeBucket, *objectPath, owner, generation);
-            if (!guard || !sameOwner(owner, generation))
+            co_await upload(index, NativeFileClient::freeBucket, *objectPath, owner, ticket);
+            if (!guard || !sameOwner(owner, ticket))
                 notOwner();
         }
         const QJsonObject done
-            = co_await json(preflightPath + u'/' + *uploadId, owner, generation, postMethod, QJsonObject());
+            = co_await json(preflightPath + u'/' + *uploadId, owner, ticket, postMethod, QJsonObject());
         const std::optional<QString> proof = stringIn(done, QStringLiteral("proof"));
         if (!proof)
             invalidAnswer();
@@ -441,7 +441,7 @@ QCoro::Task<> FileCollectionStore::preflight(QString owner, QUuid generation)
     }
 }
 
-QCoro::Task<> FileCollectionStore::registerFree(QString owner, QUuid generation)
+QCoro::Task<> FileCollectionStore::registerFree(QString owner, QUuid ticket)
 {
     QJsonArray entries;
     for (const CollectedFile &file : m_batch->files) {
@@ -476,7 +476,7 @@ QCoro::Task<> FileCollectionStore::registerFree(QString owner, QUuid generation)
             {QStringLiteral("ownerId"), owner},
             {QStringLiteral("consent"), consent()},
         };
-        const QJsonObject answer = co_await json(firstDropPath, owner, generation, postMethod, body);
+        const QJsonObject answer = co_await json(firstDropPath, owner, ticket, postMethod, body);
         const QJsonValue sources = answer.value(QStringLiteral("sources"));
         if (!sources.isArray() || sources.toArray().size() != page.size())
             invalidAnswer();
@@ -501,7 +501,7 @@ QCoro::Task<> FileCollectionStore::registerFree(QString owner, QUuid generation)
     }
 }
 
-QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid generation)
+QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid ticket)
 {
     const QPointer guard(this);
     CollectedFile file = m_batch->files[std::size_t(index)];
@@ -512,7 +512,7 @@ QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid
             {QStringLiteral("size"), double(file.size)},
             {QStringLiteral("consent"), consent()},
         };
-        const QJsonObject answer = co_await json(importsPath, owner, generation, postMethod, registration);
+        const QJsonObject answer = co_await json(importsPath, owner, ticket, postMethod, registration);
         const std::optional<QString> objectPath = stringIn(answer, QStringLiteral("objectPath"));
         if (stringIn(answer, QStringLiteral("sourceId")) != file.id || !objectPath)
             invalidAnswer();
@@ -523,11 +523,11 @@ QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid
         file.objectPath = objectPath;
     }
 
-    const QJsonObject status = co_await json(statusQuery(file), owner, generation, getMethod, std::nullopt);
+    const QJsonObject status = co_await json(statusQuery(file), owner, ticket, getMethod, std::nullopt);
     if (status.value(QStringLiteral("status")).toString() == pendingUpload) {
         bool notComplete = false;
         try {
-            co_await json(completePath, owner, generation, postMethod, sourceBody(file));
+            co_await json(completePath, owner, ticket, postMethod, sourceBody(file));
         } catch (const FileCollectionError &error) {
             if (error.failure()
                 != FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::uploadNotComplete)))
@@ -535,19 +535,18 @@ QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid
             notComplete = true;
         }
         if (notComplete) {
-            co_await upload(index, NativeFileClient::paidBucket, *file.objectPath, owner, generation);
-            co_await json(completePath, owner, generation, postMethod, sourceBody(file));
+            co_await upload(index, NativeFileClient::paidBucket, *file.objectPath, owner, ticket);
+            co_await json(completePath, owner, ticket, postMethod, sourceBody(file));
         }
     }
 
-    const QJsonObject processing = co_await json(processPath, owner, generation, postMethod, sourceBody(file));
+    const QJsonObject processing = co_await json(processPath, owner, ticket, postMethod, sourceBody(file));
     apply(processing, index);
     persist(owner);
     dropCopyIfDelivered(owner, index);
 }
 
-QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QString path, QString owner,
-                                          QUuid generation)
+QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QString path, QString owner, QUuid ticket)
 {
     const CollectedFile file = m_batch->files[std::size_t(index)];
     const QByteArray bytes = outbox(owner).bytes(file);
@@ -557,12 +556,12 @@ QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QStri
     std::exception_ptr failure;
     try {
         const CloudSession session = co_await m_cloud->fileSession(owner);
-        if (!guard || !sameOwner(owner, generation) || !m_client)
+        if (!guard || !sameOwner(owner, ticket) || !m_client)
             notOwner();
         // Named first: g++ 12 destroys a lambda converted to std::function
         // inside a co_await expression twice.
-        const NativeFileClient::Checkpoint checkpoint = [guard, owner, generation, index](const QUrl &address) {
-            if (!guard || !guard->sameOwner(owner, generation))
+        const NativeFileClient::Checkpoint checkpoint = [guard, owner, ticket, index](const QUrl &address) {
+            if (!guard || !guard->sameOwner(owner, ticket))
                 notOwner();
             FileCollectionBatch batch = *guard->m_batch;
             batch.files[std::size_t(index)].tus = address;
@@ -574,10 +573,10 @@ QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QStri
                 guard->setBytesSent(sent);
         };
         const NativeFileClient::StillOwner stillOwner
-            = [guard, owner, generation] { return guard && guard->sameOwner(owner, generation); };
+            = [guard, owner, ticket] { return guard && guard->sameOwner(owner, ticket); };
         co_await m_client->upload(bytes, std::move(bucket), std::move(path), file.contentType, file.tus, session,
                                   checkpoint, progress, stillOwner);
-        if (!guard || !sameOwner(owner, generation))
+        if (!guard || !sameOwner(owner, ticket))
             notOwner();
         // A finished upload is never resumed: a later upload of this file (to
         // another bucket or path) must start a new one.
@@ -604,16 +603,16 @@ QCoro::Task<> FileCollectionStore::poll()
         co_return;
     setBusy(true);
     const QString owner = m_batch->owner;
-    const QUuid generation = m_generation;
+    const QUuid ticket = m_generation;
     const QPointer guard(this);
     bool failed = false;
     try {
-        for (qsizetype index = 0; guard && sameOwner(owner, generation) && index < qsizetype(m_batch->files.size());
+        for (qsizetype index = 0; guard && sameOwner(owner, ticket) && index < qsizetype(m_batch->files.size());
              ++index) {
             const CollectedFile file = m_batch->files[std::size_t(index)];
             if (file.isNeverPolled())
                 continue;
-            const QJsonObject answer = co_await json(statusQuery(file), owner, generation, getMethod, std::nullopt);
+            const QJsonObject answer = co_await json(statusQuery(file), owner, ticket, getMethod, std::nullopt);
             apply(answer, index);
             persist(owner);
             dropCopyIfDelivered(owner, index);
@@ -623,9 +622,9 @@ QCoro::Task<> FileCollectionStore::poll()
     }
     if (!guard)
         co_return;
-    if (failed && sameOwner(owner, generation))
+    if (failed && sameOwner(owner, ticket))
         setFailure(QStringLiteral("cloud_unavailable"));
-    if (m_generation == generation)
+    if (m_generation == ticket)
         setBusy(false);
 }
 

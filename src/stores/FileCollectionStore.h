@@ -82,7 +82,7 @@ Q_SIGNALS:
     void recordUnreadableChanged();
 
 private:
-    [[nodiscard]] bool sameOwner(const QString &owner, const QUuid &generation) const;
+    [[nodiscard]] bool sameOwner(const QString &owner, const QUuid &ticket) const;
     [[nodiscard]] FileCollectionOutbox outbox(const QString &owner) const;
     void persist(const QString &owner);
     void reset();
@@ -92,18 +92,18 @@ private:
     [[nodiscard]] QJsonObject consent() const;
 
     // The client's json() for `owner` with a fresh session, checked before and after.
-    [[nodiscard]] QCoro::Task<QJsonObject> json(QString path, QString owner, QUuid generation, QString method,
+    [[nodiscard]] QCoro::Task<QJsonObject> json(QString path, QString owner, QUuid ticket, QString method,
                                                 std::optional<QJsonObject> value);
-    [[nodiscard]] QCoro::Task<> upload(qsizetype index, QString bucket, QString path, QString owner, QUuid generation);
+    [[nodiscard]] QCoro::Task<> upload(qsizetype index, QString bucket, QString path, QString owner, QUuid ticket);
     void apply(const QJsonObject &answer, qsizetype index);
     // Drops the recovery copy of a file the server now holds.
     void dropCopyIfDelivered(const QString &owner, qsizetype index);
 
-    [[nodiscard]] QCoro::Task<> sendSteps(QList<QUrl> urls, QString owner, QUuid generation);
-    [[nodiscard]] QCoro::Task<> preflight(QString owner, QUuid generation);
-    [[nodiscard]] QCoro::Task<> registerFree(QString owner, QUuid generation);
-    [[nodiscard]] QCoro::Task<> collect(qsizetype index, QString owner, QUuid generation);
-    [[nodiscard]] QCoro::Task<> loadSteps(QString locale, QString owner, QUuid generation);
+    [[nodiscard]] QCoro::Task<> sendSteps(QList<QUrl> urls, QString owner, QUuid ticket);
+    [[nodiscard]] QCoro::Task<> preflight(QString owner, QUuid ticket);
+    [[nodiscard]] QCoro::Task<> registerFree(QString owner, QUuid ticket);
+    [[nodiscard]] QCoro::Task<> collect(qsizetype index, QString owner, QUuid ticket);
+    [[nodiscard]] QCoro::Task<> loadSteps(QString locale, QString owner, QUuid ticket);
 
     void setPolicy(std::optional<FileCollectionPolicy> policy);
     void setBatch(std::optional<FileCollectionBatch> batch);
