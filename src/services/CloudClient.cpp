@@ -6,7 +6,7 @@
 #include "core/RawUrl.h"
 #include "core/Text.h"
 #include "core/WebUrl.h"
-#include "services/NoRedirect.h"
+#include "services/HttpSession.h"
 
 #include <QNetworkRequest>
 #include <QPointer>
@@ -70,7 +70,7 @@ QByteArray stringObject(const QList<std::pair<QString, QString>> &members)
 }
 
 // Every answer but a file request's.
-void checkStatus(const NoRedirect::Answer &answer, const QUrl &url)
+void checkStatus(const HttpSession::Answer &answer, const QUrl &url)
 {
     const int status = answer.status;
     if (status == 0)
@@ -129,7 +129,7 @@ Headers withKey(Headers headers, const CloudConfig &config)
 
 CloudClient::CloudClient(QUrl origin, CloudClientOptions options, QObject *parent)
     : QObject(parent), m_origin(std::move(origin)), m_options(std::move(options)),
-      m_transport(new NoRedirect(m_options.extraAuthorities, this))
+      m_transport(new HttpSession(m_options.extraAuthorities, this))
 {
 }
 
@@ -141,7 +141,7 @@ QCoro::Task<QByteArray> CloudClient::call(Request request)
     outgoing.setRawHeader(QByteArrayLiteral("content-type"), QByteArrayLiteral("application/json"));
     for (const auto &[name, value] : request.headers)
         outgoing.setRawHeader(name, value);
-    const NoRedirect::Answer answer
+    const HttpSession::Answer answer
         = co_await m_transport->send(outgoing, request.method, std::move(request.body), m_options.requestTimeout);
     checkStatus(answer, request.url);
     co_return answer.body;
@@ -302,7 +302,7 @@ QCoro::Task<QByteArray> CloudClient::fileRequest(QString path, QString method, s
     for (const auto &[name, value] : withOwner(authorized(session), session))
         outgoing.setRawHeader(name, value);
     outgoing.setRawHeader(QByteArrayLiteral("origin"), originHeader.toUtf8());
-    const NoRedirect::Answer answer
+    const HttpSession::Answer answer
         = co_await m_transport->send(outgoing, method.toLatin1(), std::move(body), m_options.fileTimeout);
 
     if (answer.status == 0)

@@ -13,7 +13,7 @@
 
 namespace vorno {
 
-class NoRedirect;
+class HttpSession;
 
 struct CloudClientOptions
 {
@@ -59,7 +59,7 @@ private:
 
     QUrl m_origin;
     CloudClientOptions m_options;
-    NoRedirect *m_transport;
+    HttpSession *m_transport;
     std::optional<CloudConfig> m_cachedConfig;
 };
 

@@ -3,7 +3,7 @@
 #include "core/CloudError.h"
 #include "core/FileCollectionError.h"
 #include "services/CloudClient.h"
-#include "services/NoRedirect.h"
+#include "services/HttpSession.h"
 #include "services/TusAnswer.h"
 
 #include <QJsonDocument>
@@ -40,7 +40,7 @@ constexpr int maximumResyncs = 3;
 
 NativeFileClient::NativeFileClient(CloudClient *api, NativeFileClientOptions options, QObject *parent)
     : QObject(parent), m_api(api), m_options(std::move(options)),
-      m_transport(new NoRedirect(m_options.extraAuthorities, this))
+      m_transport(new HttpSession(m_options.extraAuthorities, this))
 {
 }
 
@@ -127,8 +127,8 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
         // Qt sends a request again on a new connection when the old one closes
         // before the answer: a creation sent twice would leave an orphan upload.
         // A connection of its own is never a stale kept-alive one.
-        const std::unique_ptr<NoRedirect> fresh = std::make_unique<NoRedirect>(m_options.extraAuthorities);
-        const NoRedirect::Answer created
+        const std::unique_ptr<HttpSession> fresh = std::make_unique<HttpSession>(m_options.extraAuthorities);
+        const HttpSession::Answer created
             = co_await fresh->send(create, QByteArrayLiteral("POST"), std::nullopt, m_options.timeout);
         if (!guard)
             throw CloudError(CloudFailure::unavailable);
@@ -140,7 +140,7 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
         job.checkpoint(address);
     }
 
-    const NoRedirect::Answer head = co_await m_transport->send(
+    const HttpSession::Answer head = co_await m_transport->send(
         uploadRequest(address, job.session), QByteArrayLiteral("HEAD"), std::nullopt, m_options.timeout);
     if (!guard)
         throw CloudError(CloudFailure::unavailable);
@@ -163,14 +163,14 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
         QNetworkRequest patch = uploadRequest(address, job.session);
         patch.setRawHeader(QByteArrayLiteral("content-type"), QByteArrayLiteral("application/offset+octet-stream"));
         patch.setRawHeader(QByteArrayLiteral("Upload-Offset"), QByteArray::number(offset));
-        const NoRedirect::Answer sent
+        const HttpSession::Answer sent
             = co_await m_transport->send(patch, QByteArrayLiteral("PATCH"), chunk, m_options.timeout);
         if (!guard)
             throw CloudError(CloudFailure::unavailable);
         if (!job.stillOwner())
             unavailable();
         if (sent.status == 409 && ++resyncs <= maximumResyncs) {
-            const NoRedirect::Answer again = co_await m_transport->send(
+            const HttpSession::Answer again = co_await m_transport->send(
                 uploadRequest(address, job.session), QByteArrayLiteral("HEAD"), std::nullopt, m_options.timeout);
             if (!guard)
                 throw CloudError(CloudFailure::unavailable);

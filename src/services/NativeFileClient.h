@@ -21,7 +21,7 @@
 namespace vorno {
 
 class CloudClient;
-class NoRedirect;
+class HttpSession;
 
 struct NativeFileClientOptions
 {
@@ -93,7 +93,7 @@ private:
 
     QPointer<CloudClient> m_api;
     NativeFileClientOptions m_options;
-    NoRedirect *m_transport;
+    HttpSession *m_transport;
 };
 
 } // namespace vorno

@@ -1,4 +1,4 @@
-#include "services/NoRedirect.h"
+#include "services/HttpSession.h"
 
 #include "services/TransportError.h"
 
@@ -30,7 +30,7 @@ public:
 
 } // namespace
 
-QByteArray NoRedirect::Answer::header(const QByteArray &name) const
+QByteArray HttpSession::Answer::header(const QByteArray &name) const
 {
     for (const auto &[key, value] : headers) {
         if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -39,7 +39,7 @@ QByteArray NoRedirect::Answer::header(const QByteArray &name) const
     return {};
 }
 
-NoRedirect::NoRedirect(QList<QSslCertificate> extraAuthorities, QObject *parent)
+HttpSession::HttpSession(QList<QSslCertificate> extraAuthorities, QObject *parent)
     : QNetworkAccessManager(parent), m_authorities(std::move(extraAuthorities))
 {
     setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
@@ -47,7 +47,7 @@ NoRedirect::NoRedirect(QList<QSslCertificate> extraAuthorities, QObject *parent)
     setCache(nullptr);
 }
 
-QNetworkReply *NoRedirect::createRequest(Operation operation, const QNetworkRequest &original, QIODevice *outgoingData)
+QNetworkReply *HttpSession::createRequest(Operation operation, const QNetworkRequest &original, QIODevice *outgoingData)
 {
     // Enforced here, for every request, so no caller can forget one.
     QNetworkRequest request = original;
@@ -65,9 +65,9 @@ QNetworkReply *NoRedirect::createRequest(Operation operation, const QNetworkRequ
     return QNetworkAccessManager::createRequest(operation, request, outgoingData);
 }
 
-QCoro::Task<NoRedirect::Answer> NoRedirect::send(QNetworkRequest request, QByteArray method,
-                                                 std::optional<QByteArray> body, std::chrono::milliseconds timeout,
-                                                 qint64 answerLimit)
+QCoro::Task<HttpSession::Answer> HttpSession::send(QNetworkRequest request, QByteArray method,
+                                                   std::optional<QByteArray> body, std::chrono::milliseconds timeout,
+                                                   qint64 answerLimit)
 {
     // Every value from an answer of the service ends up here: a line break
     // would let it add headers of its own.

@@ -18,7 +18,7 @@ namespace vorno {
 // follows a redirect (a 3xx is the answer), never stores or sends a cookie and
 // never caches, with a per-request time-out that is told apart from a
 // cancellation.
-class NoRedirect : public QNetworkAccessManager
+class HttpSession : public QNetworkAccessManager
 {
     Q_OBJECT
 public:
@@ -38,7 +38,7 @@ public:
 
     // `extraAuthorities` are trusted in addition to the system's CA store; only
     // tests pass any.
-    explicit NoRedirect(QList<QSslCertificate> extraAuthorities = {}, QObject *parent = nullptr);
+    explicit HttpSession(QList<QSslCertificate> extraAuthorities = {}, QObject *parent = nullptr);
 
     // Sends one request and waits for the whole answer, at most `timeout` in
     // all. Throws CloudError(invalid) for a header value with a control
