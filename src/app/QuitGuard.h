@@ -11,17 +11,13 @@ class CaptureStore;
 // Whether the application may quit now: the cloud composer keeps its text
 // first (and may refuse), then unsaved edits of the local note are kept,
 // dropped or the quit called off, as the user chooses.
-class QuitGuard
-{
-public:
-    enum class Choice { save, cancel, quitWithout };
-    using Ask = std::function<Choice()>;
+namespace QuitGuard {
+enum class Choice { save, cancel, quitWithout };
+using Ask = std::function<Choice()>;
 
-    QuitGuard() = delete;
-
-    [[nodiscard]] static bool mayQuit(CaptureStore *store, const Ask &ask);
-    // The application-modal alert with its three buttons, "Save draft" the default.
-    [[nodiscard]] static Choice askWithAlert(QWidget *parent = nullptr);
-};
+[[nodiscard]] bool mayQuit(CaptureStore *store, const Ask &ask);
+// The application-modal alert with its three buttons, "Save draft" the default.
+[[nodiscard]] Choice askWithAlert(QWidget *parent = nullptr);
+} // namespace QuitGuard
 
 } // namespace vorno

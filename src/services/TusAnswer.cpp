@@ -2,7 +2,9 @@
 
 namespace vorno {
 
-std::optional<qint64> TusAnswer::decimal(const QByteArray &text)
+namespace {
+
+std::optional<qint64> decimal(const QByteArray &text)
 {
     // A non-negative decimal integer with nothing else around it.
     if (text.isEmpty() || text.size() > 18)
@@ -13,6 +15,8 @@ std::optional<qint64> TusAnswer::decimal(const QByteArray &text)
     }
     return text.toLongLong();
 }
+
+} // namespace
 
 std::optional<QUrl> TusAnswer::created(int status, const QByteArray &location, const QUrl &endpoint)
 {
