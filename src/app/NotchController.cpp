@@ -67,19 +67,20 @@ NotchController::NotchController(CaptureStore *store, NotchFacilities facilities
     connect(panel, &InputPanel::entered, this, &NotchController::pointerMoved);
     connect(panel, &InputPanel::left, this, &NotchController::pointerLeft);
 
+    QObject *watch = m_watch.get();
     if (PointerMonitor *pointer = m_facilities.pointer)
-        m_tokens << connect(pointer, &PointerMonitor::moved, this, &NotchController::pointerSeen);
+        connect(pointer, &PointerMonitor::moved, watch, [this](QPoint point) { pointerSeen(point); });
     observeScreens();
     if (SessionWatcher *session = m_facilities.session) {
-        m_tokens << connect(session, &SessionWatcher::asleep, this, &NotchController::fallAsleep);
-        m_tokens << connect(session, &SessionWatcher::awake, this, &NotchController::wake);
+        connect(session, &SessionWatcher::asleep, watch, [this] { fallAsleep(); });
+        connect(session, &SessionWatcher::awake, watch, [this] { wake(); });
     }
     if (DesktopWatcher *desktop = m_facilities.desktop) {
-        m_tokens << connect(desktop, &DesktopWatcher::workspaceChanged, this, &NotchController::wake);
-        m_tokens << connect(desktop, &DesktopWatcher::fullScreenChanged, this, [this] { refresh(false); });
-        m_tokens << connect(desktop, &DesktopWatcher::compositingChanged, this, &NotchController::applyInputRegion);
+        connect(desktop, &DesktopWatcher::workspaceChanged, watch, [this] { wake(); });
+        connect(desktop, &DesktopWatcher::fullScreenChanged, watch, [this] { refresh(false); });
+        connect(desktop, &DesktopWatcher::compositingChanged, watch, [this] { applyInputRegion(); });
     }
-    m_tokens << connect(store, &CaptureStore::panelChanged, this, [this] { refresh(m_store->isExpanded()); });
+    connect(store, &CaptureStore::panelChanged, watch, [this] { refresh(m_store->isExpanded()); });
     refresh(false);
 }
 
@@ -90,20 +91,21 @@ NotchController::~NotchController()
 
 void NotchController::observeScreens()
 {
-    const auto follow = [this](QScreen *screen) {
-        m_tokens << connect(screen, &QScreen::geometryChanged, this, [this] { refresh(false); });
-        m_tokens << connect(screen, &QScreen::availableGeometryChanged, this, [this] { refresh(false); });
+    QObject *watch = m_watch.get();
+    const auto follow = [this, watch](QScreen *screen) {
+        connect(screen, &QScreen::geometryChanged, watch, [this] { refresh(false); });
+        connect(screen, &QScreen::availableGeometryChanged, watch, [this] { refresh(false); });
     };
     for (QScreen *screen : QGuiApplication::screens())
         follow(screen);
-    m_tokens << connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, follow](QScreen *screen) {
+    connect(qGuiApp, &QGuiApplication::screenAdded, watch, [this, follow](QScreen *screen) {
         follow(screen);
         refresh(false);
     });
     // Qt removes the screen after this signal: place the panel once it is gone.
-    m_tokens << connect(qGuiApp, &QGuiApplication::screenRemoved, this,
-                        [this] { QTimer::singleShot(0, this, [this] { refresh(false); }); });
-    m_tokens << connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this] { refresh(false); });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, watch,
+            [this] { QTimer::singleShot(0, this, [this] { refresh(false); }); });
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, watch, [this] { refresh(false); });
 }
 
 void NotchController::hide()
@@ -352,9 +354,7 @@ void NotchController::stop()
             task->reset();
         }
     }
-    for (const auto &token : std::as_const(m_tokens))
-        disconnect(token);
-    m_tokens.clear();
+    m_watch.reset(); // ends every connection to the desktop and the store
 }
 
 } // namespace vorno

@@ -98,7 +98,9 @@ private:
     QPointer<CaptureStore> m_store;
     NotchFacilities m_facilities;
     std::unique_ptr<InputPanel> m_panel;
-    QList<QMetaObject::Connection> m_tokens;
+    // The context of every connection to the desktop, the screens and the
+    // store: gone with stop().
+    std::unique_ptr<QObject> m_watch = std::make_unique<QObject>();
     bool m_asleep = false;
     QPointer<NotchPresentation> m_presentation;
     QPointer<NotchView> m_host;

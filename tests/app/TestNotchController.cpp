@@ -118,6 +118,7 @@ private Q_SLOTS:
     void headerClickNeedsPressAndReleaseInside_data();
     void headerClickNeedsPressAndReleaseInside();
     void escapeCollapses();
+    void stoppedItHearsNothingMore();
     void openingOnRequestTakesTheKeyboardOnce();
     void mayPresentEncouragement_data();
     void mayPresentEncouragement();
@@ -297,6 +298,16 @@ void TestNotchController::escapeCollapses()
     QVERIFY(m_store->isExpanded());
     QTest::keyClick(m_controller->panel()->windowHandle(), Qt::Key_Escape);
     QVERIFY(!m_store->isExpanded());
+}
+
+// While quitting, neither the pointer nor the store may bring the panel back.
+void TestNotchController::stoppedItHearsNothingMore()
+{
+    start();
+    m_controller->stop();
+    m_pointer.moveTo(notchCentre());
+    m_store->show(CaptureStore::Page::compose);
+    QVERIFY(!m_controller->panel()->isVisible());
 }
 
 void TestNotchController::openingOnRequestTakesTheKeyboardOnce()
