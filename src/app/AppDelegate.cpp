@@ -131,10 +131,11 @@ void AppDelegate::launch()
     connect(m_store, &CaptureStore::openMainRequested, this, [this] { m_store->show(CaptureStore::Page::compose); });
     // Restoring the session may wait for the TPM: not before the notch is drawn.
     FirstFrame::then(m_notch ? m_notch->panel()->windowHandle() : nullptr, this, [self] {
-        if (self && !self->m_terminated)
-            self->startLoop();
-        if (self && self->m_store->loginKeeping())
-            spawn(self->m_store->loginKeeping()->check());
+        if (!self || self->m_terminated)
+            return;
+        self->startLoop();
+        if (LoginKeeping *keeping = self->m_store->loginKeeping())
+            spawn(keeping->check());
     });
     m_activeToken = connect(qApp, &QGuiApplication::applicationStateChanged, this, [self](Qt::ApplicationState state) {
         if (self && state == Qt::ApplicationActive)

@@ -23,10 +23,6 @@ struct TpmHealth
     // For permission: the user is in the device's group, but this login
     // started before they were added.
     bool needsNewLogin = false;
-    // For fault: the TPM's response code.
-    unsigned int code = 0;
-
-    friend bool operator==(const TpmHealth &, const TpmHealth &) = default;
 
     // The state a refusal with TSS2 response `code` means for us.
     [[nodiscard]] static State stateFor(unsigned int code);

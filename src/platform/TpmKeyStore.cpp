@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <grp.h>
@@ -315,22 +316,20 @@ TpmHealth TpmKeyStore::diagnose() const
         if (::access(device.constData(), R_OK | W_OK) != 0)
             return errno == EACCES || errno == EPERM ? permissionHealth(status) : TpmHealth {};
     }
+    std::optional<Connection> connection;
     try {
-        const Connection connection(m_tcti);
-        ESYS_CONTEXT *context = connection.get();
-        const Transient primary = storagePrimary(context);
-        (void)primary;
-    } catch (const TpmError &error) {
-        // Reaching the TPM failed when no answer came back at all.
-        if (std::strcmp(error.what(), "open TCTI") == 0 || std::strcmp(error.what(), "initialise ESAPI") == 0)
-            return {};
-        TpmHealth health;
-        health.state = TpmHealth::stateFor(error.code());
-        health.code = error.code();
-        return health;
+        connection.emplace(m_tcti);
+    } catch (const TpmError &) {
+        return {}; // no answer at all
     }
     TpmHealth health;
     health.state = TpmHealth::State::working;
+    try {
+        (void)storagePrimary(connection->get());
+    } catch (const TpmError &error) {
+        qCInfo(lcTpm) << "TPM refused the storage key at step" << error.what() << Qt::hex << error.code();
+        health.state = TpmHealth::stateFor(error.code());
+    }
     return health;
 }
 

@@ -31,7 +31,6 @@ public:
 
     // Reads the item once; later calls return at once.
     QCoro::Task<> load();
-    [[nodiscard]] bool isLoaded() const { return m_loaded; }
     [[nodiscard]] const std::optional<QByteArray> &value() const { return m_value; }
 
     // Keeps `value` now and in the keyring after the calls before it.

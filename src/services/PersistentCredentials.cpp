@@ -245,7 +245,7 @@ void PersistentCredentials::setKeyringChosen(bool chosen)
     if (chosen && m_keeper == Keeper::nowhere && m_session) {
         m_keyring->write(m_session);
         m_keeper = Keeper::keyring;
-    } else if (!chosen && (m_keeper == Keeper::keyring || m_keyring->value())) {
+    } else if (!chosen && m_keyring->value()) {
         m_keyring->write(std::nullopt);
         if (m_keeper == Keeper::keyring)
             m_keeper = Keeper::nowhere;

@@ -35,8 +35,6 @@ public:
     // Runs the diagnosis again (at start and whenever Settings opens).
     QCoro::Task<> check();
 
-    // None until the first diagnosis ends.
-    [[nodiscard]] const std::optional<TpmHealth> &health() const { return m_health; }
     [[nodiscard]] bool isKeyringAvailable() const { return m_keyringAvailable; }
     // The line the account card shows.
     [[nodiscard]] Words summary() const;

@@ -428,10 +428,10 @@ int main(int argc, char **argv)
              });
          }},
         {u"preferences-tpm-permission"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
-             keeping(panel, a11y, {TpmHealth::State::permission, u"sudo usermod -aG tss mia"_qs, false, 0}, true);
+             keeping(panel, a11y, {TpmHealth::State::permission, u"sudo usermod -aG tss mia"_qs, false}, true);
          }},
         {u"preferences-no-tpm-no-keyring"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
-             keeping(panel, a11y, {TpmHealth::State::noDevice, {}, false, 0}, false);
+             keeping(panel, a11y, {TpmHealth::State::noDevice, {}, false}, false);
          }},
         {u"preferences-signed-out"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
              auto *store = new CaptureStore(captureOptions(cloudStore(false).release()), panel);
