@@ -201,49 +201,26 @@ void TestTpmKeyStore::defaultTcti()
 
 namespace {
 
-// Runs one tpm2-tools command against `tcti`; true when it succeeded.
-bool tpmTool(const QByteArray &tcti, const QString &tool, const QStringList &arguments, const QString &directory = {},
-             bool quiet = false)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TPM2TOOLS_TCTI"), QString::fromUtf8(tcti));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(directory);
-    process.start(tool, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
-        if (!quiet)
-            qWarning() << tool << arguments << process.readAllStandardError();
-        return false;
-    }
-    return true;
-}
-
 // Puts the TPM into dictionary-attack lockout: one allowed failure, then a
 // wrong password for a key that counts failures.
-bool provokeLockout(const QByteArray &tcti)
+bool provokeLockout(const SoftwareTpm &tpm)
 {
     const QTemporaryDir files;
     const QString dir = files.path();
-    if (!tpmTool(tcti, u"tpm2_dictionarylockout"_qs, {u"--setup-parameters"_qs, u"--max-tries=1"_qs,
-                                                         u"--recovery-time=600"_qs, u"--lockout-recovery-time=600"_qs})
-        || !tpmTool(tcti, u"tpm2_createprimary"_qs, {u"-C"_qs, u"o"_qs, u"-c"_qs, u"p.ctx"_qs, u"-Q"_qs}, dir)
-        || !tpmTool(tcti, u"tpm2_create"_qs, {u"-C"_qs, u"p.ctx"_qs, u"-p"_qs, u"right"_qs, u"-u"_qs, u"k.pub"_qs,
-                                               u"-r"_qs, u"k.priv"_qs, u"-Q"_qs}, dir)
-        || !tpmTool(tcti, u"tpm2_flushcontext"_qs, {u"-t"_qs})
-        || !tpmTool(tcti, u"tpm2_load"_qs, {u"-C"_qs, u"p.ctx"_qs, u"-u"_qs, u"k.pub"_qs, u"-r"_qs, u"k.priv"_qs,
-                                             u"-c"_qs, u"k.ctx"_qs, u"-Q"_qs}, dir)
-        || !tpmTool(tcti, u"tpm2_flushcontext"_qs, {u"-t"_qs}))
+    if (!tpm.tool(u"tpm2_dictionarylockout"_qs, {u"--setup-parameters"_qs, u"--max-tries=1"_qs,
+                                                 u"--recovery-time=600"_qs, u"--lockout-recovery-time=600"_qs})
+        || !tpm.tool(u"tpm2_createprimary"_qs, {u"-C"_qs, u"o"_qs, u"-c"_qs, u"p.ctx"_qs, u"-Q"_qs}, dir)
+        || !tpm.tool(u"tpm2_create"_qs, {u"-C"_qs, u"p.ctx"_qs, u"-p"_qs, u"right"_qs, u"-u"_qs, u"k.pub"_qs,
+                                         u"-r"_qs, u"k.priv"_qs, u"-Q"_qs}, dir)
+        || !tpm.tool(u"tpm2_flushcontext"_qs, {u"-t"_qs})
+        || !tpm.tool(u"tpm2_load"_qs, {u"-C"_qs, u"p.ctx"_qs, u"-u"_qs, u"k.pub"_qs, u"-r"_qs, u"k.priv"_qs,
+                                       u"-c"_qs, u"k.ctx"_qs, u"-Q"_qs}, dir)
+        || !tpm.tool(u"tpm2_flushcontext"_qs, {u"-t"_qs}))
         return false;
-    (void)tpmTool(tcti, u"tpm2_unseal"_qs, {u"-c"_qs, u"k.ctx"_qs, u"-p"_qs, u"wrong"_qs}, dir, true); // fails on purpose
-    (void)tpmTool(tcti, u"tpm2_flushcontext"_qs, {u"-t"_qs});
-    QProcess getcap;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TPM2TOOLS_TCTI"), QString::fromUtf8(tcti));
-    getcap.setProcessEnvironment(environment);
-    getcap.start(u"tpm2_getcap"_qs, {u"properties-variable"_qs});
-    getcap.waitForFinished(30000);
-    return getcap.readAllStandardOutput().simplified().contains("inLockout: 1");
+    (void)tpm.tool(u"tpm2_unseal"_qs, {u"-c"_qs, u"k.ctx"_qs, u"-p"_qs, u"wrong"_qs}, dir, true); // fails on purpose
+    (void)tpm.tool(u"tpm2_flushcontext"_qs, {u"-t"_qs});
+    const std::optional<QByteArray> state = tpm.tool(u"tpm2_getcap"_qs, {u"properties-variable"_qs});
+    return state && state->simplified().contains("inLockout: 1");
 }
 
 } // namespace
@@ -271,9 +248,9 @@ void TestTpmKeyStore::diagnosis()
     QVERIFY2(!tpm.tcti().isEmpty(), qPrintable(tpm.error()));
     QByteArray tcti = tpm.tcti();
     if (setup == u"owner")
-        QVERIFY(tpmTool(tcti, u"tpm2_changeauth"_qs, {u"-c"_qs, u"o"_qs, u"owner-secret"_qs}));
+        QVERIFY(tpm.tool(u"tpm2_changeauth"_qs, {u"-c"_qs, u"o"_qs, u"owner-secret"_qs}));
     else if (setup == u"lockout")
-        QVERIFY(provokeLockout(tcti));
+        QVERIFY(provokeLockout(tpm));
     else if (setup == u"missing")
         tcti = "device:/nonexistent/tpmrm0";
     else if (setup == u"silent")

@@ -12,7 +12,6 @@
 #include "TemporaryHome.h"
 #include "platform/TpmKeyStore.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
@@ -165,12 +164,7 @@ void TestLoginKeeping::aClearedTpmAsksToSignInAgain()
     const SoftwareTpm tpm;
     QVERIFY2(!tpm.tcti().isEmpty(), qPrintable(tpm.error()));
     vault(tpm.tcti(), false)->write(QByteArray("sealed"), u"session"_qs);
-    QProcess clear;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"TPM2TOOLS_TCTI"_qs, QString::fromUtf8(tpm.tcti()));
-    clear.setProcessEnvironment(environment);
-    clear.start(u"tpm2_clear"_qs, {});
-    QVERIFY(clear.waitForFinished(30000) && clear.exitCode() == 0);
+    QVERIFY(tpm.tool(u"tpm2_clear"_qs, {}));
 
     const auto afterClear = vault(tpm.tcti(), false);
     QVERIFY_THROWS_EXCEPTION(CloudError, (void)afterClear->read(u"session"_qs));

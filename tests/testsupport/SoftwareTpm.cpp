@@ -46,6 +46,23 @@ SoftwareTpm::SoftwareTpm()
     }
 }
 
+std::optional<QByteArray> SoftwareTpm::tool(const QString &name, const QStringList &arguments,
+                                            const QString &directory, bool mayFail) const
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TPM2TOOLS_TCTI"), QString::fromUtf8(m_tcti));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(directory);
+    process.start(name, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        if (!mayFail)
+            qWarning() << name << arguments << process.readAllStandardError();
+        return std::nullopt;
+    }
+    return process.readAllStandardOutput();
+}
+
 SoftwareTpm::~SoftwareTpm()
 {
     if (m_process.state() != QProcess::NotRunning) {
