@@ -8,6 +8,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 namespace vorno {
 
 LoginKeeping::LoginKeeping(PersistentCredentials *credentials, Preferences *preferences, Diagnose diagnose,
@@ -29,15 +31,18 @@ QCoro::Task<> LoginKeeping::check()
     if (m_checking)
         co_return;
     m_checking = true;
-    m_keyringAvailable = m_keyringProbe();
     const QPointer guard(this);
-    // Slow on real hardware, and the TPM may be busy with another program.
-    QFuture<TpmHealth> diagnosis = offThread(QThreadPool::globalInstance(), m_diagnose);
-    const TpmHealth health = co_await diagnosis;
+    // Slow on real hardware, and the TPM may be busy with another program;
+    // asking the bus for a Secret Service waits for answers too.
+    QFuture<std::pair<TpmHealth, bool>> checking
+        = offThread(QThreadPool::globalInstance(),
+                    [diagnose = m_diagnose, probe = m_keyringProbe] { return std::pair(diagnose(), probe()); });
+    const auto [health, keyringAvailable] = co_await checking;
     if (!guard)
         co_return;
     m_checking = false;
     m_health = health;
+    m_keyringAvailable = keyringAvailable;
     Q_EMIT changed();
 }
 
