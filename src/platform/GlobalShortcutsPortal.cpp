@@ -121,10 +121,7 @@ QCoro::Task<GlobalShortcutsPortal::Answer> GlobalShortcutsPortal::request(QStrin
     } else if (guard) {
         qCInfo(lcShortcuts) << method << "failed:" << reply.errorName();
     }
-    if (guard)
-        m_bus.disconnect(portalService, path, requestInterface, QStringLiteral("Response"), &pending,
-                         SLOT(receive(uint, QVariantMap)));
-    co_return answer;
+    co_return answer; // the bus forgets the match when `pending` goes
 }
 
 QCoro::Task<> GlobalShortcutsPortal::bind(QString id, QString description, QString preferredTrigger)
