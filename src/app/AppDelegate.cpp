@@ -7,6 +7,7 @@
 #include "services/EncouragementAlerts.h"
 #include "services/NativeFileClient.h"
 #include "services/PersistentCredentials.h"
+#include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "stores/LoginKeeping.h"
 #include "support/Preferences.h"
@@ -231,8 +232,8 @@ void AppDelegate::end()
 
 void AppDelegate::keepTypedText()
 {
-    if (CloudStore *cloud = m_store->cloud(); cloud->isDirty())
-        (void)cloud->saveLocal();
+    if (CloudStore *cloud = m_store->cloud(); cloud->note()->isDirty())
+        (void)cloud->note()->saveLocal();
     if (m_store->text() != m_store->savedText())
         (void)m_store->saveDraft();
 }

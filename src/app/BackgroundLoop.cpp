@@ -1,5 +1,6 @@
 #include "app/BackgroundLoop.h"
 
+#include "stores/AccountEncouragement.h"
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
 #include "support/CancelledError.h"
@@ -61,7 +62,7 @@ QCoro::Task<bool> BackgroundLoop::pass(std::stop_token stop)
     const Channel chosen = co_await channel();
     if (chosen == Channel::none || !m_store)
         co_return bool(m_store);
-    const std::optional<EncouragementNote> note = co_await m_store->cloud()->nextEncouragement();
+    const std::optional<EncouragementNote> note = co_await m_store->cloud()->encouragement()->next();
     if (!note || !mayDeliver())
         co_return bool(m_store);
 
@@ -73,12 +74,12 @@ QCoro::Task<bool> BackgroundLoop::pass(std::stop_token stop)
     if (!m_hooks.mayPresent())
         co_return true;
     CloudStore *cloud = m_store->cloud();
-    cloud->presentEncouragement(*note);
+    cloud->encouragement()->present(*note);
     m_hooks.refreshNotch();
     co_await m_hooks.sleep(noteDisplay, stop); // a stop here ends the loop with the note shown
     if (!m_store)
         co_return false;
-    m_store->cloud()->setEncouragementNote(std::nullopt);
+    m_store->cloud()->encouragement()->setNote(std::nullopt);
     m_hooks.refreshNotch();
     co_return true;
 }

@@ -6,6 +6,8 @@
 #include "platform/PointerMonitor.h"
 #include "platform/ScreenSpace.h"
 #include "platform/SessionWatcher.h"
+#include "stores/AccountEncouragement.h"
+#include "stores/AccountNote.h"
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
 #include "support/CancelledError.h"
@@ -117,7 +119,7 @@ void NotchController::fallAsleep()
 {
     m_asleep = true;
     if (m_store && m_store->cloud())
-        m_store->cloud()->setEncouragementNote(std::nullopt);
+        m_store->cloud()->encouragement()->setNote(std::nullopt);
     hide();
 }
 
@@ -305,7 +307,7 @@ bool NotchController::compactEntryContains(QPoint windowPoint) const
     if (!m_presentation || !m_host || !m_store)
         return false;
     CloudStore *cloud = m_store->cloud();
-    const bool note = cloud && cloud->encouragementNote().has_value();
+    const bool note = cloud && cloud->encouragement()->note().has_value();
     if ((!m_presentation->revealed() && !note) || m_store->isExpanded())
         return false;
     const QPoint point = m_panel->mapToGlobal(windowPoint);
@@ -324,7 +326,8 @@ void NotchController::compactEntry(QPoint windowPoint)
         return;
     CloudStore *cloud = m_store->cloud();
     const QRectF expanded = ScreenSpace::current().toQt(m_presentation->layout().expanded.frame);
-    if (cloud && cloud->encouragementNote() && m_panel->mapToGlobal(windowPoint).x() + 0.5 > expanded.center().x()) {
+    if (cloud && cloud->encouragement()->note()
+        && m_panel->mapToGlobal(windowPoint).x() + 0.5 > expanded.center().x()) {
         m_store->togglePresentation();
         return;
     }
@@ -338,7 +341,7 @@ bool NotchController::mayPresentEncouragement() const
 {
     if (m_asleep || !m_store || m_store->isExpanded() || m_store->text() != m_store->savedText())
         return false;
-    if (CloudStore *cloud = m_store->cloud(); cloud && (cloud->isDirty() || cloud->pending()))
+    if (CloudStore *cloud = m_store->cloud(); cloud && (cloud->note()->isDirty() || cloud->note()->pending()))
         return false;
     if (m_facilities.desktop && m_facilities.desktop->fullScreenActive())
         return false;

@@ -8,6 +8,7 @@
 #include "services/CloudClient.h"
 #include "services/NativeFileClient.h"
 #include "services/PersistentCredentials.h"
+#include "stores/AccountEncouragement.h"
 #include "stores/CloudStore.h"
 #include "stores/FileCollectionStore.h"
 #include "stores/LoginKeeping.h"
@@ -143,7 +144,7 @@ void CaptureStore::setFiles(QList<QUrl> files)
 
 void CaptureStore::show(Page page)
 {
-    m_cloud->setEncouragementNote(std::nullopt);
+    m_cloud->encouragement()->setNote(std::nullopt);
     setPage(page);
     setForceNotch(true);
     setExpanded(true);
@@ -161,9 +162,9 @@ void CaptureStore::togglePresentation()
 {
     if (m_expanded) {
         collapse();
-    } else if (m_cloud->encouragementNote()) {
+    } else if (m_cloud->encouragement()->note()) {
         // The toggle only dismisses a note shown in the notch.
-        m_cloud->setEncouragementNote(std::nullopt);
+        m_cloud->encouragement()->setNote(std::nullopt);
         Q_EMIT panelChanged();
     } else if (m_notchEnabled()) {
         show(Page::compose);

@@ -1,6 +1,7 @@
 #include "views/CloudComposerView.h"
 
 #include "core/PendingWork.h"
+#include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "support/CaptureButton.h"
 #include "support/CaptureEditor.h"
@@ -55,14 +56,15 @@ CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *s
     column->addLayout(row);
     setReadingOrder({m_editor->editor(), files, m_keep, m_newNote, m_send});
 
-    connect(m_editor, &CaptureEditor::textEdited, cloud, [cloud](const QString &text) { cloud->setText(text); });
+    connect(m_editor, &CaptureEditor::textEdited, cloud,
+            [cloud](const QString &text) { cloud->note()->setText(text); });
     connect(files, &QAbstractButton::clicked, this, [addFiles = std::move(addFiles)] {
         if (addFiles)
             addFiles();
     });
     connect(m_send, &QAbstractButton::clicked, this, &CloudComposerView::send);
-    connect(m_newNote, &QAbstractButton::clicked, cloud, [cloud] { cloud->newNote(); });
-    connect(m_keep, &QAbstractButton::clicked, cloud, [cloud] { cloud->saveLocal(); });
+    connect(m_newNote, &QAbstractButton::clicked, cloud, [cloud] { cloud->note()->newNote(); });
+    connect(m_keep, &QAbstractButton::clicked, cloud, [cloud] { cloud->note()->saveLocal(); });
 
     auto *sendShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     // The panel's shortcuts, wherever its focus is, while this composer shows.
@@ -75,7 +77,7 @@ CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *s
     keepShortcut->setContext(Qt::WindowShortcut);
     connect(keepShortcut, &QShortcut::activated, this, [this] {
         if (m_cloud && m_keep->isEnabled())
-            m_cloud->saveLocal();
+            m_cloud->note()->saveLocal();
     });
     if (compact) {
         auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -86,16 +88,18 @@ CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *s
         });
     }
 
-    for (auto signal : {&CloudStore::textChanged, &CloudStore::busyChanged, &CloudStore::pendingChanged,
-                        &CloudStore::acknowledgedChanged, &CloudStore::canSendChanged, &CloudStore::noticeChanged})
+    for (auto signal : {&CloudStore::busyChanged, &CloudStore::noticeChanged})
         connect(cloud, signal, this, &CloudComposerView::refresh);
+    for (auto signal : {&AccountNote::textChanged, &AccountNote::pendingChanged, &AccountNote::acknowledgedChanged,
+                        &AccountNote::canSendChanged})
+        connect(cloud->note(), signal, this, &CloudComposerView::refresh);
     refresh();
 }
 
 void CloudComposerView::send()
 {
     if (m_cloud)
-        spawn(m_cloud->send());
+        spawn(m_cloud->note()->send());
 }
 
 bool CloudComposerView::showsLimitWarning() const
@@ -119,14 +123,15 @@ void CloudComposerView::refresh()
     if (!m_cloud)
         return;
     const CloudStore &cloud = *m_cloud;
-    m_editor->setText(cloud.text());
-    m_editor->setReadOnly((cloud.isBusy() && !cloud.isRefreshing()) || cloud.pending().has_value());
-    m_limit->setVisible(cloud.text().size() > PendingWork::maximumLength);
+    m_editor->setText(cloud.note()->text());
+    m_editor->setReadOnly((cloud.isBusy() && !cloud.isRefreshing()) || cloud.note()->pending().has_value());
+    m_limit->setVisible(cloud.note()->text().size() > PendingWork::maximumLength);
     m_feedback->setNotice(cloud.notice());
-    const bool acknowledged = cloud.isAcknowledged();
+    const bool acknowledged = cloud.note()->isAcknowledged();
     m_send->setVisible(!acknowledged);
-    m_send->setWords(cloud.pending() ? Words::cloudRetrySave : Words::cloudSave, QStringLiteral("arrow.up.right"));
-    m_send->setEnabled(cloud.canSend());
+    m_send->setWords(cloud.note()->pending() ? Words::cloudRetrySave : Words::cloudSave,
+                     QStringLiteral("arrow.up.right"));
+    m_send->setEnabled(cloud.note()->canSend());
     m_newNote->setVisible(acknowledged);
     m_keep->setEnabled(!cloud.isBusy() || cloud.isRefreshing());
 }

@@ -1,6 +1,8 @@
 #include "views/NotchView.h"
 
 #include "platform/ScreenSpace.h"
+#include "stores/AccountEncouragement.h"
+#include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "stores/FileCollectionStore.h"
 #include "support/AccessibilitySettings.h"
@@ -117,13 +119,13 @@ NotchView::NotchView(CaptureStore *store, NotchPresentation *presentation, Acces
     connect(presentation, &NotchPresentation::layoutChanged, this, &NotchView::follow);
     connect(presentation, &NotchPresentation::revealedChanged, this, &NotchView::follow);
     if (CloudStore *cloud = store->cloud()) {
-        connect(cloud, &CloudStore::encouragementNoteChanged, this, &NotchView::follow);
-        connect(cloud, &CloudStore::acknowledgedChanged, this, [this, cloud] {
-            if (cloud->isAcknowledged())
+        connect(cloud->encouragement(), &AccountEncouragement::noteChanged, this, &NotchView::follow);
+        connect(cloud->note(), &AccountNote::acknowledgedChanged, this, [this, cloud] {
+            if (cloud->note()->isAcknowledged())
                 cue();
         });
         connect(cloud, &CloudStore::noticeChanged, this, [this, cloud] {
-            if (cloud->notice() == Words::saved && !cloud->pending() && !cloud->text().isEmpty())
+            if (cloud->notice() == Words::saved && !cloud->note()->pending() && !cloud->note()->text().isEmpty())
                 cue();
         });
     }
@@ -183,7 +185,7 @@ NotchView::State NotchView::state() const
     state.expanded = m_store->isExpanded();
     state.revealed = m_presentation->revealed();
     CloudStore *cloud = m_store->cloud();
-    state.showingNote = !state.expanded && cloud && cloud->encouragementNote().has_value();
+    state.showingNote = !state.expanded && cloud && cloud->encouragement()->note().has_value();
     state.page = m_store->page();
     state.pendingFiles = m_store->pendingFileCount();
     return state;
@@ -238,7 +240,7 @@ void NotchView::follow()
     }
     m_note->setVisible(now.showingNote);
     if (now.showingNote)
-        m_note->setText(m_store->cloud()->encouragementNote()->message);
+        m_note->setText(m_store->cloud()->encouragement()->note()->message);
     m_note->setGeometry(int(surfacePadding + 14), int(top + noteSpacing), int(inner - 28),
                         int(noteHeight - noteSpacing));
     const bool active = now.expanded || now.revealed || now.showingNote;

@@ -5,6 +5,7 @@
 #include "core/WebUrl.h"
 #include "platform/GlobalShortcutsPortal.h"
 #include "platform/NotificationCenter.h"
+#include "stores/AccountEncouragement.h"
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
 #include "stores/LoginKeeping.h"
@@ -127,7 +128,7 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     });
     connect(m_stateRefresh, &QAbstractButton::clicked, this, [this] {
         if (m_store)
-            spawn(m_store->cloud()->refreshEncouragementAvailability());
+            spawn(m_store->cloud()->encouragement()->refreshAvailability());
     });
     connect(web, &QAbstractButton::clicked, this, [this] {
         QUrl page = WebUrl::appending(m_options.origin, QStringLiteral("account"));
@@ -142,10 +143,10 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     connect(m_test, &QAbstractButton::clicked, this, &PreferencesView::sendTest);
 
     CloudStore *cloud = store->cloud();
-    for (auto signal : {&CloudStore::sessionChanged, &CloudStore::encouragementReadingChanged,
-                        &CloudStore::encouragementReadFailedChanged, &CloudStore::encouragementSettingsChanged,
-                        &CloudStore::encouragementAvailableChanged})
-        connect(cloud, signal, this, &PreferencesView::refreshControls);
+    connect(cloud, &CloudStore::sessionChanged, this, &PreferencesView::refreshControls);
+    for (auto signal : {&AccountEncouragement::readingChanged, &AccountEncouragement::readFailedChanged,
+                        &AccountEncouragement::settingsChanged, &AccountEncouragement::availableChanged})
+        connect(cloud->encouragement(), signal, this, &PreferencesView::refreshControls);
     Preferences *preferences = store->preferences();
     connect(preferences, &Preferences::encouragementOSChanged, this, &PreferencesView::refreshControls);
     connect(preferences, &Preferences::showNotchChanged, this,
@@ -200,7 +201,7 @@ QCoro::Task<> PreferencesView::refreshSteps()
 {
     const QPointer guard(this);
     if (m_store)
-        co_await m_store->cloud()->refreshEncouragementAvailability();
+        co_await m_store->cloud()->encouragement()->refreshAvailability();
     if (guard)
         co_await permissionSteps();
 }
@@ -292,15 +293,15 @@ QString PreferencesView::encouragementLine() const
     if (!m_store)
         return {};
     const CloudStore &cloud = *m_store->cloud();
-    if (cloud.isEncouragementReading())
+    if (cloud.encouragement()->isReading())
         return Words(Words::aiLoading).string();
-    if (cloud.encouragementReadFailed())
+    if (cloud.encouragement()->readFailed())
         return Words(Words::aiReadFailed).string();
-    if (!cloud.encouragementSettings())
+    if (!cloud.encouragement()->settings())
         return {};
-    if (!cloud.isEncouragementAvailable())
+    if (!cloud.encouragement()->isAvailable())
         return Words(Words::aiUnavailable).string();
-    return encouragementStatus(*cloud.encouragementSettings(), m_options.now()).string();
+    return encouragementStatus(*cloud.encouragement()->settings(), m_options.now()).string();
 }
 
 void PreferencesView::refreshControls()
@@ -310,10 +311,10 @@ void PreferencesView::refreshControls()
     const CloudStore &cloud = *m_store->cloud();
     m_notifications->setVisible(cloud.isSignedIn());
 
-    const bool reading = cloud.isEncouragementReading();
-    const bool failed = !reading && cloud.encouragementReadFailed();
-    const bool unread = !reading && !failed && !cloud.encouragementSettings();
-    const bool unavailable = !reading && !failed && !unread && !cloud.isEncouragementAvailable();
+    const bool reading = cloud.encouragement()->isReading();
+    const bool failed = !reading && cloud.encouragement()->readFailed();
+    const bool unread = !reading && !failed && !cloud.encouragement()->settings();
+    const bool unavailable = !reading && !failed && !unread && !cloud.encouragement()->isAvailable();
     const bool status = !reading && !failed && !unread && !unavailable;
     m_state->setVisible(reading || failed || unavailable);
     m_state->setText(status || unread ? QString() : encouragementLine());

@@ -3,6 +3,8 @@
 #include "support/CaptureEditor.h"
 #include "stores/CaptureStore.h"
 #include "views/CloudComposerView.h"
+#include "stores/AccountEncouragement.h"
+#include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "support/ContinuousClock.h"
 #include "core/DraftFile.h"
@@ -266,13 +268,13 @@ void TestApplication::aTypedNoteReachesTheService()
     QTRY_VERIFY(m_app->delegate()->notch()->panel()->isActiveWindow());
     const QString text = u"Shipped the export fix"_qs;
     QVERIFY(desktop->run(u"xdotool"_qs, {u"type"_qs, u"--delay"_qs, u"10"_qs, text}));
-    QTRY_COMPARE(cloud()->text(), text);
+    QTRY_COMPARE(cloud()->note()->text(), text);
     QVERIFY(click(buttonSaying(notch(), Words::cloudSave)));
-    QTRY_VERIFY_WITH_TIMEOUT(cloud()->isAcknowledged(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(cloud()->note()->isAcknowledged(), 15000);
     const QJsonArray notes = standIn->state().value(u"notes").toArray();
     QVERIFY(!notes.isEmpty());
     QCOMPARE(notes.last().toObject().value(u"text").toString(), text);
-    cloud()->newNote();
+    cloud()->note()->newNote();
     store()->collapse();
 }
 
@@ -285,10 +287,10 @@ void TestApplication::encouragementShowsInTheNotch()
     pushNote(u"0b7d5e2a-91c4-4f3b-8e6d-5a2c1f9e8b47"_qs, message);
     m_loopRuns = true;
     QTRY_VERIFY_WITH_TIMEOUT(notch()->state().showingNote, 15000);
-    QCOMPARE(cloud()->encouragementNote()->message, message);
+    QCOMPARE(cloud()->encouragement()->note()->message, message);
     // Shown for its twelve seconds (here one and a half), then gone.
     QTRY_VERIFY_WITH_TIMEOUT(!notch()->state().showingNote, 15000);
-    QVERIFY(!cloud()->encouragementNote());
+    QVERIFY(!cloud()->encouragement()->note());
     m_loopRuns = false;
 }
 
@@ -297,7 +299,7 @@ void TestApplication::encouragementAsAPrivateAlert()
     QVERIFY(cloud()->isSignedIn());
     store()->collapse();
     // Unsent account text: the notch keeps quiet, the desktop's alert speaks.
-    cloud()->setText(u"half a thought"_qs);
+    cloud()->note()->setText(u"half a thought"_qs);
     store()->preferences()->setEncouragementOS(true);
     const QString message = u"You closed four reviews today."_qs;
     const QString alertNote = u"6f1c2b9e-4d1a-4c7e-9a51-2b8f0c3d7e10"_qs;
@@ -321,7 +323,7 @@ void TestApplication::encouragementAsAPrivateAlert()
     QVERIFY(!notch()->state().showingNote);
     m_loopRuns = false;
     store()->preferences()->setEncouragementOS(false);
-    cloud()->setText(QString());
+    cloud()->note()->setText(QString());
 }
 
 void TestApplication::quittingWithUnsavedTextAsks()

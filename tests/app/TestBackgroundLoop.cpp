@@ -2,6 +2,7 @@
 #include "app/BackgroundLoop.h"
 #include "support/CancelledError.h"
 #include "stores/CaptureStore.h"
+#include "stores/AccountEncouragement.h"
 #include "stores/CloudStore.h"
 #include "DataCases.h"
 #include "core/EncouragementClaim.h"
@@ -65,7 +66,7 @@ private Q_SLOTS:
         // Shown, then cleared after the display time, the notch refreshed each time.
         QCOMPARE(m_notesAtRefresh, (inNotch ? QList<bool> {true, false} : QList<bool> {}));
         QCOMPARE(m_sleeps, inNotch ? QList<qint64> {12} : QList<qint64> {});
-        QVERIFY(!m_capture->store->cloud()->encouragementNote());
+        QVERIFY(!m_capture->store->cloud()->encouragement()->note());
         QCOMPARE(m_alerts, channel == u"alert" ? QList<QString> {note.id} : QList<QString> {});
     }
 
@@ -88,7 +89,7 @@ private Q_SLOTS:
         BackgroundLoop loop(m_capture->store.get(), hooks(false, true, true, false, false));
         awaitTask(loop.run(stop.get_token()));
         QCOMPARE(m_sleeps, (QList<qint64> {60, 12}));
-        QCOMPARE(m_capture->store->cloud()->encouragementNote(), std::optional<EncouragementNote>(note));
+        QCOMPARE(m_capture->store->cloud()->encouragement()->note(), std::optional<EncouragementNote>(note));
         QCOMPARE(m_notesAtRefresh, QList<bool> {true});
     }
 
@@ -99,7 +100,7 @@ private:
         hooks.active = [active] { return active; };
         hooks.notchAwake = [notchAwake] { return notchAwake; };
         hooks.mayPresent = [mayPresent] { return mayPresent; };
-        hooks.refreshNotch = [this] { m_notesAtRefresh.append(m_capture->store->cloud()->encouragementNote().has_value()); };
+        hooks.refreshNotch = [this] { m_notesAtRefresh.append(m_capture->store->cloud()->encouragement()->note().has_value()); };
         hooks.alertsChosen = [alertsChosen] { return alertsChosen; };
         hooks.alertsAuthorized = [authorized]() -> QCoro::Task<bool> { co_return authorized; };
         hooks.sendAlert = [this](EncouragementNote sent) -> QCoro::Task<bool> {

@@ -1,6 +1,7 @@
 #include "support/AccessibilitySettings.h"
 #include "support/CancelledError.h"
 #include "stores/CaptureStore.h"
+#include "stores/AccountEncouragement.h"
 #include "stores/CloudStore.h"
 #include "platform/DesktopWatcher.h"
 #include "app/InputPanel.h"
@@ -196,7 +197,7 @@ QPoint TestNotchController::notchCentre() const
 
 void TestNotchController::showNote()
 {
-    m_store->cloud()->setEncouragementNote(EncouragementNote {u"n-1"_qs, u"Nice work today."_qs, u"2099-01-01T00:00:00Z"_qs});
+    m_store->cloud()->encouragement()->setNote(EncouragementNote {u"n-1"_qs, u"Nice work today."_qs, u"2099-01-01T00:00:00Z"_qs});
 }
 
 void TestNotchController::visibility_data()
@@ -373,13 +374,13 @@ void TestNotchController::sleepDropsTheNote()
 {
     start();
     showNote();
-    QVERIFY(m_store->cloud()->encouragementNote());
+    QVERIFY(m_store->cloud()->encouragement()->note());
     Q_EMIT m_session.asleep();
     QVERIFY(!m_controller->panel()->isVisible());
-    QVERIFY(!m_store->cloud()->encouragementNote());
+    QVERIFY(!m_store->cloud()->encouragement()->note());
     Q_EMIT m_session.awake();
     QVERIFY(m_controller->panel()->isVisible());
-    QVERIFY(!m_store->cloud()->encouragementNote());
+    QVERIFY(!m_store->cloud()->encouragement()->note());
 }
 
 void TestNotchController::onlyTheShapeTakesClicks()

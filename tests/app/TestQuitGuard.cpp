@@ -1,5 +1,6 @@
 #include "AwaitTask.h"
 #include "stores/CaptureStore.h"
+#include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "app/QuitGuard.h"
 #include "ScriptedCapture.h"
@@ -63,7 +64,7 @@ private Q_SLOTS:
         if (cloudVetoes) {
             // Unsent account text that cannot be kept.
             awaitTask(capture.store->cloud()->restore());
-            capture.store->cloud()->setText(u"for the account"_qs);
+            capture.store->cloud()->note()->setText(u"for the account"_qs);
             capture.vault->failWrites.insert(u"draft:user-1"_qs);
         }
 

@@ -2,6 +2,7 @@
 #include "FileChecks.h"
 #include "stores/CaptureStore.h"
 #include "AwaitTask.h"
+#include "stores/AccountEncouragement.h"
 #include "stores/CloudStore.h"
 #include "services/FileCollectionOutbox.h"
 #include "stores/FileCollectionStore.h"
@@ -266,15 +267,15 @@ void TestCaptureStore::encouragementIsDismissed()
     int panelChanges = 0;
     QObject::connect(store.get(), &CaptureStore::panelChanged, [&panelChanges] { ++panelChanges; });
 
-    store->cloud()->presentEncouragement(note);
+    store->cloud()->encouragement()->present(note);
     store->togglePresentation(); // only dismisses the note
-    QVERIFY(!store->cloud()->encouragementNote());
+    QVERIFY(!store->cloud()->encouragement()->note());
     QVERIFY(!store->isExpanded());
     QCOMPARE(panelChanges, 1);
 
-    store->cloud()->presentEncouragement(note);
+    store->cloud()->encouragement()->present(note);
     store->show(CaptureStore::Page::settings);
-    QVERIFY(!store->cloud()->encouragementNote());
+    QVERIFY(!store->cloud()->encouragement()->note());
     QVERIFY(store->isExpanded());
 }
 

@@ -1,6 +1,8 @@
 #include "AwaitTask.h"
 #include "support/CancelledError.h"
 #include "core/CloudError.h"
+#include "stores/AccountEncouragement.h"
+#include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "DataCases.h"
 #include "ScriptedTransport.h"
@@ -157,16 +159,16 @@ void TestCloudStore::destroyedDuringSuspendedOperations()
         running = m_store->restore();
     } else {
         signIn();
-        m_store->setText(u"a note"_qs);
+        m_store->note()->setText(u"a note"_qs);
         m_api->script(u"owner"_qs, {{}, rejected ? std::make_exception_ptr(CloudError(CloudFailure::authentication)) : nullptr, gate});
         if (operation == u"refresh")
             running = m_store->refreshSession();
         else if (operation == u"send")
-            running = m_store->send();
+            running = m_store->note()->send();
         else if (operation == u"encouragement")
-            running = m_store->refreshEncouragementAvailability();
+            running = m_store->encouragement()->refreshAvailability();
         else if (operation == u"next")
-            running = [](QCoro::Task<std::optional<EncouragementNote>> next) -> QCoro::Task<> { co_await std::move(next); }(m_store->nextEncouragement());
+            running = [](QCoro::Task<std::optional<EncouragementNote>> next) -> QCoro::Task<> { co_await std::move(next); }(m_store->encouragement()->next());
         else
             running = [](QCoro::Task<CloudSession> session) -> QCoro::Task<> { co_await std::move(session); }(m_store->fileSession(user));
     }
@@ -299,11 +301,11 @@ void TestCloudStore::unconfirmedNoteReplacesTheDraft()
     m_vault->entries.insert(u"draft:user-1"_qs, "draft");
     m_vault->entries.insert(u"pending:user-1"_qs, pending.toJson());
     signIn();
-    QCOMPARE(m_store->pending(), std::optional(pending));
-    QVERIFY(!m_store->isAcknowledged());
-    QCOMPARE(m_store->text(), u"unconfirmed"_qs);
-    QCOMPARE(m_store->savedText(), u"unconfirmed"_qs);
-    QVERIFY(m_store->canSend());
+    QCOMPARE(m_store->note()->pending(), std::optional(pending));
+    QVERIFY(!m_store->note()->isAcknowledged());
+    QCOMPARE(m_store->note()->text(), u"unconfirmed"_qs);
+    QCOMPARE(m_store->note()->savedText(), u"unconfirmed"_qs);
+    QVERIFY(m_store->note()->canSend());
 }
 
 void TestCloudStore::signInThroughTheBrowser()
@@ -312,7 +314,7 @@ void TestCloudStore::signInThroughTheBrowser()
     awaitTask(m_store->login(origin));
     QVERIFY(m_store->isSignedIn());
     QCOMPARE(m_store->session()->user.id, user);
-    QCOMPARE(m_store->text(), u"kept draft"_qs);
+    QCOMPARE(m_store->note()->text(), u"kept draft"_qs);
     QCOMPARE(m_store->notice(), std::nullopt);
     QVERIFY(m_vault->entries.contains(u"session"_qs));
     QCOMPARE(m_api->calls(), (QStringList {u"exchange"_qs, u"owner"_qs}));
@@ -377,16 +379,16 @@ void TestCloudStore::signOutDuringSuspendedOperations()
         running = m_store->login(origin); // waits for a browser that never answers
     } else {
         signIn();
-        m_store->setText(u"a note"_qs);
+        m_store->note()->setText(u"a note"_qs);
         if (operation == u"send") {
             m_api->script(u"save"_qs, gated(gate));
-            running = m_store->send();
+            running = m_store->note()->send();
         } else if (operation == u"refresh") {
             m_api->script(u"owner"_qs, {{}, std::make_exception_ptr(CloudError(CloudFailure::authentication)), gate});
             running = m_store->refreshSession();
         } else {
             m_api->script(u"encouragement"_qs, gated(gate));
-            running = m_store->refreshEncouragementAvailability();
+            running = m_store->encouragement()->refreshAvailability();
         }
     }
     QVERIFY(m_store->isBusy());
@@ -397,7 +399,7 @@ void TestCloudStore::signOutDuringSuspendedOperations()
     QSignalSpy busy(m_store.get(), &CloudStore::busyChanged);
     QSignalSpy notice(m_store.get(), &CloudStore::noticeChanged);
     QSignalSpy session(m_store.get(), &CloudStore::sessionChanged);
-    QSignalSpy acknowledged(m_store.get(), &CloudStore::acknowledgedChanged);
+    QSignalSpy acknowledged(m_store->note(), &AccountNote::acknowledgedChanged);
     gate->resolve(true);
     awaitTask(std::move(running));
     // The stale operation changes nothing at all.
@@ -460,10 +462,10 @@ void TestCloudStore::canSend()
     QFETCH(QString, text);
     QFETCH(bool, sendable);
 
-    QVERIFY(!m_store->canSend()); // signed out
+    QVERIFY(!m_store->note()->canSend()); // signed out
     signIn();
-    m_store->setText(text);
-    QCOMPARE(m_store->canSend(), sendable);
+    m_store->note()->setText(text);
+    QCOMPARE(m_store->note()->canSend(), sendable);
 }
 
 void TestCloudStore::sendOutcomes_data()
@@ -481,19 +483,19 @@ void TestCloudStore::sendOutcomes()
     QFETCH(QString, notice);
 
     signIn();
-    m_store->setText(u"  worked on the parser \n"_qs);
+    m_store->note()->setText(u"  worked on the parser \n"_qs);
     m_api->script(u"save"_qs, step(save));
     if (!failWriteKey.isEmpty())
         m_vault->failWrites.insert(failWriteKey);
-    awaitTask(m_store->send());
+    awaitTask(m_store->note()->send());
 
-    QCOMPARE(m_store->isAcknowledged(), acknowledged);
+    QCOMPARE(m_store->note()->isAcknowledged(), acknowledged);
     QCOMPARE(m_store->isSignedIn(), signedIn);
     QCOMPARE(m_api->saved().size(), saves);
     QCOMPARE(noticeName(m_store->notice()), notice);
     QVERIFY(!m_store->isBusy());
     // The text is never lost: on screen, in the draft entry or in the pending note.
-    QCOMPARE(m_store->text(), u"  worked on the parser \n"_qs);
+    QCOMPARE(m_store->note()->text(), u"  worked on the parser \n"_qs);
     if (failWriteKey != u"pending:user-1") {
         const PendingWork stored = PendingWork::fromJson(m_vault->entries.value(u"pending:user-1"_qs));
         QCOMPARE(stored.text, u"  worked on the parser \n"_qs);
@@ -502,8 +504,8 @@ void TestCloudStore::sendOutcomes()
             QCOMPARE(m_api->saved().first(), stored);
     }
     if (acknowledged) {
-        m_store->setText(u"edited afterwards"_qs);
-        QVERIFY(!m_store->canSend());
+        m_store->note()->setText(u"edited afterwards"_qs);
+        QVERIFY(!m_store->note()->canSend());
     }
 }
 
@@ -515,40 +517,40 @@ void TestCloudStore::retrySendsTheSameRecord()
     options.timeZone = QTimeZone::utc();
     makeStore(options);
     signIn();
-    m_store->setText(u"note"_qs);
+    m_store->note()->setText(u"note"_qs);
     m_api->script(u"save"_qs, failing(CloudFailure::unavailable));
-    awaitTask(m_store->send());
-    const PendingWork first = *m_store->pending();
+    awaitTask(m_store->note()->send());
+    const PendingWork first = *m_store->note()->pending();
     QCOMPARE(first.occurredOn, u"2026-03-04"_qs);
 
     // Editing disables the retry; going back to the sent text enables it.
-    m_store->setText(u"note!"_qs);
-    QVERIFY(!m_store->canSend());
-    m_store->setText(u"note"_qs);
-    QVERIFY(m_store->canSend());
+    m_store->note()->setText(u"note!"_qs);
+    QVERIFY(!m_store->note()->canSend());
+    m_store->note()->setText(u"note"_qs);
+    QVERIFY(m_store->note()->canSend());
 
     now = now.addDays(1);
-    awaitTask(m_store->send());
+    awaitTask(m_store->note()->send());
     QCOMPARE(m_api->saved().size(), 1);
     QCOMPARE(m_api->saved().first(), first); // same id, same day
-    QVERIFY(m_store->isAcknowledged());
+    QVERIFY(m_store->note()->isAcknowledged());
 }
 
 void TestCloudStore::confirmedNoteComesBackAfterRestart()
 {
     signIn();
-    m_store->setText(u"note"_qs);
-    awaitTask(m_store->send());
-    QVERIFY(m_store->isAcknowledged());
-    const PendingWork sent = *m_store->pending();
+    m_store->note()->setText(u"note"_qs);
+    awaitTask(m_store->note()->send());
+    QVERIFY(m_store->note()->isAcknowledged());
+    const PendingWork sent = *m_store->note()->pending();
 
     makeStore(CloudStoreOptions(), true);
     awaitTask(m_store->restore());
     QVERIFY(m_store->isSignedIn());
-    QCOMPARE(m_store->pending(), std::optional(sent));
-    QVERIFY(!m_store->isAcknowledged());
-    QCOMPARE(m_store->text(), u"note"_qs);
-    awaitTask(m_store->send());
+    QCOMPARE(m_store->note()->pending(), std::optional(sent));
+    QVERIFY(!m_store->note()->isAcknowledged());
+    QCOMPARE(m_store->note()->text(), u"note"_qs);
+    awaitTask(m_store->note()->send());
     QCOMPARE(m_api->saved().size(), 1);
     QCOMPARE(m_api->saved().first().id, sent.id);
 }
@@ -556,26 +558,26 @@ void TestCloudStore::confirmedNoteComesBackAfterRestart()
 void TestCloudStore::newNote()
 {
     signIn();
-    m_store->setText(u"note"_qs);
+    m_store->note()->setText(u"note"_qs);
     m_api->script(u"save"_qs, failing(CloudFailure::unavailable));
-    awaitTask(m_store->send());
-    m_store->newNote(); // refused: unconfirmed
-    QCOMPARE(m_store->text(), u"note"_qs);
-    QVERIFY(m_store->pending());
+    awaitTask(m_store->note()->send());
+    m_store->note()->newNote(); // refused: unconfirmed
+    QCOMPARE(m_store->note()->text(), u"note"_qs);
+    QVERIFY(m_store->note()->pending());
 
-    awaitTask(m_store->send());
-    QVERIFY(m_store->isAcknowledged());
+    awaitTask(m_store->note()->send());
+    QVERIFY(m_store->note()->isAcknowledged());
     m_vault->failWrites.insert(u"pending:user-1"_qs);
-    m_store->newNote();
+    m_store->note()->newNote();
     QCOMPARE(m_store->notice(), std::optional(Words(Words::cloudStorage)));
-    QVERIFY(m_store->pending());
+    QVERIFY(m_store->note()->pending());
 
     m_vault->failWrites.clear();
-    m_store->newNote();
-    QCOMPARE(m_store->text(), QString());
-    QCOMPARE(m_store->savedText(), QString());
-    QCOMPARE(m_store->pending(), std::nullopt);
-    QVERIFY(!m_store->isAcknowledged());
+    m_store->note()->newNote();
+    QCOMPARE(m_store->note()->text(), QString());
+    QCOMPARE(m_store->note()->savedText(), QString());
+    QCOMPARE(m_store->note()->pending(), std::nullopt);
+    QVERIFY(!m_store->note()->isAcknowledged());
     QCOMPARE(m_store->notice(), std::optional(Words(Words::saved)));
     QVERIFY(!m_vault->entries.contains(u"pending:user-1"_qs));
     QVERIFY(!m_vault->entries.contains(u"draft:user-1"_qs));
@@ -585,7 +587,7 @@ void TestCloudStore::lockKeepsTheComposerText()
 {
     // In the vault when it can be written ...
     signIn();
-    m_store->setText(u"unsaved words"_qs);
+    m_store->note()->setText(u"unsaved words"_qs);
     m_api->script(u"owner"_qs, failing(CloudFailure::authentication));
     m_api->script(u"refresh"_qs, failing(CloudFailure::authentication));
     awaitTask(m_store->refreshSession());
@@ -595,27 +597,27 @@ void TestCloudStore::lockKeepsTheComposerText()
     // ... else in memory, until the same account signs in again.
     awaitTask(m_store->login(origin));
     QVERIFY(m_store->isSignedIn());
-    m_store->setText(u"rescued words"_qs);
+    m_store->note()->setText(u"rescued words"_qs);
     m_vault->failWrites.insert(u"draft:user-1"_qs);
     m_api->script(u"owner"_qs, failing(CloudFailure::authentication));
     m_api->script(u"refresh"_qs, failing(CloudFailure::authentication));
     awaitTask(m_store->refreshSession());
     QVERIFY(!m_store->isSignedIn());
-    QCOMPARE(m_store->rescuedDrafts().value(user), u"rescued words"_qs);
+    QCOMPARE(m_store->note()->rescuedDrafts().value(user), u"rescued words"_qs);
     m_vault->failWrites.clear();
 
     m_api->script(u"exchange"_qs, answer(ScriptedTransport::sessionFor(u"user-2"_qs)));
     awaitTask(m_store->login(origin));
     QCOMPARE(m_store->session()->user.id, u"user-2"_qs);
-    QCOMPARE(m_store->rescuedDrafts().value(user), u"rescued words"_qs); // another account leaves it alone
+    QCOMPARE(m_store->note()->rescuedDrafts().value(user), u"rescued words"_qs); // another account leaves it alone
     awaitTask(m_store->logout());
 
     awaitTask(m_store->login(origin));
     QCOMPARE(m_store->session()->user.id, user);
-    QCOMPARE(m_store->text(), u"rescued words"_qs);
-    QCOMPARE(m_store->savedText(), u"unsaved words"_qs);
-    QVERIFY(m_store->isDirty());
-    QVERIFY(m_store->rescuedDrafts().isEmpty());
+    QCOMPARE(m_store->note()->text(), u"rescued words"_qs);
+    QCOMPARE(m_store->note()->savedText(), u"unsaved words"_qs);
+    QVERIFY(m_store->note()->isDirty());
+    QVERIFY(m_store->note()->rescuedDrafts().isEmpty());
 }
 
 void TestCloudStore::signOut_data()
@@ -634,7 +636,7 @@ void TestCloudStore::signOut()
     m_vault->entries.insert(u"pending:user-1"_qs, PendingWork {u"ID"_qs, user, u"old"_qs, u"2026-01-01"_qs}.toJson());
     signIn();
     if (dirty)
-        m_store->setText(u"unsaved"_qs);
+        m_store->note()->setText(u"unsaved"_qs);
     if (!failWriteKey.isEmpty())
         m_vault->failWrites.insert(failWriteKey);
     m_api->script(u"revoke"_qs, step(revoke));
@@ -648,7 +650,7 @@ void TestCloudStore::signOut()
     if (dirty && !signedIn)
         QCOMPARE(m_vault->entries.value(u"draft:user-1"_qs), QByteArray("unsaved"));
     if (!signedIn) {
-        QCOMPARE(m_store->text(), QString());
+        QCOMPARE(m_store->note()->text(), QString());
         QVERIFY(!m_vault->entries.contains(u"session"_qs));
     }
 }
@@ -722,7 +724,7 @@ void TestCloudStore::fileSessionWaitsAndGivesUp()
 void TestCloudStore::prepareToQuit()
 {
     signIn();
-    m_store->setText(u"unsaved"_qs);
+    m_store->note()->setText(u"unsaved"_qs);
     m_vault->failWrites.insert(u"draft:user-1"_qs);
     QVERIFY(!m_store->prepareToQuit());
     QCOMPARE(m_store->notice(), std::optional(Words(Words::cloudStorage)));
@@ -753,13 +755,13 @@ void TestCloudStore::encouragementRead()
 
     signIn();
     m_api->script(u"encouragement"_qs, step(state));
-    QSignalSpy reading(m_store.get(), &CloudStore::encouragementReadingChanged);
-    awaitTask(m_store->refreshEncouragementAvailability());
+    QSignalSpy reading(m_store->encouragement(), &AccountEncouragement::readingChanged);
+    awaitTask(m_store->encouragement()->refreshAvailability());
     QCOMPARE(reading.count(), 2); // on, then off
-    QVERIFY(!m_store->isEncouragementReading());
-    QCOMPARE(m_store->isEncouragementAvailable(), available);
-    QCOMPARE(m_store->encouragementReadFailed(), readFailed);
-    QCOMPARE(m_store->encouragementSettings().has_value(), hasSettings);
+    QVERIFY(!m_store->encouragement()->isReading());
+    QCOMPARE(m_store->encouragement()->isAvailable(), available);
+    QCOMPARE(m_store->encouragement()->readFailed(), readFailed);
+    QCOMPARE(m_store->encouragement()->settings().has_value(), hasSettings);
     QCOMPARE(m_store->notice(), std::nullopt);
     QVERIFY(m_store->isSignedIn()); // reads never end the session
     QVERIFY(!m_store->isBusy());
@@ -778,8 +780,8 @@ void TestCloudStore::nextEncouragement()
     QFETCH(int, claims);
 
     signIn();
-    m_store->presentEncouragement({u"shown"_qs, u"Shown before."_qs, u"2999-01-01T00:00:00Z"_qs});
-    QVERIFY(m_store->encouragementNote());
+    m_store->encouragement()->present({u"shown"_qs, u"Shown before."_qs, u"2999-01-01T00:00:00Z"_qs});
+    QVERIFY(m_store->encouragement()->note());
     EncouragementState state;
     state.ownerId = user;
     state.available = true;
@@ -789,10 +791,10 @@ void TestCloudStore::nextEncouragement()
     m_api->script(u"encouragement"_qs, answer(state));
     m_api->script(u"claim"_qs, step(claim));
 
-    const std::optional<EncouragementNote> note = awaitTask(m_store->nextEncouragement());
+    const std::optional<EncouragementNote> note = awaitTask(m_store->encouragement()->next());
     QCOMPARE(note.has_value(), delivered);
     QCOMPARE(m_api->count(u"claim"_qs), claims);
-    QCOMPARE(m_store->encouragementNote().has_value(), mac); // the channel switched off clears what is shown
+    QCOMPARE(m_store->encouragement()->note().has_value(), mac); // the channel switched off clears what is shown
     QVERIFY(!m_store->isBusy());
     QCOMPARE(m_store->notice(), std::nullopt);
 }
@@ -800,20 +802,20 @@ void TestCloudStore::nextEncouragement()
 void TestCloudStore::signalsOnlyOnChange()
 {
     signIn();
-    QSignalSpy text(m_store.get(), &CloudStore::textChanged);
-    QSignalSpy dirty(m_store.get(), &CloudStore::dirtyChanged);
-    QSignalSpy sendable(m_store.get(), &CloudStore::canSendChanged);
-    m_store->setText(u"a"_qs);
-    m_store->setText(u"a"_qs);
-    m_store->setText(u"ab"_qs);
+    QSignalSpy text(m_store->note(), &AccountNote::textChanged);
+    QSignalSpy dirty(m_store->note(), &AccountNote::dirtyChanged);
+    QSignalSpy sendable(m_store->note(), &AccountNote::canSendChanged);
+    m_store->note()->setText(u"a"_qs);
+    m_store->note()->setText(u"a"_qs);
+    m_store->note()->setText(u"ab"_qs);
     QCOMPARE(text.count(), 2);
     QCOMPARE(dirty.count(), 1);
     QCOMPARE(sendable.count(), 1);
-    QSignalSpy note(m_store.get(), &CloudStore::encouragementNoteChanged);
-    m_store->setEncouragementNote(std::nullopt);
+    QSignalSpy note(m_store->encouragement(), &AccountEncouragement::noteChanged);
+    m_store->encouragement()->setNote(std::nullopt);
     QCOMPARE(note.count(), 0);
     // A note that is not valid is never presented.
-    m_store->presentEncouragement({u"x"_qs, QString(), u"2999-01-01T00:00:00Z"_qs});
+    m_store->encouragement()->present({u"x"_qs, QString(), u"2999-01-01T00:00:00Z"_qs});
     QCOMPARE(note.count(), 0);
 }
 

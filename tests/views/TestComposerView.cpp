@@ -6,6 +6,7 @@
 #include "views/CloudAccountView.h"
 #include "views/CloudComposerView.h"
 #include "core/CloudError.h"
+#include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "views/ComposerView.h"
 #include "FocusChain.h"
@@ -90,13 +91,13 @@ void TestComposerView::limitWarningFollowsTheText()
     showActive();
     QPlainTextEdit *editor = composer->editor()->editor();
     editor->setFocus();
-    m_store->cloud()->setText(QString(4000, u'a'));
+    m_store->cloud()->note()->setText(QString(4000, u'a'));
     editor->moveCursor(QTextCursor::End);
     QVERIFY(!composer->showsLimitWarning());
     QVERIFY(composer->sendButton()->isEnabled());
 
     QTest::keyClick(editor, Qt::Key_B);
-    QCOMPARE(m_store->cloud()->text().size(), 4001);
+    QCOMPARE(m_store->cloud()->note()->text().size(), 4001);
     QVERIFY(composer->showsLimitWarning());
     QVERIFY(!composer->sendButton()->isEnabled());
     QTest::keyClick(editor, Qt::Key_Backspace);
@@ -107,15 +108,15 @@ void TestComposerView::limitWarningFollowsTheText()
 void TestComposerView::failedSaveLeavesTheNoteReadOnly()
 {
     CloudComposerView *composer = m_view->cloudComposer();
-    m_store->cloud()->setText(u"shipped it"_qs);
+    m_store->cloud()->note()->setText(u"shipped it"_qs);
     m_api->script(u"save"_qs, ScriptedTransport::failing(CloudError(CloudFailure::unavailable)));
     composer->sendButton()->click();
-    QTRY_VERIFY(m_store->cloud()->pending().has_value() && !m_store->cloud()->isBusy());
+    QTRY_VERIFY(m_store->cloud()->note()->pending().has_value() && !m_store->cloud()->isBusy());
     QVERIFY(composer->editor()->editor()->isReadOnly());
     QCOMPARE(composer->sendButton()->text(), Words(Words::cloudRetrySave).string());
 
     composer->sendButton()->click(); // the retry succeeds
-    QTRY_VERIFY(m_store->cloud()->isAcknowledged());
+    QTRY_VERIFY(m_store->cloud()->note()->isAcknowledged());
     QVERIFY(composer->sendButton()->isHidden());
     QVERIFY(!composer->newNoteButton()->isHidden());
 }
@@ -132,7 +133,7 @@ void TestComposerView::shortcuts()
     QCOMPARE(m_api->count(u"save"_qs), 0);
     QTest::keyClick(cloudEditor, Qt::Key_S, Qt::ControlModifier);
     QTRY_COMPARE(m_api->count(u"save"_qs), 1);
-    QTRY_VERIFY(m_store->cloud()->isAcknowledged());
+    QTRY_VERIFY(m_store->cloud()->note()->isAcknowledged());
 
     // Signed out, the same key keeps the local draft.
     makeStore(false);
@@ -158,7 +159,7 @@ void TestComposerView::typingGoesOnDuringARefresh()
     spawn(m_store->cloud()->refreshSession());
     QVERIFY(m_store->cloud()->isBusy());
     QTest::keyClicks(editor, u"fixed the export"_qs);
-    QCOMPARE(m_store->cloud()->text(), u"fixed the export"_qs);
+    QCOMPARE(m_store->cloud()->note()->text(), u"fixed the export"_qs);
     composer->sendButton()->click();
     QCOMPARE(m_api->count(u"save"_qs), 0);
 
@@ -167,9 +168,9 @@ void TestComposerView::typingGoesOnDuringARefresh()
     refreshed->resolve(true);
     QTRY_COMPARE(m_api->count(u"save"_qs), 1);
     QTest::keyClicks(editor, u" twice"_qs);
-    QCOMPARE(m_store->cloud()->text(), u"fixed the export"_qs);
+    QCOMPARE(m_store->cloud()->note()->text(), u"fixed the export"_qs);
     sent->resolve(true);
-    QTRY_VERIFY(m_store->cloud()->isAcknowledged());
+    QTRY_VERIFY(m_store->cloud()->note()->isAcknowledged());
     QCOMPARE(m_api->saved().first().text, u"fixed the export"_qs);
 }
 

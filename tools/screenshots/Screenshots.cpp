@@ -12,6 +12,8 @@
 #include "support/CaptureText.h"
 #include "support/CaptureToggle.h"
 #include "views/CloudAccountView.h"
+#include "stores/AccountEncouragement.h"
+#include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "services/CloudClient.h"
 #include "views/ComposerView.h"
@@ -348,14 +350,14 @@ int main(int argc, char **argv)
          }},
         {u"compose-cloud"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
              auto *store = new CaptureStore(captureOptions(cloudStore(true).release()), panel);
-             store->cloud()->setText(u"Shipped the export fix and answered two support tickets."_qs);
+             store->cloud()->note()->setText(u"Shipped the export fix and answered two support tickets."_qs);
              auto *view = new ComposerView(store, a11y, true, panel);
              view->setMinimumHeight(260);
              panel->layout()->addWidget(view);
          }},
         {u"compose-cloud-too-long"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
              auto *store = new CaptureStore(captureOptions(cloudStore(true).release()), panel);
-             store->cloud()->setText(QString(4001, u'a'));
+             store->cloud()->note()->setText(QString(4001, u'a'));
              auto *view = new ComposerView(store, a11y, true, panel);
              view->setMinimumHeight(260);
              panel->layout()->addWidget(view);
@@ -365,8 +367,8 @@ int main(int argc, char **argv)
                  api.script(u"save"_qs, {{}, {}, ScriptedTransport::gate()}); // the answer never comes
              }).release();
              auto *store = new CaptureStore(captureOptions(cloud), panel);
-             cloud->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
-             spawn(cloud->send());
+             cloud->note()->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
+             spawn(cloud->note()->send());
              auto *view = new ComposerView(store, a11y, true, panel);
              view->setMinimumHeight(260);
              panel->layout()->addWidget(view);
@@ -374,8 +376,8 @@ int main(int argc, char **argv)
         {u"compose-cloud-saved"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
              auto *cloud = cloudStore(true).release();
              auto *store = new CaptureStore(captureOptions(cloud), panel);
-             cloud->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
-             awaitTask(cloud->send());
+             cloud->note()->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
+             awaitTask(cloud->note()->send());
              auto *view = new ComposerView(store, a11y, true, panel);
              view->setMinimumHeight(260);
              panel->layout()->addWidget(view);
@@ -385,8 +387,8 @@ int main(int argc, char **argv)
                  api.script(u"save"_qs, ScriptedTransport::failing(CloudError(CloudFailure::unavailable)));
              }).release();
              auto *store = new CaptureStore(captureOptions(cloud), panel);
-             cloud->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
-             awaitTask(cloud->send());
+             cloud->note()->setText(u"Paired with Jonas on the billing migration; the dry run is clean."_qs);
+             awaitTask(cloud->note()->send());
              auto *view = new ComposerView(store, a11y, true, panel);
              view->setMinimumHeight(260);
              panel->layout()->addWidget(view);
@@ -505,7 +507,7 @@ int main(int argc, char **argv)
          }},
         {u"notch-compose-signed-in"_qs, true, [](CaptureStore *store, NotchPresentation *, NotchView *) {
              store->show(CaptureStore::Page::compose);
-             store->cloud()->setText(u"Shipped the export fix and wrote the migration notes."_qs);
+             store->cloud()->note()->setText(u"Shipped the export fix and wrote the migration notes."_qs);
          }},
         {u"notch-compose-files"_qs, true, [](CaptureStore *store, NotchPresentation *, NotchView *) {
              store->stage(sampleFiles({u"retro-notes.md"_qs, u"launch-plan.txt"_qs}));
@@ -519,7 +521,7 @@ int main(int argc, char **argv)
              store->show(CaptureStore::Page::settings);
          }},
         {u"notch-note"_qs, true, [](CaptureStore *store, NotchPresentation *, NotchView *) {
-             store->cloud()->setEncouragementNote(EncouragementNote {
+             store->cloud()->encouragement()->setNote(EncouragementNote {
                  u"n-1"_qs, u"Three notes this week, and the release went out on time. Good steady work."_qs,
                  u"2099-01-01T00:00:00Z"_qs});
          }},
