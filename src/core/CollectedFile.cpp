@@ -2,39 +2,11 @@
 
 #include "core/JsonCoding.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
-
-#include <cmath>
+#include <algorithm>
 
 namespace vorno {
 
 namespace {
-
-std::optional<QString> stringIn(const QJsonObject &object, const QString &key)
-{
-    const QJsonValue value = object.value(key);
-    if (!value.isString())
-        return std::nullopt;
-    return value.toString();
-}
-
-std::optional<qint64> integerIn(const QJsonObject &object, const QString &key)
-{
-    const QJsonValue value = object.value(key);
-    if (!value.isDouble())
-        return std::nullopt;
-    const double number = value.toDouble();
-    constexpr double limit = 9007199254740992.0; // 2^53: beyond it a double is no longer an exact integer
-    if (std::floor(number) != number || std::fabs(number) > limit)
-        return std::nullopt;
-    return qint64(number);
-}
-
-bool hasSkippedFiles(const QJsonObject &object)
-{
-    return !object.value(QStringLiteral("skippedFiles")).toArray().isEmpty();
-}
 
 bool isOneOf(const QString &status, std::initializer_list<QStringView> statuses)
 {
@@ -58,19 +30,15 @@ bool CollectedFile::isFinishedWithWork() const
     return status == u"ready_for_review" && !partial && (!candidateCount || *candidateCount != 0);
 }
 
-void CollectedFile::applyProcessing(const QJsonObject &answer)
+void CollectedFile::apply(const FileProgress &progress)
 {
-    if (const std::optional<QString> given = stringIn(answer, QStringLiteral("status")))
-        status = *given;
-    failure = stringIn(answer, QStringLiteral("error"));
-    candidateCount = integerIn(answer, QStringLiteral("candidateCount"));
-    // The service reports skipped files at the top level or inside the free result.
-    const QJsonObject result = answer.value(QStringLiteral("firstFreeResult")).toObject();
-    partial = result.value(QStringLiteral("outcome")).toString() == u"partial" || hasSkippedFiles(result)
-        || hasSkippedFiles(answer);
-    const QJsonObject progress = answer.value(QStringLiteral("progress")).toObject();
-    completed = integerIn(progress, QStringLiteral("completed"));
-    total = integerIn(progress, QStringLiteral("total"));
+    if (progress.status)
+        status = *progress.status;
+    failure = progress.failure;
+    candidateCount = progress.candidateCount;
+    partial = progress.partial;
+    completed = progress.completed;
+    total = progress.total;
 }
 
 bool CollectedFile::mayDropLocalCopy() const

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "core/FileProgress.h"
+
 #include <QByteArray>
 #include <QSet>
 #include <QString>
 #include <QUrl>
 
 #include <optional>
-
-class QJsonObject;
 
 namespace vorno {
 
@@ -44,10 +44,9 @@ struct CollectedFile
     // The server holds the bytes, so the recovery copy may go.
     [[nodiscard]] bool mayDropLocalCopy() const;
 
-    // Takes in a processing answer of the service: "status" when given,
-    // "error", "candidateCount" and "progress" as given or cleared, and whether
-    // only part of the file could be collected.
-    void applyProcessing(const QJsonObject &answer);
+    // Takes in the service's answer: the status when given, everything else
+    // as given or cleared.
+    void apply(const FileProgress &progress);
 
     [[nodiscard]] static CollectedFile fromJson(const QByteArray &json);
     [[nodiscard]] QByteArray toJson() const;

@@ -1,7 +1,5 @@
 #include "stores/FileCollectionStore.h"
 
-#include "support/ChangeSignal.h"
-
 #include "core/CloudError.h"
 #include "core/FileCollectionError.h"
 #include "core/FileIntent.h"
@@ -10,47 +8,15 @@
 #include "services/FileCollectionOutbox.h"
 #include "services/NativeFileClient.h"
 #include "stores/CloudStore.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
+#include "support/ChangeSignal.h"
+#include "support/ContinuousClock.h"
+#include "support/Spawn.h"
 
 namespace vorno {
 
 namespace {
 
-const QString policyPath = QStringLiteral("/api/native/files?locale=");
-const QString preflightPath = QStringLiteral("/api/first-drop/preflight/uploads");
-const QString firstDropPath = QStringLiteral("/api/first-drop");
-const QString importsPath = QStringLiteral("/api/imports");
-const QString completePath = QStringLiteral("/api/imports/complete");
-const QString processPath = QStringLiteral("/api/imports/process");
-const QString getMethod = QStringLiteral("GET");
-const QString postMethod = QStringLiteral("POST");
 const QString pendingUpload = QStringLiteral("pending_upload");
-
-QString languageFor(const QString &locale)
-{
-    static const QStringList supported {QStringLiteral("en"), QStringLiteral("ko"), QStringLiteral("ja")};
-    return supported.contains(locale) ? locale : QStringLiteral("en");
-}
-
-std::optional<QString> stringIn(const QJsonObject &object, const QString &key)
-{
-    const QJsonValue value = object.value(key);
-    if (!value.isString())
-        return std::nullopt;
-    return value.toString();
-}
-
-QString statusQuery(const CollectedFile &file)
-{
-    return processPath + QStringLiteral("?sourceId=") + file.id;
-}
-
-QJsonObject sourceBody(const CollectedFile &file)
-{
-    return {{QStringLiteral("sourceId"), file.id}};
-}
 
 [[noreturn]] void notOwner()
 {
@@ -66,13 +32,32 @@ QJsonObject sourceBody(const CollectedFile &file)
 
 FileCollectionStore::FileCollectionStore(CloudStore *cloud, NativeFileClient *client, std::optional<QString> outboxRoot,
                                          QObject *parent)
-    : QObject(parent), m_cloud(cloud), m_client(client), m_outboxRoot(std::move(outboxRoot))
+    : QObject(parent), m_gate(new OperationGate(this)), m_cloud(cloud), m_client(client), m_api(client),
+      m_outboxRoot(std::move(outboxRoot))
 {
+    connect(m_gate, &OperationGate::busyChanged, this, [this] {
+        Q_EMIT busyChanged();
+        updateDerived();
+    });
 }
 
-FileCollectionStore::~FileCollectionStore() = default;
+FileCollectionStore::~FileCollectionStore()
+{
+    stopPolling();
+    // Runs still suspended must not touch members as they go.
+    m_gate->endGeneration();
+}
 
-// ----------------------------------------------------------------- state --
+bool FileCollectionStore::Run::isCurrent() const
+{
+    return ticket.isCurrent() && cloud && cloud->session() && cloud->session()->user.id == owner;
+}
+
+void FileCollectionStore::Run::check() const
+{
+    if (!isCurrent())
+        notOwner();
+}
 
 std::vector<CollectedFile> FileCollectionStore::files() const
 {
@@ -88,12 +73,12 @@ std::vector<CollectedFile> FileCollectionStore::files() const
 
 bool FileCollectionStore::isCompleted() const
 {
-    return !m_busy && m_batch && !m_batch->files.empty() && files().empty();
+    return !isBusy() && m_batch && !m_batch->files.empty() && files().empty();
 }
 
 bool FileCollectionStore::isReady() const
 {
-    return !m_busy && m_policy && m_checks.size() == m_policy->copy.checks.size() && !m_checks.isEmpty()
+    return !isBusy() && m_policy && m_checks.size() == m_policy->copy.checks.size() && !m_checks.isEmpty()
         && !m_checks.contains(false);
 }
 
@@ -120,12 +105,6 @@ void FileCollectionStore::setPolicy(std::optional<FileCollectionPolicy> policy)
 void FileCollectionStore::setBatch(std::optional<FileCollectionBatch> batch)
 {
     if (assignAndNotify(this, m_batch, std::move(batch), &FileCollectionStore::batchChanged))
-        updateDerived();
-}
-
-void FileCollectionStore::setBusy(bool busy)
-{
-    if (assignAndNotify(this, m_busy, busy, &FileCollectionStore::busyChanged))
         updateDerived();
 }
 
@@ -164,16 +143,9 @@ void FileCollectionStore::resetChecks()
     setChecks(QList<bool>(m_policy ? m_policy->copy.checks.size() : 0, false));
 }
 
-bool FileCollectionStore::sameOwner(const QString &owner, const QUuid &ticket) const
-{
-    return m_generation == ticket && m_cloud && m_cloud->session() && m_cloud->session()->user.id == owner;
-}
-
 FileCollectionOutbox FileCollectionStore::outbox(const QString &owner) const
 {
-    if (!m_client || !m_client->api())
-        throw CloudError(CloudFailure::unavailable);
-    return FileCollectionOutbox(owner, m_client->api()->origin(), m_outboxRoot);
+    return FileCollectionOutbox(owner, m_api.origin(), m_outboxRoot);
 }
 
 void FileCollectionStore::persist(const QString &owner)
@@ -181,6 +153,21 @@ void FileCollectionStore::persist(const QString &owner)
     if (!m_batch || m_batch->owner != owner)
         notOwner();
     outbox(owner).write(*m_batch);
+}
+
+template<class Change>
+void FileCollectionStore::updateBatch(const QString &owner, Change change)
+{
+    FileCollectionBatch batch = *m_batch;
+    change(batch);
+    setBatch(std::move(batch));
+    persist(owner);
+}
+
+template<class Change>
+void FileCollectionStore::updateFile(const QString &owner, qsizetype index, Change change)
+{
+    updateBatch(owner, [&](FileCollectionBatch &batch) { change(batch.files[std::size_t(index)]); });
 }
 
 void FileCollectionStore::setRecordUnreadable(bool unreadable)
@@ -205,36 +192,20 @@ void FileCollectionStore::pickUpStored(const QString &owner)
 
 void FileCollectionStore::reset()
 {
-    m_generation = QUuid::createUuid();
+    m_gate->endGeneration();
     setRecordUnreadable(false);
     setPolicy(std::nullopt);
     setBatch(std::nullopt);
     setChecks({});
-    setBusy(false);
+    m_gate->release();
     setFailure(std::nullopt);
     m_loadedLocale.reset();
 }
 
-QJsonObject FileCollectionStore::consent() const
+void FileCollectionStore::apply(const FileProgress &progress, qsizetype index, const QString &owner)
 {
-    return {
-        {QStringLiteral("version"), m_batch ? m_batch->consentVersion : QString()},
-        {QStringLiteral("authorized"), true},
-        {QStringLiteral("redacted"), true},
-        {QStringLiteral("responsibilityAccepted"), true},
-        {QStringLiteral("aiProcessingAccepted"), true},
-    };
-}
-
-void FileCollectionStore::apply(const QJsonObject &answer, qsizetype index)
-{
-    FileCollectionBatch batch = *m_batch;
-    batch.files[std::size_t(index)].applyProcessing(answer);
-    setBatch(std::move(batch));
-}
-
-void FileCollectionStore::dropCopyIfDelivered(const QString &owner, qsizetype index)
-{
+    updateFile(owner, index, [&](CollectedFile &file) { file.apply(progress); });
+    // The server holds the bytes now, so the recovery copy may go.
     const CollectedFile &file = m_batch->files[std::size_t(index)];
     if (file.mayDropLocalCopy())
         outbox(owner).removeBytes(file);
@@ -250,7 +221,7 @@ void FileCollectionStore::restoreLocal()
     const bool foreignBatch = m_batch && (!user || m_batch->owner != *user);
     if (foreignPolicy || foreignBatch)
         reset();
-    if (m_busy || !user || m_batch)
+    if (isBusy() || !user || m_batch)
         return;
     pickUpStored(*user);
 }
@@ -262,58 +233,45 @@ QCoro::Task<> FileCollectionStore::load(QString locale)
         co_return; // nothing to load for nobody
     const QString owner = m_cloud->session()->user.id;
     const bool policyForOwner = m_policy && m_policy->ownerId == owner;
-    if (policyForOwner && (m_loadedLocale == locale || m_busy))
+    if (policyForOwner && (m_loadedLocale == locale || isBusy()))
         co_return;
 
-    m_generation = QUuid::createUuid();
-    const QUuid ticket = m_generation;
+    m_gate->endGeneration();
+    const Run current = run(m_gate->ticket(), owner);
     setPolicy(std::nullopt);
     setChecks({});
     setFailure(std::nullopt);
-    setBusy(false);
-    const QPointer guard(this);
+    m_gate->release();
     try {
-        co_await loadSteps(std::move(locale), owner, ticket);
+        co_await loadSteps(std::move(locale), current);
     } catch (const std::exception &) {
-        if (guard && sameOwner(owner, ticket))
+        if (current.isCurrent())
             setFailure(QStringLiteral("cloud_unavailable"));
     }
 }
 
-QCoro::Task<> FileCollectionStore::loadSteps(QString locale, QString owner, QUuid ticket)
+QCoro::Task<> FileCollectionStore::loadSteps(QString locale, Run run)
 {
-    const QPointer guard(this);
-    const CloudSession session = co_await m_cloud->fileSession(owner);
-    if (!guard || !sameOwner(owner, ticket) || !m_client || !m_client->api())
-        co_return;
-    const QByteArray body
-        = co_await m_client->api()->fileRequest(policyPath + languageFor(locale), getMethod, std::nullopt, session);
-    FileCollectionPolicy policy = FileCollectionPolicy::fromJson(body);
-    if (!guard || !sameOwner(owner, ticket) || policy.ownerId != owner)
+    const CloudSession session = co_await sessionFor(run);
+    FileCollectionPolicy policy = co_await m_api.policy(locale, session);
+    if (!run.isCurrent() || policy.ownerId != run.owner)
         co_return;
     const qsizetype statements = policy.copy.checks.size();
     setPolicy(std::move(policy));
     setChecks(QList<bool>(statements, false));
     m_loadedLocale = locale;
     if (!m_batch)
-        pickUpStored(owner);
+        pickUpStored(run.owner);
 }
 
 // ------------------------------------------------------------------ send --
 
-QCoro::Task<QJsonObject> FileCollectionStore::json(QString path, QString owner, QUuid ticket, QString method,
-                                                   std::optional<QJsonObject> value)
+QCoro::Task<CloudSession> FileCollectionStore::sessionFor(Run run)
 {
-    if (!sameOwner(owner, ticket) || !m_client)
-        notOwner();
-    const QPointer guard(this);
-    const CloudSession session = co_await m_cloud->fileSession(owner);
-    if (!guard || !sameOwner(owner, ticket) || !m_client)
-        notOwner();
-    QJsonObject answer = co_await m_client->json(std::move(path), std::move(method), std::move(value), session);
-    if (!guard || !sameOwner(owner, ticket))
-        notOwner();
-    co_return answer;
+    run.check();
+    const CloudSession session = co_await m_cloud->fileSession(run.owner);
+    run.check();
+    co_return session;
 }
 
 QCoro::Task<> FileCollectionStore::send(QList<QUrl> urls)
@@ -324,210 +282,151 @@ QCoro::Task<> FileCollectionStore::send(QList<QUrl> urls)
         setFailure(QStringLiteral("local_cleanup_failed"));
         co_return;
     }
-    setBusy(true);
+    const Run current = run(m_gate->begin(), m_cloud->session()->user.id);
     setFailure(std::nullopt);
-    const QString owner = m_cloud->session()->user.id;
-    const QUuid ticket = m_generation;
-    const QPointer guard(this);
     std::optional<QString> failure;
     try {
-        co_await sendSteps(std::move(urls), owner, ticket);
+        co_await sendSteps(std::move(urls), current);
     } catch (const FileCollectionError &error) {
         failure = error.failure().kind == FileCollectionFailure::Kind::server ? error.failure().code
                                                                               : QStringLiteral("transfer_interrupted");
     } catch (const std::exception &) {
         failure = QStringLiteral("transfer_interrupted");
     }
-    if (!guard)
-        co_return;
     // Nothing is shown for a run that a sign-out, another user or a newer
     // load has overtaken.
-    if (failure && sameOwner(owner, ticket))
+    if (failure && current.isCurrent())
         setFailure(failure);
-    // A newer run owns busy now; only the current run may clear it.
-    if (m_generation == ticket)
-        setBusy(false);
+    // A newer run owns busy now; only the current one may clear it.
+    current.ticket.end();
 }
 
-QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, QString owner, QUuid ticket)
+void FileCollectionStore::stage(const QList<QUrl> &urls, const QString &owner)
 {
+    if (urls.isEmpty() || (!m_policy->pro && !m_policy->firstFree))
+        throw FileCollectionError(
+            FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::subscriptionRequired)));
+    const QList<QUrl> staged = FileIntent::stage(urls);
     const FileCollectionOutbox box = outbox(owner);
-    if (m_batch) {
-        // A held batch is resumed; new locations are ignored.
-        if (m_batch->owner != owner || m_batch->consentVersion != m_policy->consentVersion)
-            throw FileCollectionError(FileCollectionFailure::changed());
-    } else {
-        if (urls.isEmpty() || (!m_policy->pro && !m_policy->firstFree))
-            throw FileCollectionError(
-                FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::subscriptionRequired)));
-        const QList<QUrl> staged = FileIntent::stage(urls);
-        box.prepareDirectory();
-        std::vector<CollectedFile> files;
-        try {
-            for (const QUrl &url : staged) {
-                const FileCandidate candidate = m_policy->candidate(url.toLocalFile());
-                box.copy(candidate.bytes, candidate.file);
-                files.push_back(candidate.file);
-            }
-            box.makeDurable(files);
-        } catch (...) {
-            for (const CollectedFile &file : files) {
-                try {
-                    box.removeBytes(file);
-                } catch (const std::exception &) {
-                    // The add failed already; a stray copy is cleared with the outbox.
-                }
-            }
-            throw;
+    box.prepareDirectory();
+    std::vector<CollectedFile> files;
+    try {
+        for (const QUrl &url : staged) {
+            const FileCandidate candidate = m_policy->candidate(url.toLocalFile());
+            box.copy(candidate.bytes, candidate.file);
+            files.push_back(candidate.file);
         }
-        setBatch(FileCollectionBatch {owner, Text::newUuid(false), !m_policy->pro, m_policy->consentVersion,
-                                      std::move(files), false});
-        persist(owner);
+        box.makeDurable(files);
+    } catch (...) {
+        for (const CollectedFile &file : files) {
+            try {
+                box.removeBytes(file);
+            } catch (const std::exception &) {
+                // The add failed already; a stray copy is cleared with the outbox.
+            }
+        }
+        throw;
     }
+    setBatch(FileCollectionBatch {owner, Text::newUuid(false), !m_policy->pro, m_policy->consentVersion,
+                                  std::move(files), false});
+    persist(owner);
+}
 
-    const QPointer guard(this);
+QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, Run run)
+{
+    if (!m_batch)
+        stage(urls, run.owner);
+    // A held batch is resumed; new locations are ignored.
+    else if (m_batch->owner != run.owner || m_batch->consentVersion != m_policy->consentVersion)
+        throw FileCollectionError(FileCollectionFailure::changed());
+
     if (m_batch->free && !m_batch->registered) {
-        co_await preflight(owner, ticket);
-        if (!guard || !sameOwner(owner, ticket))
-            notOwner();
-        co_await registerFree(owner, ticket);
+        co_await preflight(run);
+        run.check();
+        co_await registerFree(run);
     }
-    for (qsizetype index = 0; guard && m_batch && index < qsizetype(m_batch->files.size()); ++index) {
-        if (!sameOwner(owner, ticket))
-            notOwner();
+    for (qsizetype index = 0; run.isCurrent() && m_batch && index < qsizetype(m_batch->files.size()); ++index) {
         if (m_batch->files[std::size_t(index)].isFinished())
             continue;
-        co_await collect(index, owner, ticket);
+        co_await collect(index, run);
     }
-    if (!guard || !sameOwner(owner, ticket))
-        notOwner();
+    run.check();
 }
 
-QCoro::Task<> FileCollectionStore::preflight(QString owner, QUuid ticket)
+QCoro::Task<> FileCollectionStore::preflight(Run run)
 {
-    const QPointer guard(this);
     for (qsizetype index = 0; index < qsizetype(m_batch->files.size()); ++index) {
         const CollectedFile file = m_batch->files[std::size_t(index)];
         if (file.preflight)
             continue;
-        const QJsonObject registration {
-            {QStringLiteral("batchId"), m_batch->id}, {QStringLiteral("fileId"), file.id},
-            {QStringLiteral("name"), file.name},      {QStringLiteral("size"), double(file.size)},
-            {QStringLiteral("consent"), consent()},
-        };
-        const QJsonObject answer = co_await json(preflightPath, owner, ticket, postMethod, registration);
-        const std::optional<QString> uploadId = stringIn(answer, QStringLiteral("uploadId"));
-        const std::optional<QString> objectPath = stringIn(answer, QStringLiteral("objectPath"));
-        if (!uploadId || !Text::isUuid(*uploadId) || !objectPath)
-            invalidAnswer();
-        FileCollectionBatch batch = *m_batch;
-        batch.files[std::size_t(index)].uploadId = *uploadId;
-        setBatch(std::move(batch));
-        persist(owner);
-        if (answer.value(QStringLiteral("uploaded")) != QJsonValue(true)) {
-            co_await upload(index, NativeFileClient::freeBucket, *objectPath, owner, ticket);
-            if (!guard || !sameOwner(owner, ticket))
-                notOwner();
+        CloudSession session = co_await sessionFor(run);
+        const FileCollectionApi::PreflightSlot slot
+            = co_await m_api.preflight(m_batch->id, file, m_batch->consentVersion, session);
+        run.check();
+        updateFile(run.owner, index, [&](CollectedFile &changed) { changed.uploadId = slot.uploadId; });
+        if (!slot.uploaded) {
+            co_await upload(index, NativeFileClient::freeBucket, slot.objectPath, run);
+            run.check();
         }
-        const QJsonObject done
-            = co_await json(preflightPath + u'/' + *uploadId, owner, ticket, postMethod, QJsonObject());
-        const std::optional<QString> proof = stringIn(done, QStringLiteral("proof"));
-        if (!proof)
-            invalidAnswer();
-        FileCollectionBatch proven = *m_batch;
-        proven.files[std::size_t(index)].preflight = *proof;
-        setBatch(std::move(proven));
-        persist(owner);
+        session = co_await sessionFor(run);
+        const QString proof = co_await m_api.preflightProof(slot.uploadId, session);
+        run.check();
+        updateFile(run.owner, index, [&](CollectedFile &changed) { changed.preflight = proof; });
     }
 }
 
-QCoro::Task<> FileCollectionStore::registerFree(QString owner, QUuid ticket)
+QCoro::Task<> FileCollectionStore::registerFree(Run run)
 {
-    QJsonArray entries;
-    for (const CollectedFile &file : m_batch->files) {
-        entries.append(QJsonObject {
-            {QStringLiteral("id"), file.id},
-            {QStringLiteral("name"), file.name},
-            {QStringLiteral("size"), double(file.size)},
-            {QStringLiteral("preflight"), file.preflight.value_or(QString())},
-        });
-    }
-    const qsizetype total = entries.size();
+    const qsizetype total = qsizetype(m_batch->files.size());
     if (total == 0) {
-        FileCollectionBatch batch = *m_batch;
-        batch.registered = true;
-        setBatch(std::move(batch));
-        persist(owner);
+        updateBatch(run.owner, [](FileCollectionBatch &batch) { batch.registered = true; });
         co_return;
     }
-    // QJsonObject keeps its keys sorted, so this is the sorted-key form.
-    const QString key = FileCollectionOutbox::hash(QJsonDocument(entries).toJson(QJsonDocument::Compact));
-
+    const QString key = FileCollectionApi::registrationKey(m_batch->files);
     for (qsizetype offset = 0; offset < total; offset += registrationPage) {
-        QJsonArray page;
-        for (qsizetype i = offset; i < std::min(offset + registrationPage, total); ++i)
-            page.append(entries.at(i));
-        const QJsonObject body {
-            {QStringLiteral("id"), m_batch->id},
-            {QStringLiteral("files"), page},
-            {QStringLiteral("offset"), double(offset)},
-            {QStringLiteral("total"), double(total)},
-            {QStringLiteral("key"), key},
-            {QStringLiteral("ownerId"), owner},
-            {QStringLiteral("consent"), consent()},
-        };
-        const QJsonObject answer = co_await json(firstDropPath, owner, ticket, postMethod, body);
-        const QJsonValue sources = answer.value(QStringLiteral("sources"));
-        if (!sources.isArray() || sources.toArray().size() != page.size())
+        const auto first = m_batch->files.begin() + offset;
+        FileCollectionApi::Registration page {m_batch->id,
+                                              run.owner,
+                                              m_batch->consentVersion,
+                                              {first, first + std::min(registrationPage, total - offset)},
+                                              offset,
+                                              total,
+                                              key};
+        const qsizetype size = qsizetype(page.files.size());
+        const CloudSession session = co_await sessionFor(run);
+        const FileCollectionApi::RegisteredPage registered = co_await m_api.registerPage(std::move(page), session);
+        run.check();
+        const bool last = offset + size == total;
+        if (last && !registered.sealed)
             invalidAnswer();
-        FileCollectionBatch batch = *m_batch;
-        const QJsonArray listed = sources.toArray();
-        for (qsizetype j = 0; j < listed.size(); ++j) {
-            CollectedFile &file = batch.files[std::size_t(offset + j)];
-            const QJsonObject source = listed.at(j).toObject();
-            const std::optional<QString> objectPath = stringIn(source, QStringLiteral("objectPath"));
-            if (stringIn(source, QStringLiteral("sourceId")) != file.id || !objectPath)
-                invalidAnswer();
-            file.objectPath = *objectPath;
-        }
-        const bool last = offset + page.size() == total;
-        if (last) {
-            if (answer.value(QStringLiteral("sealed")) != QJsonValue(true))
-                invalidAnswer();
-            batch.registered = true;
-        }
-        setBatch(std::move(batch));
-        persist(owner);
+        updateBatch(run.owner, [&](FileCollectionBatch &batch) {
+            for (qsizetype j = 0; j < size; ++j)
+                batch.files[std::size_t(offset + j)].objectPath = registered.objectPaths[std::size_t(j)];
+            batch.registered = last;
+        });
     }
 }
 
-QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid ticket)
+QCoro::Task<> FileCollectionStore::collect(qsizetype index, Run run)
 {
-    const QPointer guard(this);
     CollectedFile file = m_batch->files[std::size_t(index)];
     if (!file.objectPath) {
-        const QJsonObject registration {
-            {QStringLiteral("sourceId"), file.id},
-            {QStringLiteral("name"), file.name},
-            {QStringLiteral("size"), double(file.size)},
-            {QStringLiteral("consent"), consent()},
-        };
-        const QJsonObject answer = co_await json(importsPath, owner, ticket, postMethod, registration);
-        const std::optional<QString> objectPath = stringIn(answer, QStringLiteral("objectPath"));
-        if (stringIn(answer, QStringLiteral("sourceId")) != file.id || !objectPath)
-            invalidAnswer();
-        FileCollectionBatch batch = *m_batch;
-        batch.files[std::size_t(index)].objectPath = *objectPath;
-        setBatch(std::move(batch));
-        persist(owner);
+        const CloudSession session = co_await sessionFor(run);
+        const QString objectPath = co_await m_api.registerImport(file, m_batch->consentVersion, session);
+        run.check();
+        updateFile(run.owner, index, [&](CollectedFile &changed) { changed.objectPath = objectPath; });
         file.objectPath = objectPath;
     }
 
-    const QJsonObject status = co_await json(statusQuery(file), owner, ticket, getMethod, std::nullopt);
-    if (status.value(QStringLiteral("status")).toString() == pendingUpload) {
+    CloudSession session = co_await sessionFor(run);
+    const FileProgress status = co_await m_api.status(file.id, session);
+    run.check();
+    if (status.status == pendingUpload) {
         bool notComplete = false;
         try {
-            co_await json(completePath, owner, ticket, postMethod, sourceBody(file));
+            session = co_await sessionFor(run);
+            co_await m_api.complete(file.id, session);
+            run.check();
         } catch (const FileCollectionError &error) {
             if (error.failure()
                 != FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::uploadNotComplete)))
@@ -535,55 +434,48 @@ QCoro::Task<> FileCollectionStore::collect(qsizetype index, QString owner, QUuid
             notComplete = true;
         }
         if (notComplete) {
-            co_await upload(index, NativeFileClient::paidBucket, *file.objectPath, owner, ticket);
-            co_await json(completePath, owner, ticket, postMethod, sourceBody(file));
+            co_await upload(index, NativeFileClient::paidBucket, *file.objectPath, run);
+            session = co_await sessionFor(run);
+            co_await m_api.complete(file.id, session);
+            run.check();
         }
     }
 
-    const QJsonObject processing = co_await json(processPath, owner, ticket, postMethod, sourceBody(file));
-    apply(processing, index);
-    persist(owner);
-    dropCopyIfDelivered(owner, index);
+    session = co_await sessionFor(run);
+    const FileProgress processing = co_await m_api.process(file.id, session);
+    run.check();
+    apply(processing, index, run.owner);
 }
 
-QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QString path, QString owner, QUuid ticket)
+QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QString path, Run run)
 {
     const CollectedFile file = m_batch->files[std::size_t(index)];
-    const QByteArray bytes = outbox(owner).bytes(file);
+    const QByteArray bytes = outbox(run.owner).bytes(file);
     setTransferring(file.id);
     setBytesSent(0);
     const QPointer guard(this);
     std::exception_ptr failure;
     try {
-        const CloudSession session = co_await m_cloud->fileSession(owner);
-        if (!guard || !sameOwner(owner, ticket) || !m_client)
+        const CloudSession session = co_await sessionFor(run);
+        if (!m_client)
             notOwner();
         // Named first: g++ 12 destroys a lambda converted to std::function
         // inside a co_await expression twice.
-        const NativeFileClient::Checkpoint checkpoint = [guard, owner, ticket, index](const QUrl &address) {
-            if (!guard || !guard->sameOwner(owner, ticket))
-                notOwner();
-            FileCollectionBatch batch = *guard->m_batch;
-            batch.files[std::size_t(index)].tus = address;
-            guard->setBatch(std::move(batch));
-            guard->persist(owner);
+        const NativeFileClient::Checkpoint checkpoint = [this, run, index](const QUrl &address) {
+            run.check();
+            updateFile(run.owner, index, [&](CollectedFile &changed) { changed.tus = address; });
         };
         const NativeFileClient::Progress progress = [guard](qint64 sent) {
             if (guard)
                 guard->setBytesSent(sent);
         };
-        const NativeFileClient::StillOwner stillOwner
-            = [guard, owner, ticket] { return guard && guard->sameOwner(owner, ticket); };
+        const NativeFileClient::StillOwner stillOwner = [run] { return run.isCurrent(); };
         co_await m_client->upload(bytes, std::move(bucket), std::move(path), file.contentType, file.tus, session,
                                   checkpoint, progress, stillOwner);
-        if (!guard || !sameOwner(owner, ticket))
-            notOwner();
+        run.check();
         // A finished upload is never resumed: a later upload of this file (to
         // another bucket or path) must start a new one.
-        FileCollectionBatch batch = *m_batch;
-        batch.files[std::size_t(index)].tus.reset();
-        setBatch(std::move(batch));
-        persist(owner);
+        updateFile(run.owner, index, [](CollectedFile &changed) { changed.tus.reset(); });
     } catch (...) {
         failure = std::current_exception();
     }
@@ -599,38 +491,63 @@ QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QStri
 
 QCoro::Task<> FileCollectionStore::poll()
 {
-    if (m_busy || !m_batch || !m_cloud || !m_cloud->session() || m_batch->owner != m_cloud->session()->user.id)
+    if (isBusy() || !m_batch || !m_cloud || !m_cloud->session() || m_batch->owner != m_cloud->session()->user.id)
         co_return;
-    setBusy(true);
-    const QString owner = m_batch->owner;
-    const QUuid ticket = m_generation;
-    const QPointer guard(this);
+    const Run current = run(m_gate->begin(), m_batch->owner);
     bool failed = false;
     try {
-        for (qsizetype index = 0; guard && sameOwner(owner, ticket) && index < qsizetype(m_batch->files.size());
-             ++index) {
+        for (qsizetype index = 0; current.isCurrent() && index < qsizetype(m_batch->files.size()); ++index) {
             const CollectedFile file = m_batch->files[std::size_t(index)];
             if (file.isNeverPolled())
                 continue;
-            const QJsonObject answer = co_await json(statusQuery(file), owner, ticket, getMethod, std::nullopt);
-            apply(answer, index);
-            persist(owner);
-            dropCopyIfDelivered(owner, index);
+            const CloudSession session = co_await sessionFor(current);
+            const FileProgress progress = co_await m_api.status(file.id, session);
+            current.check();
+            apply(progress, index, current.owner);
         }
     } catch (const std::exception &) {
         failed = true;
     }
-    if (!guard)
-        co_return;
-    if (failed && sameOwner(owner, ticket))
+    if (failed && current.isCurrent())
         setFailure(QStringLiteral("cloud_unavailable"));
-    if (m_generation == ticket)
-        setBusy(false);
+    current.ticket.end();
+}
+
+void FileCollectionStore::startPolling(QString locale, std::chrono::nanoseconds interval)
+{
+    if (m_polling)
+        return;
+    m_polling.emplace();
+    spawn(pollSteps(std::move(locale), interval, m_polling->get_token()));
+}
+
+void FileCollectionStore::stopPolling()
+{
+    if (!m_polling)
+        return;
+    m_polling->request_stop();
+    m_polling.reset();
+}
+
+QCoro::Task<> FileCollectionStore::pollSteps(QString locale, std::chrono::nanoseconds interval, std::stop_token stop)
+{
+    const QPointer guard(this);
+    co_await load(std::move(locale));
+    while (guard && !stop.stop_requested()) {
+        try {
+            co_await ContinuousClock::sleep(interval, stop);
+        } catch (const std::exception &) {
+            co_return; // a cancelled sleep ends the polling
+        }
+        if (!guard || stop.stop_requested())
+            co_return;
+        co_await poll();
+    }
 }
 
 void FileCollectionStore::clear()
 {
-    if (m_busy || !m_cloud || !m_cloud->session())
+    if (isBusy() || !m_cloud || !m_cloud->session())
         return;
     const QString user = m_cloud->session()->user.id;
     const bool ownBatch = m_batch && m_batch->owner == user;

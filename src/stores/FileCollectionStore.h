@@ -2,18 +2,20 @@
 
 #include "core/FileCollectionBatch.h"
 #include "core/FileCollectionPolicy.h"
+#include "services/FileCollectionApi.h"
+#include "stores/OperationGate.h"
 
-#include <QJsonObject>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
-#include <QUuid>
 
 #include <QCoro/QCoroTask>
 
+#include <chrono>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace vorno {
@@ -45,7 +47,8 @@ public:
 
     [[nodiscard]] const std::optional<FileCollectionPolicy> &policy() const { return m_policy; }
     [[nodiscard]] const std::optional<FileCollectionBatch> &batch() const { return m_batch; }
-    [[nodiscard]] bool isBusy() const { return m_busy; }
+    [[nodiscard]] bool isBusy() const { return m_gate->isBusy(); }
+    [[nodiscard]] bool isPolling() const { return m_polling.has_value(); }
     [[nodiscard]] const std::optional<QString> &failure() const { return m_failure; }
     [[nodiscard]] qint64 bytesSent() const { return m_bytesSent; }
     [[nodiscard]] const std::optional<QString> &transferring() const { return m_transferring; }
@@ -67,6 +70,9 @@ public:
     void restoreLocal();
     QCoro::Task<> send(QList<QUrl> urls);
     QCoro::Task<> poll();
+    // Loads the policy for `locale`, then polls every `interval` until stopped.
+    void startPolling(QString locale, std::chrono::nanoseconds interval);
+    void stopPolling();
     void clear();
 
 Q_SIGNALS:
@@ -82,50 +88,64 @@ Q_SIGNALS:
     void recordUnreadableChanged();
 
 private:
-    [[nodiscard]] bool sameOwner(const QString &owner, const QUuid &ticket) const;
+    // One run of work for one account: stale once the store's generation ends
+    // or someone else is signed in.
+    struct Run
+    {
+        OperationGate::Ticket ticket;
+        QPointer<CloudStore> cloud;
+        QString owner;
+        [[nodiscard]] bool isCurrent() const;
+        // Throws CloudError(authentication) once the run is stale.
+        void check() const;
+    };
+
+    [[nodiscard]] Run run(OperationGate::Ticket ticket, QString owner) const { return {ticket, m_cloud, owner}; }
     [[nodiscard]] FileCollectionOutbox outbox(const QString &owner) const;
     void persist(const QString &owner);
+    // Copies the batch, lets `change` modify it, and keeps the result.
+    template<class Change>
+    void updateBatch(const QString &owner, Change change);
+    template<class Change>
+    void updateFile(const QString &owner, qsizetype index, Change change);
     void reset();
     // Takes the stored batch of `owner` up, or notes that its record cannot be read.
     void pickUpStored(const QString &owner);
     void setRecordUnreadable(bool unreadable);
-    [[nodiscard]] QJsonObject consent() const;
+    // A fresh session for the run, which must still be current after the wait.
+    [[nodiscard]] QCoro::Task<CloudSession> sessionFor(Run run);
+    [[nodiscard]] QCoro::Task<> upload(qsizetype index, QString bucket, QString path, Run run);
+    void apply(const FileProgress &progress, qsizetype index, const QString &owner);
 
-    // The client's json() for `owner` with a fresh session, checked before and after.
-    [[nodiscard]] QCoro::Task<QJsonObject> json(QString path, QString owner, QUuid ticket, QString method,
-                                                std::optional<QJsonObject> value);
-    [[nodiscard]] QCoro::Task<> upload(qsizetype index, QString bucket, QString path, QString owner, QUuid ticket);
-    void apply(const QJsonObject &answer, qsizetype index);
-    // Drops the recovery copy of a file the server now holds.
-    void dropCopyIfDelivered(const QString &owner, qsizetype index);
-
-    [[nodiscard]] QCoro::Task<> sendSteps(QList<QUrl> urls, QString owner, QUuid ticket);
-    [[nodiscard]] QCoro::Task<> preflight(QString owner, QUuid ticket);
-    [[nodiscard]] QCoro::Task<> registerFree(QString owner, QUuid ticket);
-    [[nodiscard]] QCoro::Task<> collect(qsizetype index, QString owner, QUuid ticket);
-    [[nodiscard]] QCoro::Task<> loadSteps(QString locale, QString owner, QUuid ticket);
+    [[nodiscard]] QCoro::Task<> sendSteps(QList<QUrl> urls, Run run);
+    void stage(const QList<QUrl> &urls, const QString &owner);
+    [[nodiscard]] QCoro::Task<> preflight(Run run);
+    [[nodiscard]] QCoro::Task<> registerFree(Run run);
+    [[nodiscard]] QCoro::Task<> collect(qsizetype index, Run run);
+    [[nodiscard]] QCoro::Task<> loadSteps(QString locale, Run run);
+    [[nodiscard]] QCoro::Task<> pollSteps(QString locale, std::chrono::nanoseconds interval, std::stop_token stop);
 
     void setPolicy(std::optional<FileCollectionPolicy> policy);
     void setBatch(std::optional<FileCollectionBatch> batch);
-    void setBusy(bool busy);
     void setFailure(std::optional<QString> failure);
     void setBytesSent(qint64 bytes);
     void setTransferring(std::optional<QString> id);
     void updateDerived();
 
+    OperationGate *m_gate; // first child, so it is gone before the others
     QPointer<CloudStore> m_cloud;
     QPointer<NativeFileClient> m_client;
+    FileCollectionApi m_api;
     std::optional<QString> m_outboxRoot;
 
     std::optional<FileCollectionPolicy> m_policy;
     std::optional<FileCollectionBatch> m_batch;
-    bool m_busy = false;
     std::optional<QString> m_failure;
     qint64 m_bytesSent = 0;
     std::optional<QString> m_transferring;
     QList<bool> m_checks;
-    QUuid m_generation = QUuid::createUuid();
     std::optional<QString> m_loadedLocale;
+    std::optional<std::stop_source> m_polling;
     bool m_lastCompleted = false;
     bool m_lastReady = false;
     bool m_recordUnreadable = false;

@@ -12,7 +12,6 @@
 #include "support/CaptureProgress.h"
 #include "support/CaptureText.h"
 #include "support/CaptureToggle.h"
-#include "support/ContinuousClock.h"
 #include "support/ReadingOrder.h"
 #include "support/Spawn.h"
 #include "support/Symbols.h"
@@ -225,54 +224,26 @@ void FileReviewView::orderTabs()
 
 FileReviewView::~FileReviewView()
 {
-    stopPolling();
+    if (m_store)
+        m_store->collection()->stopPolling();
 }
 
 void FileReviewView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_poll)
-        return;
-    m_poll.emplace();
-    spawn(pollSteps(m_poll->get_token()));
+    if (m_store)
+        m_store->collection()->startPolling(m_options.language, m_options.pollInterval);
 }
 
 void FileReviewView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    stopPolling();
+    if (m_store)
+        m_store->collection()->stopPolling();
     // A confirmation is for what was on the page when asked, not for later.
     if (m_confirmClear) {
         m_confirmClear = false;
         refreshControls();
-    }
-}
-
-void FileReviewView::stopPolling()
-{
-    if (!m_poll)
-        return;
-    m_poll->request_stop();
-    m_poll.reset();
-}
-
-QCoro::Task<> FileReviewView::pollSteps(std::stop_token stop)
-{
-    const QPointer guard(this);
-    const std::chrono::nanoseconds interval = m_options.pollInterval;
-    if (!m_store)
-        co_return;
-    QPointer<FileCollectionStore> collection = m_store->collection();
-    co_await collection->load(m_options.language);
-    while (!stop.stop_requested()) {
-        try {
-            co_await ContinuousClock::sleep(interval, stop);
-        } catch (const std::exception &) {
-            co_return; // a cancelled sleep ends the task
-        }
-        if (!guard || !collection || stop.stop_requested())
-            co_return;
-        co_await collection->poll();
     }
 }
 

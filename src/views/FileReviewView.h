@@ -2,13 +2,10 @@
 
 #include "support/Words.h"
 
-#include <QCoro/QCoroTask>
 #include <QPointer>
 #include <QWidget>
 
 #include <chrono>
-#include <optional>
-#include <stop_token>
 
 class QVBoxLayout;
 
@@ -43,7 +40,6 @@ public:
     [[nodiscard]] static Words stateText(const CollectedFile &file);
     [[nodiscard]] static Words failureText(const QString &code);
 
-    [[nodiscard]] bool isPolling() const { return m_poll.has_value(); }
     [[nodiscard]] bool isConfirmingClear() const { return m_confirmClear; }
     [[nodiscard]] CaptureButton *primaryButton() const { return m_primary; }
     [[nodiscard]] CaptureButton *resultsButton() const { return m_results; }
@@ -62,8 +58,6 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    QCoro::Task<> pollSteps(std::stop_token stop);
-    void stopPolling();
     void rebuildRows();
     void rebuildConsent();
     void refreshControls();
@@ -74,7 +68,6 @@ private:
     QPointer<CaptureStore> m_store;
     QPointer<AccessibilitySettings> m_settings;
     Options m_options;
-    std::optional<std::stop_source> m_poll;
     bool m_confirmClear = false;
 
     CaptureText *m_account;

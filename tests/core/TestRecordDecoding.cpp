@@ -182,7 +182,7 @@ void TestRecordDecoding::processingAnswers()
 {
     QFETCH(QJsonObject, row);
     CollectedFile file = CollectedFile::fromJson(QJsonDocument(m_cases.value(u"processedFile").toObject()).toJson());
-    file.applyProcessing(row.value(u"answer").toObject());
+    file.apply(FileProgress::fromAnswer(row.value(u"answer").toObject()));
     QVERIFY(matches(objectOf(file.toJson()), row.value(u"expect").toObject()));
 }
 

@@ -138,13 +138,13 @@ void TestFileReviewView::pollsWhileShown()
 {
     makeStore(nullptr);
     FileReviewView view(m_store.get(), &m_settings, {u"en"_qs, 10ms});
-    QVERIFY(!view.isPolling());
+    QVERIFY(!m_store->collection()->isPolling());
     view.show();
-    QVERIFY(view.isPolling());
+    QVERIFY(m_store->collection()->isPolling());
     view.hide();
-    QVERIFY(!view.isPolling());
+    QVERIFY(!m_store->collection()->isPolling());
     view.show();
-    QVERIFY(view.isPolling());
+    QVERIFY(m_store->collection()->isPolling());
 }
 
 void TestFileReviewView::clearEmptiesTheStagedFiles()
