@@ -16,16 +16,9 @@ namespace vorno {
 
 namespace {
 
-const QString pendingUpload = QStringLiteral("pending_upload");
-
 [[noreturn]] void notOwner()
 {
     throw CloudError(CloudFailure::authentication);
-}
-
-[[noreturn]] void invalidAnswer()
-{
-    throw CloudError(CloudFailure::invalid);
 }
 
 } // namespace
@@ -46,17 +39,6 @@ FileCollectionStore::~FileCollectionStore()
     stopPolling();
     // Runs still suspended must not touch members as they go.
     m_gate->endGeneration();
-}
-
-bool FileCollectionStore::Run::isCurrent() const
-{
-    return ticket.isCurrent() && cloud && cloud->session() && cloud->session()->user.id == owner;
-}
-
-void FileCollectionStore::Run::check() const
-{
-    if (!isCurrent())
-        notOwner();
 }
 
 std::vector<CollectedFile> FileCollectionStore::files() const
@@ -155,8 +137,7 @@ void FileCollectionStore::persist(const QString &owner)
     outbox(owner).write(*m_batch);
 }
 
-template<class Change>
-void FileCollectionStore::updateBatch(const QString &owner, Change change)
+void FileCollectionStore::updateBatch(const QString &owner, const std::function<void(FileCollectionBatch &)> &change)
 {
     FileCollectionBatch batch = *m_batch;
     change(batch);
@@ -164,8 +145,8 @@ void FileCollectionStore::updateBatch(const QString &owner, Change change)
     persist(owner);
 }
 
-template<class Change>
-void FileCollectionStore::updateFile(const QString &owner, qsizetype index, Change change)
+void FileCollectionStore::updateFile(const QString &owner, qsizetype index,
+                                     const std::function<void(CollectedFile &)> &change)
 {
     updateBatch(owner, [&](FileCollectionBatch &batch) { change(batch.files[std::size_t(index)]); });
 }
@@ -340,151 +321,7 @@ QCoro::Task<> FileCollectionStore::sendSteps(QList<QUrl> urls, Run run)
     else if (m_batch->owner != run.owner || m_batch->consentVersion != m_policy->consentVersion)
         throw FileCollectionError(FileCollectionFailure::changed());
 
-    if (m_batch->free && !m_batch->registered) {
-        co_await preflight(run);
-        run.check();
-        co_await registerFree(run);
-    }
-    for (qsizetype index = 0; run.isCurrent() && m_batch && index < qsizetype(m_batch->files.size()); ++index) {
-        if (m_batch->files[std::size_t(index)].isFinished())
-            continue;
-        co_await collect(index, run);
-    }
-    run.check();
-}
-
-QCoro::Task<> FileCollectionStore::preflight(Run run)
-{
-    for (qsizetype index = 0; index < qsizetype(m_batch->files.size()); ++index) {
-        const CollectedFile file = m_batch->files[std::size_t(index)];
-        if (file.preflight)
-            continue;
-        CloudSession session = co_await sessionFor(run);
-        const FileCollectionApi::PreflightSlot slot
-            = co_await m_api.preflight(m_batch->id, file, m_batch->consentVersion, session);
-        run.check();
-        updateFile(run.owner, index, [&](CollectedFile &changed) { changed.uploadId = slot.uploadId; });
-        if (!slot.uploaded) {
-            co_await upload(index, NativeFileClient::freeBucket, slot.objectPath, run);
-            run.check();
-        }
-        session = co_await sessionFor(run);
-        const QString proof = co_await m_api.preflightProof(slot.uploadId, session);
-        run.check();
-        updateFile(run.owner, index, [&](CollectedFile &changed) { changed.preflight = proof; });
-    }
-}
-
-QCoro::Task<> FileCollectionStore::registerFree(Run run)
-{
-    const qsizetype total = qsizetype(m_batch->files.size());
-    if (total == 0) {
-        updateBatch(run.owner, [](FileCollectionBatch &batch) { batch.registered = true; });
-        co_return;
-    }
-    const QString key = FileCollectionApi::registrationKey(m_batch->files);
-    for (qsizetype offset = 0; offset < total; offset += registrationPage) {
-        const auto first = m_batch->files.begin() + offset;
-        FileCollectionApi::Registration page {m_batch->id,
-                                              run.owner,
-                                              m_batch->consentVersion,
-                                              {first, first + std::min(registrationPage, total - offset)},
-                                              offset,
-                                              total,
-                                              key};
-        const qsizetype size = qsizetype(page.files.size());
-        const CloudSession session = co_await sessionFor(run);
-        const FileCollectionApi::RegisteredPage registered = co_await m_api.registerPage(std::move(page), session);
-        run.check();
-        const bool last = offset + size == total;
-        if (last && !registered.sealed)
-            invalidAnswer();
-        updateBatch(run.owner, [&](FileCollectionBatch &batch) {
-            for (qsizetype j = 0; j < size; ++j)
-                batch.files[std::size_t(offset + j)].objectPath = registered.objectPaths[std::size_t(j)];
-            batch.registered = last;
-        });
-    }
-}
-
-QCoro::Task<> FileCollectionStore::collect(qsizetype index, Run run)
-{
-    CollectedFile file = m_batch->files[std::size_t(index)];
-    if (!file.objectPath) {
-        const CloudSession session = co_await sessionFor(run);
-        const QString objectPath = co_await m_api.registerImport(file, m_batch->consentVersion, session);
-        run.check();
-        updateFile(run.owner, index, [&](CollectedFile &changed) { changed.objectPath = objectPath; });
-        file.objectPath = objectPath;
-    }
-
-    CloudSession session = co_await sessionFor(run);
-    const FileProgress status = co_await m_api.status(file.id, session);
-    run.check();
-    if (status.status == pendingUpload) {
-        bool notComplete = false;
-        try {
-            session = co_await sessionFor(run);
-            co_await m_api.complete(file.id, session);
-            run.check();
-        } catch (const FileCollectionError &error) {
-            if (error.failure()
-                != FileCollectionFailure::server(QLatin1StringView(FileCollectionCode::uploadNotComplete)))
-                throw;
-            notComplete = true;
-        }
-        if (notComplete) {
-            co_await upload(index, NativeFileClient::paidBucket, *file.objectPath, run);
-            session = co_await sessionFor(run);
-            co_await m_api.complete(file.id, session);
-            run.check();
-        }
-    }
-
-    session = co_await sessionFor(run);
-    const FileProgress processing = co_await m_api.process(file.id, session);
-    run.check();
-    apply(processing, index, run.owner);
-}
-
-QCoro::Task<> FileCollectionStore::upload(qsizetype index, QString bucket, QString path, Run run)
-{
-    const CollectedFile file = m_batch->files[std::size_t(index)];
-    const QByteArray bytes = outbox(run.owner).bytes(file);
-    setTransferring(file.id);
-    setBytesSent(0);
-    const QPointer guard(this);
-    std::exception_ptr failure;
-    try {
-        const CloudSession session = co_await sessionFor(run);
-        if (!m_client)
-            notOwner();
-        // Named first: g++ 12 destroys a lambda converted to std::function
-        // inside a co_await expression twice.
-        const NativeFileClient::Checkpoint checkpoint = [this, run, index](const QUrl &address) {
-            run.check();
-            updateFile(run.owner, index, [&](CollectedFile &changed) { changed.tus = address; });
-        };
-        const NativeFileClient::Progress progress = [guard](qint64 sent) {
-            if (guard)
-                guard->setBytesSent(sent);
-        };
-        const NativeFileClient::StillOwner stillOwner = [run] { return run.isCurrent(); };
-        co_await m_client->upload(bytes, std::move(bucket), std::move(path), file.contentType, file.tus, session,
-                                  checkpoint, progress, stillOwner);
-        run.check();
-        // A finished upload is never resumed: a later upload of this file (to
-        // another bucket or path) must start a new one.
-        updateFile(run.owner, index, [](CollectedFile &changed) { changed.tus.reset(); });
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (guard) {
-        setTransferring(std::nullopt);
-        setBytesSent(0);
-    }
-    if (failure)
-        std::rethrow_exception(failure);
+    co_await m_delivery.deliver(run);
 }
 
 // ------------------------------------------------------------ poll, clear --

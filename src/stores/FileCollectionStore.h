@@ -3,6 +3,8 @@
 #include "core/FileCollectionBatch.h"
 #include "core/FileCollectionPolicy.h"
 #include "services/FileCollectionApi.h"
+#include "stores/FileCollectionRun.h"
+#include "stores/FileDelivery.h"
 #include "stores/OperationGate.h"
 
 #include <QList>
@@ -14,6 +16,7 @@
 #include <QCoro/QCoroTask>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <vector>
@@ -88,40 +91,25 @@ Q_SIGNALS:
     void recordUnreadableChanged();
 
 private:
-    // One run of work for one account: stale once the store's generation ends
-    // or someone else is signed in.
-    struct Run
-    {
-        OperationGate::Ticket ticket;
-        QPointer<CloudStore> cloud;
-        QString owner;
-        [[nodiscard]] bool isCurrent() const;
-        // Throws CloudError(authentication) once the run is stale.
-        void check() const;
-    };
+    friend class FileDelivery;
+    using Run = FileCollectionRun;
 
     [[nodiscard]] Run run(OperationGate::Ticket ticket, QString owner) const { return {ticket, m_cloud, owner}; }
     [[nodiscard]] FileCollectionOutbox outbox(const QString &owner) const;
     void persist(const QString &owner);
     // Copies the batch, lets `change` modify it, and keeps the result.
-    template<class Change>
-    void updateBatch(const QString &owner, Change change);
-    template<class Change>
-    void updateFile(const QString &owner, qsizetype index, Change change);
+    void updateBatch(const QString &owner, const std::function<void(FileCollectionBatch &)> &change);
+    void updateFile(const QString &owner, qsizetype index, const std::function<void(CollectedFile &)> &change);
     void reset();
     // Takes the stored batch of `owner` up, or notes that its record cannot be read.
     void pickUpStored(const QString &owner);
     void setRecordUnreadable(bool unreadable);
     // A fresh session for the run, which must still be current after the wait.
     [[nodiscard]] QCoro::Task<CloudSession> sessionFor(Run run);
-    [[nodiscard]] QCoro::Task<> upload(qsizetype index, QString bucket, QString path, Run run);
     void apply(const FileProgress &progress, qsizetype index, const QString &owner);
 
     [[nodiscard]] QCoro::Task<> sendSteps(QList<QUrl> urls, Run run);
     void stage(const QList<QUrl> &urls, const QString &owner);
-    [[nodiscard]] QCoro::Task<> preflight(Run run);
-    [[nodiscard]] QCoro::Task<> registerFree(Run run);
-    [[nodiscard]] QCoro::Task<> collect(qsizetype index, Run run);
     [[nodiscard]] QCoro::Task<> loadSteps(QString locale, Run run);
     [[nodiscard]] QCoro::Task<> pollSteps(QString locale, std::chrono::nanoseconds interval, std::stop_token stop);
 
@@ -137,6 +125,7 @@ private:
     QPointer<NativeFileClient> m_client;
     FileCollectionApi m_api;
     std::optional<QString> m_outboxRoot;
+    FileDelivery m_delivery {*this};
 
     std::optional<FileCollectionPolicy> m_policy;
     std::optional<FileCollectionBatch> m_batch;
