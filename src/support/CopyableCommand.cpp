@@ -1,7 +1,7 @@
 #include "support/CopyableCommand.h"
 
-#include "support/CaptureButton.h"
 #include "support/Words.h"
+#include "support/style/Button.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -11,7 +11,7 @@ namespace vorno {
 
 CopyableCommand::CopyableCommand(const QString &accessibleName, AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_field(new QLineEdit(this)),
-      m_copy(new CaptureButton(CaptureButton::Kind::secondary, settings, this))
+      m_copy(new style::Button(style::Button::Kind::secondary, settings, this))
 {
     m_field->setReadOnly(true);
     m_field->setAccessibleName(accessibleName);

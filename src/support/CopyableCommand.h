@@ -6,7 +6,9 @@
 namespace vorno {
 
 class AccessibilitySettings;
-class CaptureButton;
+namespace style {
+class Button;
+}
 
 // A shell command the user is asked to run or bind: selectable text in a
 // monospace field, reachable by keyboard, and a Copy button.
@@ -19,11 +21,11 @@ public:
 
     void setCommand(const QString &command);
     [[nodiscard]] QString command() const { return m_field->text(); }
-    [[nodiscard]] CaptureButton *copyButton() const { return m_copy; }
+    [[nodiscard]] style::Button *copyButton() const { return m_copy; }
 
 private:
     QLineEdit *m_field;
-    CaptureButton *m_copy;
+    style::Button *m_copy;
 };
 
 } // namespace vorno

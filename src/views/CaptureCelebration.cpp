@@ -1,7 +1,7 @@
 #include "views/CaptureCelebration.h"
 
 #include "support/AccessibilitySettings.h"
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QEasingCurve>
 #include <QPainter>
@@ -56,7 +56,7 @@ std::vector<CaptureCelebration::Dot> CaptureCelebration::dotsAt(double p, QSizeF
     for (int i = 0; i < 7; ++i) {
         const double angle = 2 * std::numbers::pi * i / 7 - std::numbers::pi / 2;
         dots.push_back({QPointF(size.width() / 2 + ring * std::cos(angle), size.height() / 2 + ring * std::sin(angle)),
-                        radius, i % 2 == 0 ? VornoMetrics::action() : VornoMetrics::burstLight()});
+                        radius, i % 2 == 0 ? style::Metrics::action() : style::Metrics::burstLight()});
     }
     return dots;
 }

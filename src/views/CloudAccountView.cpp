@@ -1,12 +1,12 @@
 #include "views/CloudAccountView.h"
 
 #include "stores/CloudStore.h"
-#include "support/BusyIndicator.h"
-#include "support/CaptureButton.h"
-#include "support/CaptureText.h"
 #include "support/Spawn.h"
 #include "support/Symbols.h"
-#include "support/VornoMetrics.h"
+#include "support/style/BusyIndicator.h"
+#include "support/style/Button.h"
+#include "support/style/Label.h"
+#include "support/style/Metrics.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,11 +17,11 @@ namespace vorno {
 CloudAccountView::CloudAccountView(CloudStore *cloud, QUrl origin, AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_cloud(cloud), m_origin(std::move(origin)), m_identity(new QWidget(this)),
       m_account(new QLabel(m_identity)),
-      m_signedOutText(new CaptureText(Words(Words::cloudAccount).string(), 0.9, 13, this)),
-      m_promise(new CaptureText(Words(Words::cloudSession).string(), 0.55, 12, this)),
-      m_primary(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
-      m_secondary(new CaptureButton(CaptureButton::Kind::quiet, settings, this)),
-      m_busy(new BusyIndicator(settings, this)), m_notice(new CaptureText({}, 0.75, 12, this))
+      m_signedOutText(new style::Label(Words(Words::cloudAccount).string(), 0.9, 13, this)),
+      m_promise(new style::Label(Words(Words::cloudSession).string(), 0.55, 12, this)),
+      m_primary(new style::Button(style::Button::Kind::primary, settings, this)),
+      m_secondary(new style::Button(style::Button::Kind::quiet, settings, this)),
+      m_busy(new style::BusyIndicator(settings, this)), m_notice(new style::Label({}, 0.75, 12, this))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -32,7 +32,7 @@ CloudAccountView::CloudAccountView(CloudStore *cloud, QUrl origin, Accessibility
     identityRow->setSpacing(8);
     auto *person = new QLabel(m_identity);
     const QColor primary = palette().color(QPalette::WindowText);
-    person->setPixmap(Symbols::pixmap(QStringLiteral("person.crop.circle"), 18, VornoMetrics::faded(primary, 0.8),
+    person->setPixmap(Symbols::pixmap(QStringLiteral("person.crop.circle"), 18, style::Metrics::faded(primary, 0.8),
                                       devicePixelRatioF()));
     identityRow->addWidget(person);
     m_account->setTextFormat(Qt::PlainText); // the service's text, never markup

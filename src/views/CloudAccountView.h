@@ -9,9 +9,15 @@ class QLabel;
 namespace vorno {
 
 class AccessibilitySettings;
+namespace style {
 class BusyIndicator;
-class CaptureButton;
-class CaptureText;
+}
+namespace style {
+class Button;
+}
+namespace style {
+class Label;
+}
 class CloudStore;
 
 // The sign-in state and its buttons: sign in through the browser (or cancel
@@ -25,8 +31,8 @@ public:
 
     // The account line shown while signed in: the e-mail, or "vorno".
     [[nodiscard]] QString accountLine() const;
-    [[nodiscard]] CaptureButton *primaryButton() const { return m_primary; }
-    [[nodiscard]] CaptureButton *secondaryButton() const { return m_secondary; }
+    [[nodiscard]] style::Button *primaryButton() const { return m_primary; }
+    [[nodiscard]] style::Button *secondaryButton() const { return m_secondary; }
     // The general line on how the login is kept; hidden where a line on this
     // computer's actual state takes its place.
     void setPromiseVisible(bool visible);
@@ -40,12 +46,12 @@ private:
     QUrl m_origin;
     QWidget *m_identity;
     QLabel *m_account;
-    CaptureText *m_signedOutText;
-    CaptureText *m_promise;
-    CaptureButton *m_primary;
-    CaptureButton *m_secondary;
-    BusyIndicator *m_busy;
-    CaptureText *m_notice;
+    style::Label *m_signedOutText;
+    style::Label *m_promise;
+    style::Button *m_primary;
+    style::Button *m_secondary;
+    style::BusyIndicator *m_busy;
+    style::Label *m_notice;
 };
 
 } // namespace vorno

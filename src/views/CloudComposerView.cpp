@@ -3,13 +3,13 @@
 #include "core/PendingWork.h"
 #include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
-#include "support/CaptureButton.h"
-#include "support/CaptureEditor.h"
-#include "support/CaptureFeedback.h"
-#include "support/CaptureText.h"
 #include "support/ReadingOrder.h"
 #include "support/Spawn.h"
-#include "support/VornoMetrics.h"
+#include "support/style/Button.h"
+#include "support/style/Editor.h"
+#include "support/style/Feedback.h"
+#include "support/style/Label.h"
+#include "support/style/Metrics.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -21,30 +21,30 @@ namespace vorno {
 CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *settings, bool compact, Action close,
                                      Action addFiles, QWidget *parent)
     : QWidget(parent), m_cloud(cloud), m_compact(compact), m_close(std::move(close)),
-      m_editor(new CaptureEditor(settings, this)),
-      m_limit(new CaptureText(Words(Words::cloudLong).string(), 0.85, 12, this)),
-      m_feedback(new CaptureFeedback(settings, this)),
-      m_send(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
-      m_newNote(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
-      m_keep(new CaptureButton(CaptureButton::Kind::quiet, settings, this))
+      m_editor(new style::Editor(settings, this)),
+      m_limit(new style::Label(Words(Words::cloudLong).string(), 0.85, 12, this)),
+      m_feedback(new style::Feedback(settings, this)),
+      m_send(new style::Button(style::Button::Kind::primary, settings, this)),
+      m_newNote(new style::Button(style::Button::Kind::primary, settings, this)),
+      m_keep(new style::Button(style::Button::Kind::quiet, settings, this))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(10);
     if (!compact) {
-        auto *title = new CaptureText(Words(Words::quick).string(), 1, 17, this);
+        auto *title = new style::Label(Words(Words::quick).string(), 1, 17, this);
         title->setWeight(QFont::DemiBold);
         column->addWidget(title);
     }
     column->addWidget(m_editor, 1);
-    column->addWidget(new CaptureText(Words(Words::cloudManual).string(), 0.55, 12, this));
-    m_limit->setColour(VornoMetrics::action());
+    column->addWidget(new style::Label(Words(Words::cloudManual).string(), 0.55, 12, this));
+    m_limit->setColour(style::Metrics::action());
     column->addWidget(m_limit);
     column->addWidget(m_feedback);
 
     auto *row = new QHBoxLayout;
     row->setSpacing(8);
-    auto *files = new CaptureButton(CaptureButton::Kind::secondary, settings, this);
+    auto *files = new style::Button(style::Button::Kind::secondary, settings, this);
     files->setWords(Words::files, QStringLiteral("paperclip"));
     row->addWidget(files);
     row->addStretch();
@@ -56,7 +56,7 @@ CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *s
     column->addLayout(row);
     setReadingOrder({m_editor->editor(), files, m_keep, m_newNote, m_send});
 
-    connect(m_editor, &CaptureEditor::textEdited, cloud,
+    connect(m_editor, &style::Editor::textEdited, cloud,
             [cloud](const QString &text) { cloud->note()->setText(text); });
     connect(files, &QAbstractButton::clicked, this, [addFiles = std::move(addFiles)] {
         if (addFiles)

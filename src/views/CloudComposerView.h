@@ -8,10 +8,18 @@
 namespace vorno {
 
 class AccessibilitySettings;
-class CaptureButton;
-class CaptureEditor;
-class CaptureFeedback;
-class CaptureText;
+namespace style {
+class Button;
+}
+namespace style {
+class Editor;
+}
+namespace style {
+class Feedback;
+}
+namespace style {
+class Label;
+}
 class CloudStore;
 
 // The signed-in composer: edits the account's note, sends it, starts a new
@@ -29,10 +37,10 @@ public:
     // In the panel, the editor takes the keyboard while the compose page is open.
     void setExpanded(bool expanded);
 
-    [[nodiscard]] CaptureEditor *editor() const { return m_editor; }
-    [[nodiscard]] CaptureButton *sendButton() const { return m_send; }
-    [[nodiscard]] CaptureButton *newNoteButton() const { return m_newNote; }
-    [[nodiscard]] CaptureButton *keepButton() const { return m_keep; }
+    [[nodiscard]] style::Editor *editor() const { return m_editor; }
+    [[nodiscard]] style::Button *sendButton() const { return m_send; }
+    [[nodiscard]] style::Button *newNoteButton() const { return m_newNote; }
+    [[nodiscard]] style::Button *keepButton() const { return m_keep; }
     [[nodiscard]] bool showsLimitWarning() const;
 
 private:
@@ -43,12 +51,12 @@ private:
     bool m_compact;
     bool m_expanded = false;
     Action m_close;
-    CaptureEditor *m_editor;
-    CaptureText *m_limit;
-    CaptureFeedback *m_feedback;
-    CaptureButton *m_send;
-    CaptureButton *m_newNote;
-    CaptureButton *m_keep;
+    style::Editor *m_editor;
+    style::Label *m_limit;
+    style::Feedback *m_feedback;
+    style::Button *m_send;
+    style::Button *m_newNote;
+    style::Button *m_keep;
 };
 
 } // namespace vorno

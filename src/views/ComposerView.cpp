@@ -2,11 +2,11 @@
 
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
-#include "support/CaptureButton.h"
-#include "support/CaptureEditor.h"
-#include "support/CaptureFeedback.h"
-#include "support/CaptureText.h"
 #include "support/ReadingOrder.h"
+#include "support/style/Button.h"
+#include "support/style/Editor.h"
+#include "support/style/Feedback.h"
+#include "support/style/Label.h"
 #include "views/CloudComposerView.h"
 
 #include <QHBoxLayout>
@@ -19,9 +19,9 @@ namespace vorno {
 
 ComposerView::ComposerView(CaptureStore *store, AccessibilitySettings *settings, bool compact, QWidget *parent)
     : QWidget(parent), m_store(store), m_compact(compact), m_stack(new QStackedLayout(this)),
-      m_local(new QWidget(this)), m_editor(new CaptureEditor(settings, m_local)),
-      m_feedback(new CaptureFeedback(settings, m_local)),
-      m_save(new CaptureButton(CaptureButton::Kind::primary, settings, m_local)),
+      m_local(new QWidget(this)), m_editor(new style::Editor(settings, m_local)),
+      m_feedback(new style::Feedback(settings, m_local)),
+      m_save(new style::Button(style::Button::Kind::primary, settings, m_local)),
       m_cloudComposer(new CloudComposerView(
           store->cloud(), settings, compact, [store] { store->collapse(); }, [store] { store->chooseFiles(); }, this))
 {
@@ -29,16 +29,16 @@ ComposerView::ComposerView(CaptureStore *store, AccessibilitySettings *settings,
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(10);
     if (!compact) {
-        auto *title = new CaptureText(Words(Words::quick).string(), 1, 17, m_local);
+        auto *title = new style::Label(Words(Words::quick).string(), 1, 17, m_local);
         title->setWeight(QFont::DemiBold);
         column->addWidget(title);
     }
     column->addWidget(m_editor, 1);
-    column->addWidget(new CaptureText(Words(Words::local).string(), 0.55, 12, m_local));
+    column->addWidget(new style::Label(Words(Words::local).string(), 0.55, 12, m_local));
     column->addWidget(m_feedback);
     auto *row = new QHBoxLayout;
     row->setSpacing(8);
-    auto *files = new CaptureButton(CaptureButton::Kind::secondary, settings, m_local);
+    auto *files = new style::Button(style::Button::Kind::secondary, settings, m_local);
     files->setWords(Words::files, QStringLiteral("paperclip"));
     row->addWidget(files);
     row->addStretch();
@@ -50,7 +50,7 @@ ComposerView::ComposerView(CaptureStore *store, AccessibilitySettings *settings,
     m_stack->addWidget(m_local);
     m_stack->addWidget(m_cloudComposer);
 
-    connect(m_editor, &CaptureEditor::textEdited, store, [store](const QString &text) { store->setText(text); });
+    connect(m_editor, &style::Editor::textEdited, store, [store](const QString &text) { store->setText(text); });
     connect(files, &QAbstractButton::clicked, store, [store] { store->chooseFiles(); });
     connect(m_save, &QAbstractButton::clicked, store, [store] { store->saveDraft(); });
     auto *saveShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), m_local);

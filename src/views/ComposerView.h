@@ -8,9 +8,15 @@ class QStackedLayout;
 namespace vorno {
 
 class AccessibilitySettings;
-class CaptureButton;
-class CaptureEditor;
-class CaptureFeedback;
+namespace style {
+class Button;
+}
+namespace style {
+class Editor;
+}
+namespace style {
+class Feedback;
+}
 class CaptureStore;
 class CloudComposerView;
 
@@ -24,8 +30,8 @@ public:
     ComposerView(CaptureStore *store, AccessibilitySettings *settings, bool compact, QWidget *parent = nullptr);
 
     [[nodiscard]] bool showsCloudComposer() const;
-    [[nodiscard]] CaptureEditor *editor() const { return m_editor; }
-    [[nodiscard]] CaptureButton *saveButton() const { return m_save; }
+    [[nodiscard]] style::Editor *editor() const { return m_editor; }
+    [[nodiscard]] style::Button *saveButton() const { return m_save; }
     [[nodiscard]] CloudComposerView *cloudComposer() const { return m_cloudComposer; }
 
 private:
@@ -36,9 +42,9 @@ private:
     bool m_compact;
     QStackedLayout *m_stack;
     QWidget *m_local;
-    CaptureEditor *m_editor;
-    CaptureFeedback *m_feedback;
-    CaptureButton *m_save;
+    style::Editor *m_editor;
+    style::Feedback *m_feedback;
+    style::Button *m_save;
     CloudComposerView *m_cloudComposer;
 };
 

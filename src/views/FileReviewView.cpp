@@ -6,16 +6,16 @@
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
 #include "stores/FileCollectionStore.h"
-#include "support/BusyIndicator.h"
-#include "support/CaptureButton.h"
-#include "support/CaptureDisclosure.h"
-#include "support/CaptureProgress.h"
-#include "support/CaptureText.h"
-#include "support/CaptureToggle.h"
 #include "support/ReadingOrder.h"
 #include "support/Spawn.h"
 #include "support/Symbols.h"
-#include "support/VornoMetrics.h"
+#include "support/style/BusyIndicator.h"
+#include "support/style/Button.h"
+#include "support/style/Disclosure.h"
+#include "support/style/Label.h"
+#include "support/style/Metrics.h"
+#include "support/style/ProgressBar.h"
+#include "support/style/Toggle.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -85,19 +85,19 @@ Words FileReviewView::failureText(const QString &code)
 
 FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *settings, Options options, QWidget *parent)
     : QWidget(parent), m_store(store), m_settings(settings), m_options(std::move(options)),
-      m_account(new CaptureText({}, 0.6, textPixelSize, this)),
-      m_signIn(new CaptureButton(CaptureButton::Kind::secondary, settings, this)), m_rows(new QVBoxLayout),
-      m_notice(new CaptureText({}, 0.85, textPixelSize, this)),
-      m_hint(new CaptureText(Words(Words::selectedHint).string(), 0.55, textPixelSize, this)),
-      m_failure(new CaptureText({}, 0.85, textPixelSize, this)),
-      m_consent(new CaptureDisclosure(Words(Words::fileChecks).string(), settings, this)),
-      m_consentContent(new QWidget), m_loading(new BusyIndicator(settings, this)),
-      m_finished(new CaptureText(Words(Words::fileReady).string(), 0.85, 13, this)),
-      m_primary(new CaptureButton(CaptureButton::Kind::primary, settings, this)),
-      m_results(new CaptureButton(CaptureButton::Kind::secondary, settings, this)),
-      m_refresh(new CaptureButton(CaptureButton::Kind::quiet, settings, this)),
-      m_clear(new CaptureButton(CaptureButton::Kind::quiet, settings, this)), m_confirmation(new QWidget(this)),
-      m_confirm(new CaptureButton(CaptureButton::Kind::secondary, settings, m_confirmation))
+      m_account(new style::Label({}, 0.6, textPixelSize, this)),
+      m_signIn(new style::Button(style::Button::Kind::secondary, settings, this)), m_rows(new QVBoxLayout),
+      m_notice(new style::Label({}, 0.85, textPixelSize, this)),
+      m_hint(new style::Label(Words(Words::selectedHint).string(), 0.55, textPixelSize, this)),
+      m_failure(new style::Label({}, 0.85, textPixelSize, this)),
+      m_consent(new style::Disclosure(Words(Words::fileChecks).string(), settings, this)),
+      m_consentContent(new QWidget), m_loading(new style::BusyIndicator(settings, this)),
+      m_finished(new style::Label(Words(Words::fileReady).string(), 0.85, 13, this)),
+      m_primary(new style::Button(style::Button::Kind::primary, settings, this)),
+      m_results(new style::Button(style::Button::Kind::secondary, settings, this)),
+      m_refresh(new style::Button(style::Button::Kind::quiet, settings, this)),
+      m_clear(new style::Button(style::Button::Kind::quiet, settings, this)), m_confirmation(new QWidget(this)),
+      m_confirm(new style::Button(style::Button::Kind::secondary, settings, m_confirmation))
 {
     if (m_options.language.isEmpty())
         m_options.language = interfaceLanguage();
@@ -108,8 +108,8 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    header->addWidget(symbolLabel(QStringLiteral("paperclip"), VornoMetrics::action(), this));
-    auto *title = new CaptureText(Words(Words::fileReview).string(), 1, 15, this);
+    header->addWidget(symbolLabel(QStringLiteral("paperclip"), style::Metrics::action(), this));
+    auto *title = new style::Label(Words(Words::fileReview).string(), 1, 15, this);
     title->setWeight(QFont::DemiBold);
     header->addWidget(title, 1);
     header->addWidget(m_loading);
@@ -119,7 +119,7 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
     m_signIn->setWords(Words::cloudLogin);
     accountRow->addWidget(m_signIn);
     column->addLayout(accountRow);
-    m_notice->setColour(VornoMetrics::action());
+    m_notice->setColour(style::Metrics::action());
     m_notice->setWordWrap(true);
     column->addWidget(m_notice);
 
@@ -127,7 +127,7 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
     column->addLayout(m_rows);
     column->addWidget(m_hint);
     column->addWidget(m_failure);
-    m_failure->setColour(VornoMetrics::action());
+    m_failure->setColour(style::Metrics::action());
     m_consent->setContent(m_consentContent);
     column->addWidget(m_consent);
     column->addWidget(m_finished);
@@ -153,12 +153,12 @@ FileReviewView::FileReviewView(CaptureStore *store, AccessibilitySettings *setti
     auto *confirmation = new QVBoxLayout(m_confirmation);
     confirmation->setContentsMargins(0, 4, 0, 0);
     confirmation->setSpacing(8);
-    auto *confirmTitle = new CaptureText(Words(Words::fileClear).string(), 1, 13, m_confirmation);
+    auto *confirmTitle = new style::Label(Words(Words::fileClear).string(), 1, 13, m_confirmation);
     confirmTitle->setWeight(QFont::DemiBold);
     confirmation->addWidget(confirmTitle);
-    confirmation->addWidget(new CaptureText(Words(Words::fileClearHint).string(), 0.7, textPixelSize, m_confirmation));
+    confirmation->addWidget(new style::Label(Words(Words::fileClearHint).string(), 0.7, textPixelSize, m_confirmation));
     auto *choices = new QHBoxLayout;
-    m_cancel = new CaptureButton(CaptureButton::Kind::quiet, settings, m_confirmation);
+    m_cancel = new style::Button(style::Button::Kind::quiet, settings, m_confirmation);
     m_cancel->setWords(Words::cancel);
     m_cancel->setObjectName(QStringLiteral("cancelClear"));
     m_confirm->setWords(Words::fileClear);
@@ -283,7 +283,7 @@ QStringList FileReviewView::rowTexts() const
         if (!row)
             continue;
         QStringList parts;
-        for (const CaptureText *text : row->findChildren<CaptureText *>())
+        for (const style::Label *text : row->findChildren<style::Label *>())
             parts.append(text->text());
         texts.append(parts.join(u" · "_qs));
     }
@@ -304,10 +304,10 @@ void FileReviewView::rebuildRows()
             auto *layout = new QHBoxLayout(row);
             layout->setContentsMargins(0, 0, 0, 0);
             layout->setSpacing(8);
-            layout->addWidget(symbolLabel(QStringLiteral("doc.text"), VornoMetrics::faded(primary, 0.7), row));
-            auto *name = new CaptureText(QFileInfo(url.toLocalFile()).fileName(), 0.9, 13, row);
+            layout->addWidget(symbolLabel(QStringLiteral("doc.text"), style::Metrics::faded(primary, 0.7), row));
+            auto *name = new style::Label(QFileInfo(url.toLocalFile()).fileName(), 0.9, 13, row);
             layout->addWidget(name, 1);
-            auto *remove = new CaptureButton(CaptureButton::Kind::quiet, m_settings, row);
+            auto *remove = new style::Button(style::Button::Kind::quiet, m_settings, row);
             remove->setIconName(QStringLiteral("minus.circle"));
             remove->setAccessibleName(Words(Words::remove).string());
             remove->setToolTip(Words(Words::remove).string());
@@ -327,24 +327,24 @@ void FileReviewView::rebuildRows()
         layout->setSpacing(8);
         const bool ready = file.status == u"ready_for_review";
         layout->addWidget(symbolLabel(ready ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("doc.text"),
-                                      ready ? VornoMetrics::action() : VornoMetrics::faded(primary, 0.7), row),
+                                      ready ? style::Metrics::action() : style::Metrics::faded(primary, 0.7), row),
                           0, Qt::AlignTop);
         auto *details = new QVBoxLayout;
         details->setSpacing(3);
-        details->addWidget(new CaptureText(file.name, 0.9, 13, row));
-        details->addWidget(new CaptureText(stateText(file).string(), 0.55, textPixelSize, row));
+        details->addWidget(new style::Label(file.name, 0.9, 13, row));
+        details->addWidget(new style::Label(stateText(file).string(), 0.55, textPixelSize, row));
         if (collection.transferring() == file.id) {
-            details->addWidget(new CaptureText(Words(Words::fileTransfer).string(), 0.55, textPixelSize, row));
-            auto *bar = new CaptureProgress(row);
+            details->addWidget(new style::Label(Words(Words::fileTransfer).string(), 0.55, textPixelSize, row));
+            auto *bar = new style::ProgressBar(row);
             bar->setProgress(collection.bytesSent(), file.size);
             details->addWidget(bar);
         }
         if (file.completed && file.total) {
             auto *progress = new QHBoxLayout;
-            auto *bar = new CaptureProgress(row);
+            auto *bar = new style::ProgressBar(row);
             bar->setProgress(*file.completed, *file.total);
             progress->addWidget(bar, 1);
-            progress->addWidget(new CaptureText(
+            progress->addWidget(new style::Label(
                 QString::number(*file.completed) + u" / "_qs + QString::number(*file.total), 0.55, textPixelSize, row));
             details->addLayout(progress);
         }
@@ -368,7 +368,7 @@ void FileReviewView::rebuildConsent()
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(2);
         for (qsizetype i = 0; i < statements.size(); ++i) {
-            auto *toggle = new CaptureToggle(true, m_settings, m_consentContent);
+            auto *toggle = new style::Toggle(true, m_settings, m_consentContent);
             connect(toggle, &QAbstractButton::toggled, this, [this, i](bool on) {
                 if (m_store && m_store->collection()->checks().value(i) != on)
                     m_store->collection()->setCheck(i, on);
@@ -380,7 +380,7 @@ void FileReviewView::rebuildConsent()
             const FileCollectionPolicy::Copy &copy = collection.policy()->copy;
             for (const QString &text : {copy.responsibility, copy.processing, copy.retention})
                 if (!text.isEmpty())
-                    layout->addWidget(new CaptureText(text, 0.55, textPixelSize, m_consentContent));
+                    layout->addWidget(new style::Label(text, 0.55, textPixelSize, m_consentContent));
         }
     }
     const QList<bool> &checks = collection.checks();

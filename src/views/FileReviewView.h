@@ -12,12 +12,22 @@ class QVBoxLayout;
 namespace vorno {
 
 class AccessibilitySettings;
+namespace style {
 class BusyIndicator;
-class CaptureButton;
-class CaptureDisclosure;
+}
+namespace style {
+class Button;
+}
+namespace style {
+class Disclosure;
+}
 class CaptureStore;
-class CaptureText;
-class CaptureToggle;
+namespace style {
+class Label;
+}
+namespace style {
+class Toggle;
+}
 struct CollectedFile;
 
 // The files page: the staged files or the collection's files with their
@@ -41,11 +51,11 @@ public:
     [[nodiscard]] static Words failureText(const QString &code);
 
     [[nodiscard]] bool isConfirmingClear() const { return m_confirmClear; }
-    [[nodiscard]] CaptureButton *primaryButton() const { return m_primary; }
-    [[nodiscard]] CaptureButton *resultsButton() const { return m_results; }
-    [[nodiscard]] CaptureButton *clearButton() const { return m_clear; }
-    [[nodiscard]] CaptureButton *confirmClearButton() const { return m_confirm; }
-    [[nodiscard]] QList<CaptureToggle *> consentToggles() const { return m_toggles; }
+    [[nodiscard]] style::Button *primaryButton() const { return m_primary; }
+    [[nodiscard]] style::Button *resultsButton() const { return m_results; }
+    [[nodiscard]] style::Button *clearButton() const { return m_clear; }
+    [[nodiscard]] style::Button *confirmClearButton() const { return m_confirm; }
+    [[nodiscard]] QList<style::Toggle *> consentToggles() const { return m_toggles; }
     // The capture store's word about files (a refused drop, an unfinished
     // collection), empty when none is shown; whether the staging hint shows.
     [[nodiscard]] QString noticeText() const;
@@ -70,24 +80,24 @@ private:
     Options m_options;
     bool m_confirmClear = false;
 
-    CaptureText *m_account;
-    CaptureButton *m_signIn;
+    style::Label *m_account;
+    style::Button *m_signIn;
     QVBoxLayout *m_rows;
-    CaptureButton *m_cancel;
-    CaptureText *m_notice;
-    CaptureText *m_hint;
-    CaptureText *m_failure;
-    CaptureDisclosure *m_consent;
+    style::Button *m_cancel;
+    style::Label *m_notice;
+    style::Label *m_hint;
+    style::Label *m_failure;
+    style::Disclosure *m_consent;
     QWidget *m_consentContent;
-    QList<CaptureToggle *> m_toggles;
-    BusyIndicator *m_loading;
-    CaptureText *m_finished;
-    CaptureButton *m_primary;
-    CaptureButton *m_results;
-    CaptureButton *m_refresh;
-    CaptureButton *m_clear;
+    QList<style::Toggle *> m_toggles;
+    style::BusyIndicator *m_loading;
+    style::Label *m_finished;
+    style::Button *m_primary;
+    style::Button *m_results;
+    style::Button *m_refresh;
+    style::Button *m_clear;
     QWidget *m_confirmation;
-    CaptureButton *m_confirm;
+    style::Button *m_confirm;
 };
 
 } // namespace vorno

@@ -2,12 +2,12 @@
 
 #include "stores/CloudStore.h"
 #include "stores/LoginKeeping.h"
-#include "support/CaptureButton.h"
-#include "support/CaptureText.h"
-#include "support/CaptureToggle.h"
 #include "support/CopyableCommand.h"
 #include "support/Preferences.h"
 #include "support/Words.h"
+#include "support/style/Button.h"
+#include "support/style/Label.h"
+#include "support/style/Toggle.h"
 
 #include <QVBoxLayout>
 
@@ -15,10 +15,10 @@ namespace vorno {
 
 LoginKeepingView::LoginKeepingView(LoginKeeping *keeping, Preferences *preferences, CloudStore *cloud,
                                    AccessibilitySettings *settings, QWidget *parent)
-    : QWidget(parent), m_keeping(keeping), m_preferences(preferences), m_summary(new CaptureText({}, 0.75, 12, this)),
+    : QWidget(parent), m_keeping(keeping), m_preferences(preferences), m_summary(new style::Label({}, 0.75, 12, this)),
       m_command(new CopyableCommand(Words(Words::tpmPermission).string(), settings, this)),
-      m_keyring(new CaptureToggle(true, settings, this)),
-      m_keyringReason(new CaptureText(Words(Words::keyringMissing).string(), 0.55, 12, this))
+      m_keyring(new style::Toggle(true, settings, this)),
+      m_keyringReason(new style::Label(Words(Words::keyringMissing).string(), 0.55, 12, this))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -51,7 +51,7 @@ QString LoginKeepingView::command() const
     return m_command->isVisibleTo(this) ? m_command->command() : QString();
 }
 
-CaptureButton *LoginKeepingView::copyButton() const
+style::Button *LoginKeepingView::copyButton() const
 {
     return m_command->copyButton();
 }

@@ -6,9 +6,15 @@
 namespace vorno {
 
 class AccessibilitySettings;
-class CaptureButton;
-class CaptureText;
-class CaptureToggle;
+namespace style {
+class Button;
+}
+namespace style {
+class Label;
+}
+namespace style {
+class Toggle;
+}
 class CloudStore;
 class CopyableCommand;
 class LoginKeeping;
@@ -27,18 +33,18 @@ public:
 
     [[nodiscard]] QString summary() const;
     [[nodiscard]] QString command() const;
-    [[nodiscard]] CaptureToggle *keyringToggle() const { return m_keyring; }
-    [[nodiscard]] CaptureButton *copyButton() const;
+    [[nodiscard]] style::Toggle *keyringToggle() const { return m_keyring; }
+    [[nodiscard]] style::Button *copyButton() const;
 
 private:
     void refresh();
 
     QPointer<LoginKeeping> m_keeping;
     QPointer<Preferences> m_preferences;
-    CaptureText *m_summary;
+    style::Label *m_summary;
     CopyableCommand *m_command;
-    CaptureToggle *m_keyring;
-    CaptureText *m_keyringReason;
+    style::Toggle *m_keyring;
+    style::Label *m_keyringReason;
 };
 
 } // namespace vorno

@@ -4,10 +4,10 @@
 #include "stores/CloudStore.h"
 #include "stores/FileCollectionStore.h"
 #include "support/AccessibilitySettings.h"
-#include "support/CaptureText.h"
 #include "support/SpringAnimation.h"
 #include "support/Symbols.h"
-#include "support/ThinScrollBar.h"
+#include "support/style/Label.h"
+#include "support/style/ThinScrollBar.h"
 #include "views/ComposerView.h"
 #include "views/NotchPressButton.h"
 
@@ -45,13 +45,13 @@ QScrollArea *scrolling(QWidget *page)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBar(new ThinScrollBar(scroll));
+    scroll->setVerticalScrollBar(new style::ThinScrollBar(scroll));
     scroll->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
     // The page keeps its natural height at the top; what is left stays empty.
     auto *holder = new QWidget;
     auto *column = new QVBoxLayout(holder);
-    column->setContentsMargins(0, 0, ThinScrollBar::thickness, 0);
+    column->setContentsMargins(0, 0, style::ThinScrollBar::thickness, 0);
     column->addWidget(page);
     column->addStretch(1);
     scroll->setWidget(holder);
@@ -70,7 +70,7 @@ NotchContents::NotchContents(CaptureStore *store, AccessibilitySettings *setting
     // Title row.
     auto *header = new QHBoxLayout;
     header->setContentsMargins(0, 0, 0, 0);
-    m_title = new CaptureText(Words(Words::quick).string(), 0.9, 15, this);
+    m_title = new style::Label(Words(Words::quick).string(), 0.9, 15, this);
     m_title->setWeight(QFont::DemiBold);
     m_back = new NotchPressButton(
         QSize(150, 36),
@@ -103,7 +103,7 @@ NotchContents::NotchContents(CaptureStore *store, AccessibilitySettings *setting
         if (m_store)
             m_store->show(CaptureStore::Page::settings);
     });
-    m_settingsTitle = new CaptureText(Words(Words::settings).string(), 0.9, 15, this);
+    m_settingsTitle = new style::Label(Words(Words::settings).string(), 0.9, 15, this);
     m_settingsTitle->setWeight(QFont::DemiBold);
     header->addWidget(m_title);
     header->addWidget(m_back);

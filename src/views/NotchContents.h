@@ -12,7 +12,9 @@ namespace vorno {
 
 class AccessibilitySettings;
 class CaptureStore;
-class CaptureText;
+namespace style {
+class Label;
+}
 class ComposerView;
 class NotchPressButton;
 class NotificationCenter;
@@ -47,10 +49,10 @@ private:
 
     QPointer<CaptureStore> m_store;
     QPointer<AccessibilitySettings> m_settings;
-    CaptureText *m_title;
+    style::Label *m_title;
     NotchPressButton *m_back;
     NotchPressButton *m_gear;
-    CaptureText *m_settingsTitle;
+    style::Label *m_settingsTitle;
     QStackedWidget *m_pages;
     QWidget *m_composePage;
     ComposerView *m_composer;

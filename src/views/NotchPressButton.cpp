@@ -13,7 +13,7 @@ constexpr Spring plateSpring {.response = 0.22, .dampingFraction = 0.9};
 } // namespace
 
 NotchPressButton::NotchPressButton(QSize size, Label label, AccessibilitySettings *settings, QWidget *parent)
-    : CaptureControl(settings, parent), m_size(size), m_label(std::move(label)), m_plate(new SpringAnimation(this))
+    : style::Control(settings, parent), m_size(size), m_label(std::move(label)), m_plate(new SpringAnimation(this))
 {
     setFixedSize(size);
     m_plate->setSpring(plateSpring);
@@ -24,7 +24,7 @@ NotchPressButton::NotchPressButton(QSize size, Label label, AccessibilitySetting
     connect(this, &QAbstractButton::released, this, [this] { followState(); });
 }
 
-double NotchPressButton::plateOpacity(const CaptureButtonBody::State &state)
+double NotchPressButton::plateOpacity(const style::ButtonBody::State &state)
 {
     if (!state.enabled)
         return 0;
@@ -33,7 +33,7 @@ double NotchPressButton::plateOpacity(const CaptureButtonBody::State &state)
     return state.hovered || state.focused ? 0.06 : 0;
 }
 
-double NotchPressButton::scaleFor(const CaptureButtonBody::State &state, bool reduceMotion)
+double NotchPressButton::scaleFor(const style::ButtonBody::State &state, bool reduceMotion)
 {
     return state.pressed && state.enabled && !reduceMotion ? 0.98 : 1;
 }

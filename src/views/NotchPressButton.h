@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/CaptureControl.h"
 #include "support/SpringAnimation.h"
+#include "support/style/Control.h"
 
 #include <functional>
 
@@ -9,7 +9,7 @@ namespace vorno {
 
 // A header button of the notch: its label on a faint white rounded plate that
 // shows while hovered or pressed, shrinking a little while pressed.
-class NotchPressButton : public CaptureControl
+class NotchPressButton : public style::Control
 {
     Q_OBJECT
 
@@ -20,8 +20,8 @@ public:
     NotchPressButton(QSize size, Label label, AccessibilitySettings *settings, QWidget *parent = nullptr);
 
     // The plate's opacity and the scale for a state, as drawn at rest.
-    [[nodiscard]] static double plateOpacity(const CaptureButtonBody::State &state);
-    [[nodiscard]] static double scaleFor(const CaptureButtonBody::State &state, bool reduceMotion);
+    [[nodiscard]] static double plateOpacity(const style::ButtonBody::State &state);
+    [[nodiscard]] static double scaleFor(const style::ButtonBody::State &state, bool reduceMotion);
 
     [[nodiscard]] QSize sizeHint() const override { return m_size; }
 

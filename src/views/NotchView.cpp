@@ -7,10 +7,10 @@
 #include "stores/FileCollectionStore.h"
 #include "support/AccessibilitySettings.h"
 #include "support/BrandSymbol.h"
-#include "support/CaptureText.h"
 #include "support/SpringAnimation.h"
 #include "support/Symbols.h"
-#include "support/VornoMetrics.h"
+#include "support/style/Label.h"
+#include "support/style/Metrics.h"
 #include "views/CaptureCelebration.h"
 #include "views/DropBatch.h"
 #include "views/NotchHitView.h"
@@ -58,7 +58,7 @@ NotchView::NotchView(CaptureStore *store, NotchPresentation *presentation, Acces
       m_turn(new SpringAnimation(this)), m_surface(new QWidget(this)), m_hit(new NotchHitView(this)),
       m_options(std::move(options))
 {
-    setPalette(VornoMetrics::notchPalette(palette()));
+    setPalette(style::Metrics::notchPalette(palette()));
     setAttribute(Qt::WA_TranslucentBackground);
     setAcceptDrops(true);
     BrandSymbol::load(); // a missing symbol stops the start, not a blank header
@@ -86,7 +86,7 @@ NotchView::NotchView(CaptureStore *store, NotchPresentation *presentation, Acces
             m_store->togglePresentation();
     });
 
-    m_note = new CaptureText({}, 0.92, 15, m_surface);
+    m_note = new style::Label({}, 0.92, 15, m_surface);
     m_note->setWordWrap(true);
     m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -328,15 +328,15 @@ void NotchView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     if (m_dropTarget) {
         // The glow: the accent stroke widening and fading out to 8 points.
-        const QColor accent = VornoMetrics::action();
+        const QColor accent = style::Metrics::action();
         for (int step = 8; step >= 1; step -= 1) {
-            painter.setPen(QPen(VornoMetrics::faded(accent, 0.05), 2 + 2 * step));
+            painter.setPen(QPen(style::Metrics::faded(accent, 0.05), 2 + 2 * step));
             painter.drawPath(path);
         }
     }
     painter.fillPath(path, Qt::black);
     if (m_dropTarget) {
-        painter.setPen(QPen(VornoMetrics::faded(VornoMetrics::action(), 0.5), 2));
+        painter.setPen(QPen(style::Metrics::faded(style::Metrics::action(), 0.5), 2));
         painter.drawPath(path);
     }
 }

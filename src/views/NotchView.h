@@ -11,7 +11,9 @@ namespace vorno {
 
 class AccessibilitySettings;
 class CaptureCelebration;
-class CaptureText;
+namespace style {
+class Label;
+}
 class NotchHitView;
 class NotchPresentation;
 class NotchPressButton;
@@ -95,7 +97,7 @@ private:
     NotchPressButton *m_quick;
     NotchPressButton *m_plus;
     CaptureCelebration *m_celebration;
-    CaptureText *m_note;
+    style::Label *m_note;
     Options m_options; // for the pages, until they are built
     NotchContents *m_contents = nullptr;
     int m_successCue = 0;

@@ -9,13 +9,13 @@
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
 #include "stores/LoginKeeping.h"
-#include "support/CaptureButton.h"
-#include "support/CaptureSettingsSection.h"
-#include "support/CaptureText.h"
-#include "support/CaptureToggle.h"
 #include "support/CopyableCommand.h"
 #include "support/Preferences.h"
 #include "support/Spawn.h"
+#include "support/style/Button.h"
+#include "support/style/Label.h"
+#include "support/style/SettingsSection.h"
+#include "support/style/Toggle.h"
 #include "views/CloudAccountView.h"
 #include "views/LoginKeepingView.h"
 
@@ -30,12 +30,12 @@ namespace {
 constexpr int textPixelSize = 12;
 
 // A row with a label on the left and its value on the right.
-QWidget *labelledRow(Words label, CaptureText *value, QWidget *parent)
+QWidget *labelledRow(Words label, style::Label *value, QWidget *parent)
 {
     auto *row = new QWidget(parent);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *name = new CaptureText(label.string(), 0.9, 13, row);
+    auto *name = new style::Label(label.string(), 0.9, 13, row);
     name->setWordWrap(false);
     layout->addWidget(name, 0, Qt::AlignTop);
     value->setParent(row);
@@ -60,15 +60,15 @@ Words PreferencesView::encouragementStatus(const EncouragementState &state, cons
 PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifications,
                                  AccessibilitySettings *settings, Options options, QWidget *parent)
     : QWidget(parent), m_store(store), m_center(notifications), m_options(std::move(options)),
-      m_showNotch(new CaptureToggle(false, settings, this)),
-      m_notifications(new CaptureSettingsSection(Words::notifications, QStringLiteral("bell"), this)),
-      m_state(new CaptureText({}, 0.8, textPixelSize, m_notifications)),
-      m_stateRefresh(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
-      m_statusValue(new CaptureText({}, 0.9, 13)), m_permissionValue(new CaptureText({}, 0.9, 13)),
-      m_systemOn(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
-      m_systemOff(new CaptureButton(CaptureButton::Kind::quiet, settings, m_notifications)),
-      m_test(new CaptureButton(CaptureButton::Kind::secondary, settings, m_notifications)),
-      m_testText(new CaptureText({}, 0.75, textPixelSize, m_notifications))
+      m_showNotch(new style::Toggle(false, settings, this)),
+      m_notifications(new style::SettingsSection(Words::notifications, QStringLiteral("bell"), this)),
+      m_state(new style::Label({}, 0.8, textPixelSize, m_notifications)),
+      m_stateRefresh(new style::Button(style::Button::Kind::secondary, settings, m_notifications)),
+      m_statusValue(new style::Label({}, 0.9, 13)), m_permissionValue(new style::Label({}, 0.9, 13)),
+      m_systemOn(new style::Button(style::Button::Kind::secondary, settings, m_notifications)),
+      m_systemOff(new style::Button(style::Button::Kind::quiet, settings, m_notifications)),
+      m_test(new style::Button(style::Button::Kind::secondary, settings, m_notifications)),
+      m_testText(new style::Label({}, 0.75, textPixelSize, m_notifications))
 {
     if (!m_options.openUrl)
         m_options.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
@@ -79,14 +79,14 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(12);
 
-    auto *general = new CaptureSettingsSection(Words::general, QStringLiteral("slider.horizontal.3"), this);
+    auto *general = new style::SettingsSection(Words::general, QStringLiteral("slider.horizontal.3"), this);
     m_showNotch->setText(Words(Words::show).string());
     m_showNotch->setChecked(store->preferences()->showNotch());
     general->content()->addWidget(m_showNotch);
-    general->content()->addWidget(new CaptureText(Words(Words::privacy).string(), 0.55, textPixelSize, general));
+    general->content()->addWidget(new style::Label(Words(Words::privacy).string(), 0.55, textPixelSize, general));
     column->addWidget(general);
 
-    auto *status = new CaptureSettingsSection(Words::status, QStringLiteral("person.crop.circle"), this);
+    auto *status = new style::SettingsSection(Words::status, QStringLiteral("person.crop.circle"), this);
     auto *account = new CloudAccountView(store->cloud(), m_options.origin, settings, status);
     status->content()->addWidget(account);
     if (LoginKeeping *keeping = store->loginKeeping()) {
@@ -102,8 +102,8 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
     content->addWidget(m_stateRefresh, 0, Qt::AlignLeft);
     m_statusRow = labelledRow(Words::notifications, m_statusValue, m_notifications);
     content->addWidget(m_statusRow);
-    content->addWidget(new CaptureText(Words(Words::aiQuiet).string(), 0.55, textPixelSize, m_notifications));
-    auto *web = new CaptureButton(CaptureButton::Kind::quiet, settings, m_notifications);
+    content->addWidget(new style::Label(Words(Words::aiQuiet).string(), 0.55, textPixelSize, m_notifications));
+    auto *web = new style::Button(style::Button::Kind::quiet, settings, m_notifications);
     web->setWords(Words::aiSettings, QStringLiteral("arrow.up.right"));
     content->addWidget(web, 0, Qt::AlignLeft);
     content->addWidget(labelledRow(Words::aiPermission, m_permissionValue, m_notifications));
@@ -156,11 +156,11 @@ PreferencesView::PreferencesView(CaptureStore *store, NotificationCenter *notifi
 
 QWidget *PreferencesView::keyboardSection(AccessibilitySettings *settings)
 {
-    auto *section = new CaptureSettingsSection(Words::keyboard, QStringLiteral("keyboard"), this);
-    m_shortcutValue = new CaptureText({}, 0.9, 13);
+    auto *section = new style::SettingsSection(Words::keyboard, QStringLiteral("keyboard"), this);
+    m_shortcutValue = new style::Label({}, 0.9, 13);
     m_shortcutRow = labelledRow(Words::shortcutBound, m_shortcutValue, section);
     section->content()->addWidget(m_shortcutRow);
-    m_shortcutHint = new CaptureText({}, 0.55, textPixelSize, section);
+    m_shortcutHint = new style::Label({}, 0.55, textPixelSize, section);
     section->content()->addWidget(m_shortcutHint);
     m_shortcutCommand = new CopyableCommand(Words(Words::shortcutManual).string(), settings, section);
     m_shortcutCommand->setCommand(QStringLiteral("vorno --quick-record"));

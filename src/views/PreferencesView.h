@@ -15,11 +15,19 @@
 namespace vorno {
 
 class AccessibilitySettings;
-class CaptureButton;
-class CaptureSettingsSection;
+namespace style {
+class Button;
+}
+namespace style {
+class SettingsSection;
+}
 class CaptureStore;
-class CaptureText;
-class CaptureToggle;
+namespace style {
+class Label;
+}
+namespace style {
+class Toggle;
+}
 class CopyableCommand;
 class GlobalShortcutsPortal;
 class NotificationCenter;
@@ -56,8 +64,8 @@ public:
     [[nodiscard]] std::optional<Words> testNotice() const { return m_testNotice; }
     [[nodiscard]] bool isRequestingPermission() const { return m_requestingPermission; }
     [[nodiscard]] bool isTestingAlert() const { return m_testingAlert; }
-    [[nodiscard]] CaptureSettingsSection *notificationsSection() const { return m_notifications; }
-    [[nodiscard]] CaptureToggle *showNotchToggle() const { return m_showNotch; }
+    [[nodiscard]] style::SettingsSection *notificationsSection() const { return m_notifications; }
+    [[nodiscard]] style::Toggle *showNotchToggle() const { return m_showNotch; }
     // The encouragement line shown now: a text, or the status value.
     [[nodiscard]] QString encouragementLine() const;
     // The keyboard section's command to bind, when it shows one.
@@ -84,20 +92,20 @@ private:
     bool m_requestingPermission = false;
     bool m_testingAlert = false;
 
-    CaptureToggle *m_showNotch;
-    CaptureSettingsSection *m_notifications;
-    CaptureText *m_state;
-    CaptureButton *m_stateRefresh;
+    style::Toggle *m_showNotch;
+    style::SettingsSection *m_notifications;
+    style::Label *m_state;
+    style::Button *m_stateRefresh;
     QWidget *m_statusRow;
-    CaptureText *m_statusValue;
-    CaptureText *m_permissionValue;
-    CaptureButton *m_systemOn;
-    CaptureButton *m_systemOff;
-    CaptureButton *m_test;
-    CaptureText *m_testText;
+    style::Label *m_statusValue;
+    style::Label *m_permissionValue;
+    style::Button *m_systemOn;
+    style::Button *m_systemOff;
+    style::Button *m_test;
+    style::Label *m_testText;
     QWidget *m_shortcutRow = nullptr;
-    CaptureText *m_shortcutValue = nullptr;
-    CaptureText *m_shortcutHint = nullptr;
+    style::Label *m_shortcutValue = nullptr;
+    style::Label *m_shortcutHint = nullptr;
     CopyableCommand *m_shortcutCommand = nullptr;
 };
 

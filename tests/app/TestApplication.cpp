@@ -1,6 +1,6 @@
 #include "app/BackgroundLoop.h"
-#include "support/CaptureButton.h"
-#include "support/CaptureEditor.h"
+#include "support/style/Button.h"
+#include "support/style/Editor.h"
 #include "stores/CaptureStore.h"
 #include "views/CloudComposerView.h"
 #include "stores/AccountEncouragement.h"
@@ -220,9 +220,9 @@ void TestApplication::laterStartsReachTheRunningOne()
     QCOMPARE(store()->page(), Page(page));
     if (page == int(Page::compose)) { // ready for typing
         const auto typingInAnEditor = [this] {
-            const QList<CaptureEditor *> editors = notch()->findChildren<CaptureEditor *>();
+            const QList<style::Editor *> editors = notch()->findChildren<style::Editor *>();
             return QApplication::focusWidget()
-                && std::any_of(editors.begin(), editors.end(), [](CaptureEditor *editor) {
+                && std::any_of(editors.begin(), editors.end(), [](style::Editor *editor) {
                        return editor->isVisible() && editor->isAncestorOf(QApplication::focusWidget());
                    });
         };
@@ -261,7 +261,7 @@ void TestApplication::aTypedNoteReachesTheService()
     QVERIFY(cloud()->isSignedIn());
     store()->show(Page::compose);
     QTRY_VERIFY(notch()->findChild<CloudComposerView *>() && notch()->findChild<CloudComposerView *>()->isVisible());
-    CaptureEditor *editor = notch()->findChild<CloudComposerView *>()->editor();
+    style::Editor *editor = notch()->findChild<CloudComposerView *>()->editor();
     QVERIFY(click(editor));
     QTRY_VERIFY(QApplication::focusWidget() && editor->isAncestorOf(QApplication::focusWidget()));
     // Keys go where the X server's focus is: the panel must hold it first.

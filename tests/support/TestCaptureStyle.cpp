@@ -1,12 +1,12 @@
 #include "support/AccessibilitySettings.h"
-#include "support/CaptureButtonBody.h"
+#include "support/style/ButtonBody.h"
 #include "views/CaptureCelebration.h"
 #include "support/BrandSymbol.h"
-#include "support/CaptureEditor.h"
-#include "support/CaptureToggle.h"
+#include "support/style/Editor.h"
+#include "support/style/Toggle.h"
 #include "support/Symbols.h"
-#include "support/VornoMetrics.h"
-#include "support/VornoSurface.h"
+#include "support/style/Metrics.h"
+#include "support/style/Surface.h"
 
 #include <QDirIterator>
 #include <QLineF>
@@ -19,7 +19,7 @@
 
 using namespace vorno;
 
-using Kind = CaptureButtonBody::Kind;
+using Kind = style::ButtonBody::Kind;
 using Values = AccessibilitySettings::Values;
 
 // The shared style's looks and geometry, as pure functions of their state.
@@ -45,10 +45,10 @@ void TestCaptureStyle::buttonLooks()
     const auto alpha = [](const std::optional<QColor> &color) { return color ? color->alphaF() : 0.0; };
     for (const Kind kind : {Kind::primary, Kind::secondary, Kind::quiet}) {
         for (int bits = 0; bits < 64; ++bits) {
-            const CaptureButtonBody::State state {!(bits & 1), bool(bits & 2), bool(bits & 4), bool(bits & 8)};
+            const style::ButtonBody::State state {!(bits & 1), bool(bits & 2), bool(bits & 4), bool(bits & 8)};
             const Values settings {.reduceMotion = bool(bits & 16), .increaseContrast = bool(bits & 32)};
-            const CaptureButtonBody body = CaptureButtonBody::look(kind, state, settings, primary);
-            const CaptureButtonBody resting = CaptureButtonBody::look(kind, {state.enabled}, {}, primary);
+            const style::ButtonBody body = style::ButtonBody::look(kind, state, settings, primary);
+            const style::ButtonBody resting = style::ButtonBody::look(kind, {state.enabled}, {}, primary);
             const QByteArray where = QByteArray::number(int(kind)) + '/' + QByteArray::number(bits);
             const bool moves = state.enabled && !settings.reduceMotion;
             QVERIFY2((body.scale < 1) == (moves && state.pressed), where.constData());
@@ -56,7 +56,7 @@ void TestCaptureStyle::buttonLooks()
             QVERIFY2(body.shadow.has_value() == (kind == Kind::primary && state.enabled && state.hovered), where.constData());
             QVERIFY2(body.gradient == (kind == Kind::primary && state.enabled), where.constData());
             // The focus ring is the action colour, and wider than any other border.
-            QVERIFY2(!state.focused || (body.border == VornoMetrics::action() && body.borderWidth > 1), where.constData());
+            QVERIFY2(!state.focused || (body.border == style::Metrics::action() && body.borderWidth > 1), where.constData());
             QVERIFY2(state.focused || body.borderWidth == 1, where.constData());
             // Contrast draws a strong border on every kind; hovering lights the fill.
             if (settings.increaseContrast && !state.focused)
@@ -65,7 +65,7 @@ void TestCaptureStyle::buttonLooks()
                 QVERIFY2(alpha(body.fill) > alpha(resting.fill), where.constData());
             // A disabled label is dimmer; the primary's is black on its gradient.
             if (!state.enabled)
-                QVERIFY2(body.label.alphaF() < CaptureButtonBody::look(kind, {}, {}, primary).label.alphaF(), where.constData());
+                QVERIFY2(body.label.alphaF() < style::ButtonBody::look(kind, {}, {}, primary).label.alphaF(), where.constData());
             else if (kind == Kind::primary)
                 QVERIFY2(body.label.rgba() == QColor(Qt::black).rgba(), where.constData());
         }
@@ -74,11 +74,11 @@ void TestCaptureStyle::buttonLooks()
 
 void TestCaptureStyle::surfaceTreatment()
 {
-    using Role = VornoSurface::Role;
+    using Role = style::Surface::Role;
     for (const Role role : {Role::panel, Role::reading, Role::input}) {
-        const VornoSurface::Treatment plain = VornoSurface::treatment(role, {});
-        const VornoSurface::Treatment contrast = VornoSurface::treatment(role, {.increaseContrast = true});
-        const VornoSurface::Treatment opaque = VornoSurface::treatment(role, {.reduceTransparency = true});
+        const style::Surface::Treatment plain = style::Surface::treatment(role, {});
+        const style::Surface::Treatment contrast = style::Surface::treatment(role, {.increaseContrast = true});
+        const style::Surface::Treatment opaque = style::Surface::treatment(role, {.reduceTransparency = true});
         // Only the panel is translucent and casts a shadow, and neither setting lets it.
         QCOMPARE(plain.solid, role != Role::panel);
         QCOMPARE(plain.shadowOpacity > 0, role == Role::panel);
@@ -93,19 +93,19 @@ void TestCaptureStyle::toggleGeometry()
 {
     const QSizeF row(300, 40);
     // A switch's knob moves from the left half of its track to the right, after the label.
-    const CaptureToggle::Geometry off = CaptureToggle::geometry(false, row, 16, 0, {});
-    const CaptureToggle::Geometry on = CaptureToggle::geometry(false, row, 16, 1, {});
+    const style::Toggle::Geometry off = style::Toggle::geometry(false, row, 16, 0, {});
+    const style::Toggle::Geometry on = style::Toggle::geometry(false, row, 16, 1, {});
     QVERIFY(off.knob.center().x() < off.track.center().x());
     QCOMPARE(on.knob.center().x() - on.track.center().x(), off.track.center().x() - off.knob.center().x());
     QVERIFY(off.track.contains(off.knob) && on.track.contains(on.knob));
-    QVERIFY(off.label.right() + CaptureToggle::spacing <= off.track.left());
+    QVERIFY(off.label.right() + style::Toggle::spacing <= off.track.left());
     // A checkbox comes before its label; its check grows in, unless motion is reduced.
-    const CaptureToggle::Geometry box = CaptureToggle::geometry(true, row, 16, 0, {});
-    QVERIFY(box.track.right() + CaptureToggle::spacing <= box.label.left());
+    const style::Toggle::Geometry box = style::Toggle::geometry(true, row, 16, 0, {});
+    QVERIFY(box.track.right() + style::Toggle::spacing <= box.label.left());
     QVERIFY(box.checkScale < 1);
     QCOMPARE(box.checkOpacity, 0.0);
-    QCOMPARE(CaptureToggle::geometry(true, row, 16, 0, {.reduceMotion = true}).checkScale, 1.0);
-    QCOMPARE(CaptureToggle::geometry(true, row, 16, 1, {}).checkScale, 1.0);
+    QCOMPARE(style::Toggle::geometry(true, row, 16, 0, {.reduceMotion = true}).checkScale, 1.0);
+    QCOMPARE(style::Toggle::geometry(true, row, 16, 1, {}).checkScale, 1.0);
 }
 
 void TestCaptureStyle::celebrationDots()
@@ -146,7 +146,7 @@ void TestCaptureStyle::accessibilityOverrides()
 
 void TestCaptureStyle::editorPlaceholder()
 {
-    CaptureEditor editor(nullptr);
+    style::Editor editor(nullptr);
     QVERIFY(editor.showsPlaceholder());
     QTest::keyClick(editor.editor(), Qt::Key_A);
     QVERIFY(!editor.showsPlaceholder());

@@ -1,7 +1,7 @@
 #include "support/AccessibilitySettings.h"
 #include "AwaitTask.h"
-#include "support/CaptureButton.h"
-#include "support/CaptureEditor.h"
+#include "support/style/Button.h"
+#include "support/style/Editor.h"
 #include "stores/CaptureStore.h"
 #include "views/CloudAccountView.h"
 #include "views/CloudComposerView.h"
@@ -179,7 +179,7 @@ void TestComposerView::tabFollowsTheReadingOrder()
 {
     CloudComposerView *composer = m_view->cloudComposer();
     const auto named = [composer](Words words) -> QWidget * {
-        for (CaptureButton *button : composer->findChildren<CaptureButton *>())
+        for (style::Button *button : composer->findChildren<style::Button *>())
             if (button->text() == words.string())
                 return button;
         return nullptr;

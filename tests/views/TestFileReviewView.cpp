@@ -1,8 +1,8 @@
 #include "support/AccessibilitySettings.h"
 #include "AwaitTask.h"
-#include "support/CaptureButton.h"
+#include "support/style/Button.h"
 #include "stores/CaptureStore.h"
-#include "support/CaptureToggle.h"
+#include "support/style/Toggle.h"
 #include "services/CloudClient.h"
 #include "stores/CloudStore.h"
 #include "core/CollectedFile.h"
@@ -192,7 +192,7 @@ void TestFileReviewView::tabFollowsTheReadingOrder()
     FileReviewView view(m_store.get(), &m_settings, {u"en"_qs, 1h});
     (void)stage({u"a.txt"_qs, u"b.txt"_qs}); // rows made after the buttons below them
     QList<QWidget *> removes;
-    for (CaptureButton *button : view.findChildren<CaptureButton *>())
+    for (style::Button *button : view.findChildren<style::Button *>())
         if (button->accessibleName() == Words(Words::remove).string())
             removes.append(button);
     QCOMPARE(removes.size(), 2);
@@ -221,10 +221,10 @@ void TestFileReviewView::consentGatesTheCollection()
     FileReviewView view(m_store.get(), &m_settings, {u"en"_qs, 1h});
     view.show(); // the page loads the policy as it appears
     QTRY_VERIFY_WITH_TIMEOUT(m_store->collection()->policy().has_value(), 30000);
-    const QList<CaptureToggle *> toggles = view.consentToggles();
+    const QList<style::Toggle *> toggles = view.consentToggles();
     QCOMPARE(toggles.size(), m_store->collection()->policy()->copy.checks.size());
     QVERIFY(toggles.size() >= 2);
-    for (CaptureToggle *toggle : toggles) {
+    for (style::Toggle *toggle : toggles) {
         QVERIFY(!view.primaryButton()->isEnabled());
         toggle->click();
     }

@@ -1,6 +1,6 @@
 #include "support/AccessibilitySettings.h"
-#include "support/CaptureDisclosure.h"
-#include "support/CaptureProgress.h"
+#include "support/style/Disclosure.h"
+#include "support/style/ProgressBar.h"
 #include "stores/CaptureStore.h"
 #include "views/DropBatch.h"
 #include "views/NotchContents.h"
@@ -315,13 +315,13 @@ void TestNotchView::screenReadersAreToldTheState()
     QVERIFY(contents);
     QVERIFY(told(contents->reviewFilesButton(), QAccessible::Name).endsWith(u", 2"_qs));
 
-    CaptureDisclosure group(u"Before uploading"_qs, &m_settings);
+    style::Disclosure group(u"Before uploading"_qs, &m_settings);
     auto *header = group.findChild<QAbstractButton *>();
     QVERIFY(!QAccessible::queryAccessibleInterface(header)->state().checked);
     header->click();
     QVERIFY(QAccessible::queryAccessibleInterface(header)->state().checked);
 
-    CaptureProgress bar;
+    style::ProgressBar bar;
     bar.setProgress(0, 4);
     QCOMPARE(told(&bar, QAccessible::Description), u"0%"_qs);
 }

@@ -2,15 +2,15 @@
 // files, so they can be looked at without a desktop session.
 #include "support/AccessibilitySettings.h"
 #include "AwaitTask.h"
-#include "support/CaptureButton.h"
+#include "support/style/Button.h"
 #include "views/CaptureCelebration.h"
-#include "support/CaptureDisclosure.h"
-#include "support/CaptureEditor.h"
-#include "support/CaptureFeedback.h"
-#include "support/CaptureSettingsSection.h"
+#include "support/style/Disclosure.h"
+#include "support/style/Editor.h"
+#include "support/style/Feedback.h"
+#include "support/style/SettingsSection.h"
 #include "stores/CaptureStore.h"
-#include "support/CaptureText.h"
-#include "support/CaptureToggle.h"
+#include "support/style/Label.h"
+#include "support/style/Toggle.h"
 #include "views/CloudAccountView.h"
 #include "stores/AccountEncouragement.h"
 #include "stores/AccountNote.h"
@@ -36,11 +36,11 @@
 #include "support/Translations.h"
 #include "app/AppDelegate.h"
 #include "app/MenuContent.h"
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 #include "views/NotchPresentation.h"
 #include "views/NotchView.h"
 #include "platform/ScreenSpace.h"
-#include "support/VornoSurface.h"
+#include "support/style/Surface.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -71,7 +71,7 @@ class Panel : public QWidget
 public:
     explicit Panel(AccessibilitySettings *settings) : m_settings(settings)
     {
-        setPalette(VornoMetrics::notchPalette(palette()));
+        setPalette(style::Metrics::notchPalette(palette()));
         setAttribute(Qt::WA_TranslucentBackground);
         auto *layout = new QVBoxLayout(this);
         layout->setContentsMargins(22, 22, 22, 22);
@@ -289,49 +289,49 @@ int main(int argc, char **argv)
         {u"style-pieces"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
              auto *layout = panel->layout();
              auto *row = new QHBoxLayout;
-             for (auto kind : {CaptureButton::Kind::primary, CaptureButton::Kind::secondary, CaptureButton::Kind::quiet}) {
-                 auto *button = new CaptureButton(kind, a11y, panel);
+             for (auto kind : {style::Button::Kind::primary, style::Button::Kind::secondary, style::Button::Kind::quiet}) {
+                 auto *button = new style::Button(kind, a11y, panel);
                  button->setWords(Words::cloudNew, QStringLiteral("plus"));
                  row->addWidget(button);
              }
              row->addStretch();
              static_cast<QVBoxLayout *>(layout)->addLayout(row);
              auto *second = new QHBoxLayout;
-             auto *disabled = new CaptureButton(CaptureButton::Kind::primary, a11y, panel);
+             auto *disabled = new style::Button(style::Button::Kind::primary, a11y, panel);
              disabled->setWords(Words::save, QStringLiteral("checkmark"));
              disabled->setEnabled(false);
              second->addWidget(disabled);
-             auto *focused = new CaptureButton(CaptureButton::Kind::secondary, a11y, panel);
+             auto *focused = new style::Button(style::Button::Kind::secondary, a11y, panel);
              focused->setWords(Words::files, QStringLiteral("paperclip"));
              second->addWidget(focused);
              second->addStretch();
              static_cast<QVBoxLayout *>(layout)->addLayout(second);
-             auto *toggle = new CaptureToggle(false, a11y, panel);
+             auto *toggle = new style::Toggle(false, a11y, panel);
              toggle->setText(Words(Words::show).string());
              toggle->setChecked(true);
              layout->addWidget(toggle);
-             auto *off = new CaptureToggle(false, a11y, panel);
+             auto *off = new style::Toggle(false, a11y, panel);
              off->setText(Words(Words::aiSystemOn).string());
              layout->addWidget(off);
-             auto *check = new CaptureToggle(true, a11y, panel);
+             auto *check = new style::Toggle(true, a11y, panel);
              check->setText(u"I have the right to upload these files and they contain no one else's private data."_qs);
              check->setChecked(true);
              layout->addWidget(check);
-             auto *unchecked = new CaptureToggle(true, a11y, panel);
+             auto *unchecked = new style::Toggle(true, a11y, panel);
              unchecked->setText(u"I understand that processing may take a few minutes."_qs);
              layout->addWidget(unchecked);
-             auto *group = new CaptureDisclosure(Words(Words::fileChecks).string(), a11y, panel);
-             group->setContent(new CaptureText(u"Statements to agree to before the upload."_qs, 0.7, 12));
+             auto *group = new style::Disclosure(Words(Words::fileChecks).string(), a11y, panel);
+             group->setContent(new style::Label(u"Statements to agree to before the upload."_qs, 0.7, 12));
              group->setExpanded(true);
              layout->addWidget(group);
-             auto *feedback = new CaptureFeedback(a11y, panel);
+             auto *feedback = new style::Feedback(a11y, panel);
              feedback->setNotice(Words::cloudSaved);
              layout->addWidget(feedback);
-             auto *info = new CaptureFeedback(a11y, panel);
+             auto *info = new style::Feedback(a11y, panel);
              info->setNotice(Words::cloudRetry);
              layout->addWidget(info);
-             auto *section = new CaptureSettingsSection(Words::general, QStringLiteral("slider.horizontal.3"), panel);
-             section->content()->addWidget(new CaptureText(Words(Words::privacy).string(), 0.6, 12, section));
+             auto *section = new style::SettingsSection(Words::general, QStringLiteral("slider.horizontal.3"), panel);
+             section->content()->addWidget(new style::Label(Words(Words::privacy).string(), 0.6, 12, section));
              layout->addWidget(section);
          }},
         {u"compose-local-empty"_qs, [](Panel *panel, AccessibilitySettings *a11y) {
@@ -446,7 +446,7 @@ int main(int argc, char **argv)
              panel->layout()->addWidget(view);
              awaitTask(store->collection()->load(u"en"_qs), std::chrono::seconds(30));
              store->collection()->setCheck(0, true);
-             view->findChild<CaptureDisclosure *>()->setExpanded(true);
+             view->findChild<style::Disclosure *>()->setExpanded(true);
          }},
         {u"files-collected"_qs, [&](Panel *panel, AccessibilitySettings *a11y) {
              auto *store = standInStore(standIn, true, panel);

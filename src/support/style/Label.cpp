@@ -1,12 +1,12 @@
-#include "support/CaptureText.h"
+#include "support/style/Label.h"
 
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QEvent>
 
-namespace vorno {
+namespace vorno::style {
 
-CaptureText::CaptureText(const QString &text, double opacity, int pixelSize, QWidget *parent)
+Label::Label(const QString &text, double opacity, int pixelSize, QWidget *parent)
     : QLabel(text, parent), m_opacity(opacity)
 {
     setWordWrap(true);
@@ -17,43 +17,43 @@ CaptureText::CaptureText(const QString &text, double opacity, int pixelSize, QWi
     applyColour();
 }
 
-void CaptureText::setOpacity(double opacity)
+void Label::setOpacity(double opacity)
 {
     m_opacity = opacity;
     applyColour();
 }
 
-void CaptureText::setColour(QColor colour)
+void Label::setColour(QColor colour)
 {
     m_colour = colour;
     applyColour();
 }
 
-void CaptureText::setWeight(QFont::Weight weight)
+void Label::setWeight(QFont::Weight weight)
 {
     QFont font = this->font();
     font.setWeight(weight);
     setFont(font);
 }
 
-void CaptureText::changeEvent(QEvent *event)
+void Label::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange && !m_applying)
         applyColour();
     QLabel::changeEvent(event);
 }
 
-void CaptureText::applyColour()
+void Label::applyColour()
 {
     // The parent's text colour, faded: follows the panel's palette.
     const QColor primary = m_colour ? *m_colour
         : parentWidget()            ? parentWidget()->palette().color(QPalette::WindowText)
                                     : palette().color(QPalette::WindowText);
     QPalette faded = palette();
-    faded.setColor(QPalette::WindowText, VornoMetrics::faded(primary, m_opacity));
+    faded.setColor(QPalette::WindowText, Metrics::faded(primary, m_opacity));
     m_applying = true;
     setPalette(faded);
     m_applying = false;
 }
 
-} // namespace vorno
+} // namespace vorno::style

@@ -6,11 +6,11 @@
 
 class QVBoxLayout;
 
-namespace vorno {
+namespace vorno::style {
 
 // A card of the preferences: a title with its symbol in the accent colour,
 // then the section's content, on a rounded field.
-class CaptureSettingsSection : public QWidget
+class SettingsSection : public QWidget
 {
     Q_OBJECT
 
@@ -19,7 +19,7 @@ public:
     static constexpr int spacing = 14;
     static constexpr double radius = 20;
 
-    CaptureSettingsSection(Words title, QString icon, QWidget *parent = nullptr);
+    SettingsSection(Words title, QString icon, QWidget *parent = nullptr);
 
     // Where the section's content goes, below the title.
     [[nodiscard]] QVBoxLayout *content() const { return m_content; }
@@ -33,4 +33,4 @@ private:
     QVBoxLayout *m_content;
 };
 
-} // namespace vorno
+} // namespace vorno::style

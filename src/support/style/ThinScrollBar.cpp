@@ -1,12 +1,12 @@
-#include "support/ThinScrollBar.h"
+#include "support/style/ThinScrollBar.h"
 
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionSlider>
 
-namespace vorno {
+namespace vorno::style {
 
 ThinScrollBar::ThinScrollBar(QWidget *parent) : QScrollBar(Qt::Vertical, parent)
 {
@@ -32,7 +32,7 @@ void ThinScrollBar::paintEvent(QPaintEvent *)
     QPainterPath thumb;
     const QRectF area(2, top + 2, thickness - 4, length - 4);
     thumb.addRoundedRect(area, area.width() / 2, area.width() / 2);
-    painter.fillPath(thumb, VornoMetrics::faded(palette().color(QPalette::WindowText), isSliderDown() ? 0.5 : 0.3));
+    painter.fillPath(thumb, Metrics::faded(palette().color(QPalette::WindowText), isSliderDown() ? 0.5 : 0.3));
 }
 
-} // namespace vorno
+} // namespace vorno::style

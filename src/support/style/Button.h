@@ -1,25 +1,27 @@
 #pragma once
 
-#include "support/ButtonPainter.h"
-#include "support/CaptureButtonBody.h"
-#include "support/CaptureControl.h"
 #include "support/Words.h"
+#include "support/style/ButtonBody.h"
+#include "support/style/ButtonPainter.h"
+#include "support/style/Control.h"
 
 namespace vorno {
-
 class SpringAnimation;
+} // namespace vorno
+
+namespace vorno::style {
 
 // A push button of the shared style. Its label is a text (a `Words` value or
 // a string the caller owns, such as a consent statement) with an optional
 // symbol after it; the action label form is a title and a symbol.
-class CaptureButton : public CaptureControl
+class Button : public Control
 {
     Q_OBJECT
 
 public:
-    using Kind = CaptureButtonBody::Kind;
+    using Kind = ButtonBody::Kind;
 
-    CaptureButton(Kind kind, AccessibilitySettings *settings, QWidget *parent = nullptr);
+    Button(Kind kind, AccessibilitySettings *settings, QWidget *parent = nullptr);
 
     void setKind(Kind kind);
     [[nodiscard]] Kind kind() const { return m_kind; }
@@ -51,4 +53,4 @@ private:
     SpringAnimation *m_hover = nullptr; // 0 at rest, 1 hovered
 };
 
-} // namespace vorno
+} // namespace vorno::style

@@ -5,11 +5,11 @@
 #include <QColor>
 #include <optional>
 
-namespace vorno {
+namespace vorno::style {
 
 // How one button of the shared style looks in one state: a pure function of
 // its kind, its state, the accessibility settings and the primary colour.
-struct CaptureButtonBody
+struct ButtonBody
 {
     enum class Kind { primary, secondary, quiet };
 
@@ -44,8 +44,8 @@ struct CaptureButtonBody
 
     [[nodiscard]] static double horizontalPadding(Kind kind) { return kind == Kind::quiet ? 10 : 16; }
     [[nodiscard]] static double minimumHeight(Kind kind) { return kind == Kind::quiet ? 36 : 44; }
-    [[nodiscard]] static CaptureButtonBody look(Kind kind, State state, AccessibilitySettings::Values settings,
-                                                const QColor &primary);
+    [[nodiscard]] static ButtonBody look(Kind kind, State state, AccessibilitySettings::Values settings,
+                                         const QColor &primary);
 };
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,10 +1,10 @@
-#include "support/CaptureEditor.h"
+#include "support/style/Editor.h"
 
 #include "support/AccessibilitySettings.h"
 #include "support/SpringAnimation.h"
-#include "support/ThinScrollBar.h"
-#include "support/VornoMetrics.h"
 #include "support/Words.h"
+#include "support/style/Metrics.h"
+#include "support/style/ThinScrollBar.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -12,9 +12,9 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-namespace vorno {
+namespace vorno::style {
 
-using VornoMetrics::faded;
+using Metrics::faded;
 
 namespace {
 
@@ -30,7 +30,7 @@ QColor mix(const QColor &from, const QColor &to, double t)
 
 } // namespace
 
-CaptureEditor::CaptureEditor(AccessibilitySettings *settings, QWidget *parent)
+Editor::Editor(AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_editor(new QPlainTextEdit(this)), m_focus(new SpringAnimation(this))
 {
     auto *layout = new QVBoxLayout(this);
@@ -59,7 +59,7 @@ CaptureEditor::CaptureEditor(AccessibilitySettings *settings, QWidget *parent)
         connect(settings, &AccessibilitySettings::changed, this, qOverload<>(&QWidget::update));
 }
 
-void CaptureEditor::followPalette()
+void Editor::followPalette()
 {
     // The field behind is ours; the text takes the page's primary colour,
     // also when the editor moves into a page of other colours.
@@ -69,14 +69,14 @@ void CaptureEditor::followPalette()
     m_editor->setPalette(palette);
 }
 
-void CaptureEditor::changeEvent(QEvent *event)
+void Editor::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
         followPalette();
     QWidget::changeEvent(event);
 }
 
-void CaptureEditor::setText(const QString &text)
+void Editor::setText(const QString &text)
 {
     if (text == m_editor->toPlainText())
         return;
@@ -86,47 +86,47 @@ void CaptureEditor::setText(const QString &text)
     m_settingText = false;
 }
 
-QString CaptureEditor::text() const
+QString Editor::text() const
 {
     return m_editor->toPlainText();
 }
 
-void CaptureEditor::setReadOnly(bool readOnly)
+void Editor::setReadOnly(bool readOnly)
 {
     m_editor->setReadOnly(readOnly);
 }
 
-bool CaptureEditor::isEditing() const
+bool Editor::isEditing() const
 {
     return m_editor->hasFocus();
 }
 
-bool CaptureEditor::showsPlaceholder() const
+bool Editor::showsPlaceholder() const
 {
     return m_editor->document()->isEmpty();
 }
 
-QColor CaptureEditor::borderColor() const
+QColor Editor::borderColor() const
 {
     const QColor primary = palette().color(QPalette::WindowText);
     const bool contrast = m_settings && m_settings->increaseContrast();
-    return mix(faded(primary, contrast ? 0.6 : 0.1), faded(VornoMetrics::action(), 0.7), m_focus->now().toDouble());
+    return mix(faded(primary, contrast ? 0.6 : 0.1), faded(Metrics::action(), 0.7), m_focus->now().toDouble());
 }
 
-bool CaptureEditor::eventFilter(QObject *watched, QEvent *event)
+bool Editor::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_editor && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
         followFocus();
     return QWidget::eventFilter(watched, event);
 }
 
-void CaptureEditor::followFocus()
+void Editor::followFocus()
 {
     m_focus->moveTo(m_editor->hasFocus() ? 1.0 : 0.0, m_settings && m_settings->reduceMotion());
     update();
 }
 
-void CaptureEditor::paintEvent(QPaintEvent *)
+void Editor::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -145,4 +145,4 @@ void CaptureEditor::paintEvent(QPaintEvent *)
     }
 }
 
-} // namespace vorno
+} // namespace vorno::style

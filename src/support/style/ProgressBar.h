@@ -2,17 +2,17 @@
 
 #include <QWidget>
 
-namespace vorno {
+namespace vorno::style {
 
 // A thin determinate progress bar: a rounded track with the accent fill.
-class CaptureProgress : public QWidget
+class ProgressBar : public QWidget
 {
     Q_OBJECT
 
 public:
     static constexpr int thickness = 4;
 
-    explicit CaptureProgress(QWidget *parent = nullptr);
+    explicit ProgressBar(QWidget *parent = nullptr);
 
     // `done` of `total`, clamped; a total of 0 shows an empty track.
     void setProgress(qint64 done, qint64 total);
@@ -27,4 +27,4 @@ private:
     double m_fraction = 0;
 };
 
-} // namespace vorno
+} // namespace vorno::style

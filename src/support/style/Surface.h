@@ -6,10 +6,10 @@ class QColor;
 class QPainter;
 class QRectF;
 
-namespace vorno {
+namespace vorno::style {
 
 // The background a page or a field lies on, in three roles.
-namespace VornoSurface {
+namespace Surface {
 
 enum class Role { panel, reading, input };
 
@@ -29,6 +29,6 @@ struct Treatment
 void paint(QPainter &painter, const QRectF &rect, double radius, Role role, AccessibilitySettings::Values settings,
            const QColor &primary, const QColor &textBackground);
 
-} // namespace VornoSurface
+} // namespace Surface
 
-} // namespace vorno
+} // namespace vorno::style

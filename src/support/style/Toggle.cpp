@@ -1,17 +1,17 @@
-#include "support/CaptureToggle.h"
+#include "support/style/Toggle.h"
 
-#include "support/ButtonPainter.h"
 #include "support/SpringAnimation.h"
 #include "support/Symbols.h"
-#include "support/VornoMetrics.h"
+#include "support/style/ButtonPainter.h"
+#include "support/style/Metrics.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
-namespace vorno {
+namespace vorno::style {
 
-using VornoMetrics::faded;
+using Metrics::faded;
 
 namespace {
 
@@ -21,8 +21,8 @@ constexpr int labelPixelSize = 13;
 
 } // namespace
 
-CaptureToggle::CaptureToggle(bool checkbox, AccessibilitySettings *settings, QWidget *parent)
-    : CaptureControl(settings, parent), m_checkbox(checkbox), m_position(new SpringAnimation(this))
+Toggle::Toggle(bool checkbox, AccessibilitySettings *settings, QWidget *parent)
+    : Control(settings, parent), m_checkbox(checkbox), m_position(new SpringAnimation(this))
 {
     setCheckable(true);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -35,8 +35,8 @@ CaptureToggle::CaptureToggle(bool checkbox, AccessibilitySettings *settings, QWi
             [this](bool on) { m_position->moveTo(on ? 1.0 : 0.0, !isVisible() || reduceMotion()); });
 }
 
-CaptureToggle::Geometry CaptureToggle::geometry(bool checkbox, QSizeF size, double labelHeight, double position,
-                                                AccessibilitySettings::Values settings)
+Toggle::Geometry Toggle::geometry(bool checkbox, QSizeF size, double labelHeight, double position,
+                                  AccessibilitySettings::Values settings)
 {
     Geometry result;
     const double middle = size.height() / 2;
@@ -59,20 +59,20 @@ CaptureToggle::Geometry CaptureToggle::geometry(bool checkbox, QSizeF size, doub
     return result;
 }
 
-QFont CaptureToggle::labelFont() const
+QFont Toggle::labelFont() const
 {
     QFont font = this->font();
     font.setPixelSize(labelPixelSize);
     return font;
 }
 
-double CaptureToggle::labelWidth(double rowWidth) const
+double Toggle::labelWidth(double rowWidth) const
 {
     const double control = m_checkbox ? boxSide : trackSize.width();
     return std::max(1.0, rowWidth - 2 * horizontalPadding - control - spacing);
 }
 
-double CaptureToggle::labelHeight(double rowWidth) const
+double Toggle::labelHeight(double rowWidth) const
 {
     // Long consent statements wrap onto several lines, never cut.
     return QFontMetricsF(labelFont())
@@ -80,26 +80,25 @@ double CaptureToggle::labelHeight(double rowWidth) const
         .height();
 }
 
-QSize CaptureToggle::sizeHint() const
+QSize Toggle::sizeHint() const
 {
     return {360, heightForWidth(360)};
 }
 
-int CaptureToggle::heightForWidth(int width) const
+int Toggle::heightForWidth(int width) const
 {
     const double control = m_checkbox ? boxSide : trackSize.height();
     return int(std::ceil(std::max(labelHeight(width), control) + 2 * verticalPadding));
 }
 
-void CaptureToggle::paintEvent(QPaintEvent *)
+void Toggle::paintEvent(QPaintEvent *)
 {
     const AccessibilitySettings::Values settings = this->settings();
     const QColor primary = palette().color(QPalette::WindowText);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const CaptureButtonBody row
-        = CaptureButtonBody::look(CaptureButtonBody::Kind::quiet, visualState(), settings, primary);
+    const ButtonBody row = ButtonBody::look(ButtonBody::Kind::quiet, visualState(), settings, primary);
     ButtonPainter::paintBody(painter, QRectF(rect()), row);
 
     const double position = m_position->now().toDouble();
@@ -112,7 +111,7 @@ void CaptureToggle::paintEvent(QPaintEvent *)
     if (m_checkbox) {
         QPainterPath box;
         box.addRoundedRect(parts.track, boxRadius, boxRadius);
-        painter.fillPath(box, on ? VornoMetrics::action() : faded(primary, 0.06));
+        painter.fillPath(box, on ? Metrics::action() : faded(primary, 0.06));
         if (!on) {
             QPainterPath edge;
             edge.addRoundedRect(parts.track.adjusted(0.5, 0.5, -0.5, -0.5), boxRadius - 0.5, boxRadius - 0.5);
@@ -129,11 +128,11 @@ void CaptureToggle::paintEvent(QPaintEvent *)
     } else {
         QPainterPath track;
         track.addRoundedRect(parts.track, parts.track.height() / 2, parts.track.height() / 2);
-        painter.fillPath(track, on ? VornoMetrics::action() : faded(primary, settings.increaseContrast ? 0.5 : 0.2));
+        painter.fillPath(track, on ? Metrics::action() : faded(primary, settings.increaseContrast ? 0.5 : 0.2));
         painter.setPen(Qt::NoPen);
         painter.setBrush(on ? QColor(Qt::black) : primary);
         painter.drawEllipse(parts.knob);
     }
 }
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,26 +1,26 @@
 #pragma once
 
 #include "support/AccessibilitySettings.h"
-#include "support/CaptureButtonBody.h"
+#include "support/style/ButtonBody.h"
 
 #include <QAbstractButton>
 #include <QPointer>
 
-namespace vorno {
+namespace vorno::style {
 
 // What the shared controls have in common: the hover flag, focus that is
 // drawn only when reached with the keyboard, and the accessibility settings.
 // `followState` runs after every change of any of them.
-class CaptureControl : public QAbstractButton
+class Control : public QAbstractButton
 {
     Q_OBJECT
 
 public:
     // The state the control's look is computed from.
-    [[nodiscard]] CaptureButtonBody::State visualState() const;
+    [[nodiscard]] ButtonBody::State visualState() const;
 
 protected:
-    CaptureControl(AccessibilitySettings *settings, QWidget *parent);
+    Control(AccessibilitySettings *settings, QWidget *parent);
 
     [[nodiscard]] AccessibilitySettings::Values settings() const;
     [[nodiscard]] bool reduceMotion() const { return settings().reduceMotion; }
@@ -38,4 +38,4 @@ private:
     bool m_keyboardFocus = false;
 };
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,21 +1,21 @@
-#include "support/CaptureProgress.h"
+#include "support/style/ProgressBar.h"
 
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 
-namespace vorno {
+namespace vorno::style {
 
-CaptureProgress::CaptureProgress(QWidget *parent) : QWidget(parent)
+ProgressBar::ProgressBar(QWidget *parent) : QWidget(parent)
 {
     setFixedHeight(thickness);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void CaptureProgress::setProgress(qint64 done, qint64 total)
+void ProgressBar::setProgress(qint64 done, qint64 total)
 {
     const double fraction = total > 0 ? std::clamp(double(done) / double(total), 0.0, 1.0) : 0.0;
     // Said from the first value on, also when it is where the bar starts.
@@ -26,19 +26,19 @@ void CaptureProgress::setProgress(qint64 done, qint64 total)
     update();
 }
 
-void CaptureProgress::paintEvent(QPaintEvent *)
+void ProgressBar::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double radius = height() / 2.0;
     QPainterPath track;
     track.addRoundedRect(QRectF(rect()), radius, radius);
-    painter.fillPath(track, VornoMetrics::faded(palette().color(QPalette::WindowText), 0.12));
+    painter.fillPath(track, Metrics::faded(palette().color(QPalette::WindowText), 0.12));
     if (m_fraction <= 0)
         return;
     QPainterPath fill;
     fill.addRoundedRect(QRectF(0, 0, std::max(double(height()), width() * m_fraction), height()), radius, radius);
-    painter.fillPath(fill, VornoMetrics::action());
+    painter.fillPath(fill, Metrics::action());
 }
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,14 +1,14 @@
-#include "support/CaptureSettingsSection.h"
+#include "support/style/SettingsSection.h"
 
 #include "support/Symbols.h"
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 
-namespace vorno {
+namespace vorno::style {
 
 namespace {
 
@@ -17,7 +17,7 @@ constexpr double symbolSize = 14;
 
 } // namespace
 
-CaptureSettingsSection::CaptureSettingsSection(Words title, QString icon, QWidget *parent)
+SettingsSection::SettingsSection(Words title, QString icon, QWidget *parent)
     : QWidget(parent), m_title(title), m_content(new QVBoxLayout)
 {
     auto *column = new QVBoxLayout(this);
@@ -32,11 +32,11 @@ CaptureSettingsSection::CaptureSettingsSection(Words title, QString icon, QWidge
     font.setWeight(QFont::DemiBold);
     label->setFont(font);
     QPalette accent = label->palette();
-    accent.setColor(QPalette::WindowText, VornoMetrics::action());
+    accent.setColor(QPalette::WindowText, Metrics::action());
     label->setPalette(accent);
     label->setAccessibleName(title.string());
     auto *symbol = new QLabel(this);
-    symbol->setPixmap(Symbols::pixmap(icon, symbolSize, VornoMetrics::action(), devicePixelRatioF()));
+    symbol->setPixmap(Symbols::pixmap(icon, symbolSize, Metrics::action(), devicePixelRatioF()));
     symbol->setAccessibleName({}); // decoration: the title carries the meaning
     heading->addWidget(label);
     heading->addWidget(symbol);
@@ -48,13 +48,13 @@ CaptureSettingsSection::CaptureSettingsSection(Words title, QString icon, QWidge
     column->addLayout(m_content);
 }
 
-void CaptureSettingsSection::paintEvent(QPaintEvent *)
+void SettingsSection::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath card;
     card.addRoundedRect(QRectF(rect()), radius, radius);
-    painter.fillPath(card, VornoMetrics::faded(palette().color(QPalette::WindowText), 0.045));
+    painter.fillPath(card, Metrics::faded(palette().color(QPalette::WindowText), 0.045));
 }
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,10 +1,10 @@
-#include "support/CaptureDisclosure.h"
+#include "support/style/Disclosure.h"
 
 #include "support/AccessibilitySettings.h"
-#include "support/ButtonPainter.h"
-#include "support/CaptureButton.h"
 #include "support/SpringAnimation.h"
 #include "support/Symbols.h"
+#include "support/style/Button.h"
+#include "support/style/ButtonPainter.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-namespace vorno {
+namespace vorno::style {
 
 namespace {
 
@@ -22,11 +22,11 @@ constexpr Spring stepSpring {0.24, 1.0};
 constexpr double chevronSize = 11;
 
 // The header: the label on the left, the chevron at the far right.
-class DisclosureHeader : public CaptureButton
+class DisclosureHeader : public Button
 {
 public:
-    DisclosureHeader(const CaptureDisclosure *group, AccessibilitySettings *settings, QWidget *parent)
-        : CaptureButton(Kind::quiet, settings, parent), m_group(group)
+    DisclosureHeader(const Disclosure *group, AccessibilitySettings *settings, QWidget *parent)
+        : Button(Kind::quiet, settings, parent), m_group(group)
     {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         // Checked while open: screen readers say whether the group is open.
@@ -37,12 +37,12 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         const QColor primary = palette().color(QPalette::WindowText);
-        const CaptureButtonBody body = CaptureButtonBody::look(kind(), visualState(), settings(), primary);
+        const ButtonBody body = ButtonBody::look(kind(), visualState(), settings(), primary);
         QPainter painter(this);
         ButtonPainter::paintBody(painter, QRectF(rect()), body);
-        const double padding = CaptureButtonBody::horizontalPadding(kind());
+        const double padding = ButtonBody::horizontalPadding(kind());
         QFont font = this->font();
-        font.setPixelSize(CaptureButtonBody::fontPixelSize);
+        font.setPixelSize(ButtonBody::fontPixelSize);
         font.setWeight(QFont::DemiBold);
         painter.setFont(font);
         painter.setPen(body.label);
@@ -56,12 +56,12 @@ protected:
     }
 
 private:
-    const CaptureDisclosure *m_group;
+    const Disclosure *m_group;
 };
 
 } // namespace
 
-CaptureDisclosure::CaptureDisclosure(QString label, AccessibilitySettings *settings, QWidget *parent)
+Disclosure::Disclosure(QString label, AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_header(new DisclosureHeader(this, settings, this)),
       m_holder(new QWidget(this)), m_openness(new SpringAnimation(this))
 {
@@ -83,7 +83,7 @@ CaptureDisclosure::CaptureDisclosure(QString label, AccessibilitySettings *setti
     connect(m_openness, &QVariantAnimation::finished, this, [this] { m_holder->setVisible(m_expanded); });
 }
 
-void CaptureDisclosure::setContent(QWidget *content)
+void Disclosure::setContent(QWidget *content)
 {
     if (content == m_content) {
         place(); // the same content, grown or shrunk: measure it again
@@ -96,7 +96,7 @@ void CaptureDisclosure::setContent(QWidget *content)
     place();
 }
 
-void CaptureDisclosure::setExpanded(bool expanded)
+void Disclosure::setExpanded(bool expanded)
 {
     if (expanded == m_expanded)
         return;
@@ -108,31 +108,31 @@ void CaptureDisclosure::setExpanded(bool expanded)
     Q_EMIT expandedChanged(expanded);
 }
 
-double CaptureDisclosure::chevronDegrees() const
+double Disclosure::chevronDegrees() const
 {
     return -90 * (1 - m_openness->now().toDouble());
 }
 
-double CaptureDisclosure::contentOpacity() const
+double Disclosure::contentOpacity() const
 {
     return std::clamp(m_openness->now().toDouble(), 0.0, 1.0);
 }
 
-double CaptureDisclosure::contentOffset() const
+double Disclosure::contentOffset() const
 {
     if (m_settings && m_settings->reduceMotion())
         return 0;
     return -contentRise * (1 - contentOpacity());
 }
 
-bool CaptureDisclosure::eventFilter(QObject *watched, QEvent *event)
+bool Disclosure::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_holder && event->type() == QEvent::Resize)
         place();
     return QWidget::eventFilter(watched, event);
 }
 
-void CaptureDisclosure::place()
+void Disclosure::place()
 {
     if (!m_content)
         return;
@@ -145,4 +145,4 @@ void CaptureDisclosure::place()
         effect->setOpacity(contentOpacity());
 }
 
-} // namespace vorno
+} // namespace vorno::style

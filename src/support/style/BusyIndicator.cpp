@@ -1,12 +1,12 @@
-#include "support/BusyIndicator.h"
+#include "support/style/BusyIndicator.h"
 
 #include "support/AccessibilitySettings.h"
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QPainter>
 #include <QVariantAnimation>
 
-namespace vorno {
+namespace vorno::style {
 
 BusyIndicator::BusyIndicator(AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_turn(new QVariantAnimation(this))
@@ -55,17 +55,17 @@ void BusyIndicator::paintEvent(QPaintEvent *)
     const QColor primary = palette().color(QPalette::WindowText);
     if (!isAnimating()) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(VornoMetrics::faded(primary, 0.6));
+        painter.setBrush(Metrics::faded(primary, 0.6));
         for (int i = 0; i < 3; ++i)
             painter.drawEllipse(QPointF(3 + 5 * i, side / 2.0), 1.6, 1.6);
         return;
     }
     painter.translate(side / 2.0, side / 2.0);
     painter.rotate(m_turn->currentValue().toDouble());
-    QPen pen(VornoMetrics::faded(primary, 0.7), 2);
+    QPen pen(Metrics::faded(primary, 0.7), 2);
     pen.setCapStyle(Qt::RoundCap);
     painter.setPen(pen);
     painter.drawArc(QRectF(-6, -6, 12, 12), 0, 270 * 16);
 }
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "support/CaptureControl.h"
+#include "support/style/Control.h"
 
 namespace vorno {
-
 class SpringAnimation;
+} // namespace vorno
+
+namespace vorno::style {
 
 // A toggle row of the shared style: the whole row is a quiet button that flips
 // the value; it shows a switch after the label, or a checkbox before it.
-class CaptureToggle : public CaptureControl
+class Toggle : public Control
 {
     Q_OBJECT
 
@@ -33,7 +35,7 @@ public:
     static constexpr double boxSide = 21;
     static constexpr double boxRadius = 6;
 
-    CaptureToggle(bool checkbox, AccessibilitySettings *settings, QWidget *parent = nullptr);
+    Toggle(bool checkbox, AccessibilitySettings *settings, QWidget *parent = nullptr);
 
     [[nodiscard]] bool isCheckbox() const { return m_checkbox; }
     [[nodiscard]] static Geometry geometry(bool checkbox, QSizeF size, double labelHeight, double position,
@@ -55,4 +57,4 @@ private:
     SpringAnimation *m_position;
 };
 
-} // namespace vorno
+} // namespace vorno::style

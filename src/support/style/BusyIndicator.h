@@ -6,8 +6,10 @@
 class QVariantAnimation;
 
 namespace vorno {
-
 class AccessibilitySettings;
+} // namespace vorno
+
+namespace vorno::style {
 
 // A small indeterminate progress indicator: a turning arc, or three still
 // dots with motion reduced. It only animates while shown.
@@ -35,4 +37,4 @@ private:
     QVariantAnimation *m_turn;
 };
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,12 +1,11 @@
-#include "support/CaptureControl.h"
+#include "support/style/Control.h"
 
 #include <QEnterEvent>
 #include <QFocusEvent>
 
-namespace vorno {
+namespace vorno::style {
 
-CaptureControl::CaptureControl(AccessibilitySettings *settings, QWidget *parent)
-    : QAbstractButton(parent), m_settings(settings)
+Control::Control(AccessibilitySettings *settings, QWidget *parent) : QAbstractButton(parent), m_settings(settings)
 {
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
@@ -15,7 +14,7 @@ CaptureControl::CaptureControl(AccessibilitySettings *settings, QWidget *parent)
         connect(settings, &AccessibilitySettings::changed, this, [this] { followState(); });
 }
 
-CaptureButtonBody::State CaptureControl::visualState() const
+ButtonBody::State Control::visualState() const
 {
     return {.enabled = isEnabled(),
             .pressed = isDown(),
@@ -23,26 +22,26 @@ CaptureButtonBody::State CaptureControl::visualState() const
             .focused = hasFocus() && m_keyboardFocus};
 }
 
-AccessibilitySettings::Values CaptureControl::settings() const
+AccessibilitySettings::Values Control::settings() const
 {
     return m_settings ? m_settings->values() : AccessibilitySettings::Values {};
 }
 
-void CaptureControl::enterEvent(QEnterEvent *event)
+void Control::enterEvent(QEnterEvent *event)
 {
     m_hovered = true;
     followState();
     QAbstractButton::enterEvent(event);
 }
 
-void CaptureControl::leaveEvent(QEvent *event)
+void Control::leaveEvent(QEvent *event)
 {
     m_hovered = false;
     followState();
     QAbstractButton::leaveEvent(event);
 }
 
-void CaptureControl::focusInEvent(QFocusEvent *event)
+void Control::focusInEvent(QFocusEvent *event)
 {
     // A click also focuses; only focus reached with the keyboard is drawn.
     m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
@@ -50,17 +49,17 @@ void CaptureControl::focusInEvent(QFocusEvent *event)
     followState();
 }
 
-void CaptureControl::focusOutEvent(QFocusEvent *event)
+void Control::focusOutEvent(QFocusEvent *event)
 {
     QAbstractButton::focusOutEvent(event);
     followState();
 }
 
-void CaptureControl::changeEvent(QEvent *event)
+void Control::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
         followState();
     QAbstractButton::changeEvent(event);
 }
 
-} // namespace vorno
+} // namespace vorno::style

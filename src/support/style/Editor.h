@@ -6,13 +6,15 @@
 class QPlainTextEdit;
 
 namespace vorno {
-
 class AccessibilitySettings;
 class SpringAnimation;
+} // namespace vorno
+
+namespace vorno::style {
 
 // The note editor in its frame: padded, on a rounded field, with a border that
 // lights up while it has the keyboard and the placeholder while it is empty.
-class CaptureEditor : public QWidget
+class Editor : public QWidget
 {
     Q_OBJECT
 
@@ -22,7 +24,7 @@ public:
     static constexpr double radius = 20;
     static constexpr QPointF placeholderInset {21, 17};
 
-    explicit CaptureEditor(AccessibilitySettings *settings, QWidget *parent = nullptr);
+    explicit Editor(AccessibilitySettings *settings, QWidget *parent = nullptr);
 
     [[nodiscard]] QPlainTextEdit *editor() const { return m_editor; }
     // Sets the text without moving the cursor when it is already the same.
@@ -53,4 +55,4 @@ private:
     bool m_settingText = false;
 };
 
-} // namespace vorno
+} // namespace vorno::style

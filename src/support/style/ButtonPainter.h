@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/CaptureButtonBody.h"
+#include "support/style/ButtonBody.h"
 
 #include <QFont>
 #include <QString>
@@ -8,7 +8,7 @@
 class QPainter;
 class QRectF;
 
-namespace vorno {
+namespace vorno::style {
 
 // A button's label: its text, then a symbol (hidden from accessibility).
 struct ButtonLabel
@@ -30,9 +30,9 @@ struct ButtonLabel
 // Draws one look of the shared button style into a rectangle.
 namespace ButtonPainter {
 
-void paintBody(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body);
-void paint(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body, const ButtonLabel &label);
+void paintBody(QPainter &painter, const QRectF &rect, const ButtonBody &body);
+void paint(QPainter &painter, const QRectF &rect, const ButtonBody &body, const ButtonLabel &label);
 
 } // namespace ButtonPainter
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,12 +1,12 @@
-#include "support/VornoSurface.h"
+#include "support/style/Surface.h"
 
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
-namespace vorno::VornoSurface {
+namespace vorno::style::Surface {
 
 namespace {
 
@@ -44,21 +44,21 @@ void paint(QPainter &painter, const QRectF &rect, double radius, Role role, Acce
             painter.fillPath(shadow, QColor::fromRgbF(0, 0, 0, float(look.shadowOpacity / steps)));
         }
     }
-    painter.fillPath(shape, look.solid ? textBackground : VornoMetrics::faded(textBackground, materialOpacity));
+    painter.fillPath(shape, look.solid ? textBackground : Metrics::faded(textBackground, materialOpacity));
 
     const QRectF rim = rect.adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath edge;
     edge.addRoundedRect(rim, radius - 0.5, radius - 0.5);
     if (look.solid) {
         if (look.rimOpacity > 0)
-            painter.strokePath(edge, QPen(VornoMetrics::faded(primary, look.rimOpacity), 1));
+            painter.strokePath(edge, QPen(Metrics::faded(primary, look.rimOpacity), 1));
     } else {
         QLinearGradient gradient(rim.topLeft(), rim.bottomLeft());
         gradient.setColorAt(0, QColor::fromRgbF(1, 1, 1, 0.65f));
-        gradient.setColorAt(1, VornoMetrics::faded(primary, 0.12));
+        gradient.setColorAt(1, Metrics::faded(primary, 0.12));
         painter.strokePath(edge, QPen(QBrush(gradient), 1));
     }
     painter.restore();
 }
 
-} // namespace vorno::VornoSurface
+} // namespace vorno::style::Surface

@@ -5,7 +5,7 @@
 
 // The few colours the whole interface shares; every other colour is an
 // opacity of the palette's primary (text) colour.
-namespace vorno::VornoMetrics {
+namespace vorno::style::Metrics {
 
 // The accent colour.
 inline QColor action()
@@ -44,4 +44,4 @@ inline QPalette notchPalette(QPalette palette)
     return palette;
 }
 
-} // namespace vorno::VornoMetrics
+} // namespace vorno::style::Metrics

@@ -1,14 +1,14 @@
-#include "support/ButtonPainter.h"
+#include "support/style/ButtonPainter.h"
 
 #include "support/Symbols.h"
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
-namespace vorno {
+namespace vorno::style {
 
 double ButtonLabel::iconWidth() const
 {
@@ -31,10 +31,10 @@ double ButtonLabel::width() const
 
 namespace ButtonPainter {
 
-void paintBody(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body)
+void paintBody(QPainter &painter, const QRectF &rect, const ButtonBody &body)
 {
     painter.setRenderHint(QPainter::Antialiasing);
-    const double radius = CaptureButtonBody::cornerRadius;
+    const double radius = ButtonBody::cornerRadius;
     const QRectF inner = rect.adjusted(1, 1, -1, -1);
     QPainterPath shape;
     shape.addRoundedRect(inner, radius, radius);
@@ -47,13 +47,13 @@ void paintBody(QPainter &painter, const QRectF &rect, const CaptureButtonBody &b
             QPainterPath glow;
             glow.addRoundedRect(inner.translated(0, body.shadow->yOffset).adjusted(-spread, -spread, spread, spread),
                                 radius + spread, radius + spread);
-            painter.fillPath(glow, VornoMetrics::faded(body.shadow->color, 1.0 / steps));
+            painter.fillPath(glow, Metrics::faded(body.shadow->color, 1.0 / steps));
         }
     }
     if (body.gradient) {
         QLinearGradient gradient(inner.topLeft(), inner.bottomRight());
-        gradient.setColorAt(0, VornoMetrics::actionLight());
-        gradient.setColorAt(1, VornoMetrics::action());
+        gradient.setColorAt(0, Metrics::actionLight());
+        gradient.setColorAt(1, Metrics::action());
         painter.fillPath(shape, gradient);
     } else if (body.fill) {
         painter.fillPath(shape, *body.fill);
@@ -66,7 +66,7 @@ void paintBody(QPainter &painter, const QRectF &rect, const CaptureButtonBody &b
     }
 }
 
-void paint(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body, const ButtonLabel &label)
+void paint(QPainter &painter, const QRectF &rect, const ButtonBody &body, const ButtonLabel &label)
 {
     painter.save();
     const QPointF centre = rect.center();
@@ -96,4 +96,4 @@ void paint(QPainter &painter, const QRectF &rect, const CaptureButtonBody &body,
 
 } // namespace ButtonPainter
 
-} // namespace vorno
+} // namespace vorno::style

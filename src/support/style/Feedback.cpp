@@ -1,14 +1,14 @@
-#include "support/CaptureFeedback.h"
+#include "support/style/Feedback.h"
 
 #include "support/AccessibilitySettings.h"
 #include "support/SpringAnimation.h"
 #include "support/Symbols.h"
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 
-namespace vorno {
+namespace vorno::style {
 
 namespace {
 
@@ -19,7 +19,7 @@ constexpr double popScale = 1.15;
 
 } // namespace
 
-CaptureFeedback::CaptureFeedback(AccessibilitySettings *settings, QWidget *parent)
+Feedback::Feedback(AccessibilitySettings *settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_pop(new SpringAnimation(this))
 {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -36,17 +36,17 @@ CaptureFeedback::CaptureFeedback(AccessibilitySettings *settings, QWidget *paren
     setVisible(false);
 }
 
-bool CaptureFeedback::isSuccess(Words notice)
+bool Feedback::isSuccess(Words notice)
 {
     return notice == Words::saved || notice == Words::cloudSaved;
 }
 
-QString CaptureFeedback::symbolName() const
+QString Feedback::symbolName() const
 {
     return m_notice && isSuccess(*m_notice) ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("info.circle");
 }
 
-void CaptureFeedback::setNotice(std::optional<Words> notice)
+void Feedback::setNotice(std::optional<Words> notice)
 {
     if (notice == m_notice)
         return;
@@ -59,7 +59,7 @@ void CaptureFeedback::setNotice(std::optional<Words> notice)
     update();
 }
 
-QRectF CaptureFeedback::textRect(double width) const
+QRectF Feedback::textRect(double width) const
 {
     const QFontMetricsF metrics(font());
     const double left = symbolSize + gap;
@@ -68,23 +68,23 @@ QRectF CaptureFeedback::textRect(double width) const
     return {left, 0, width - left, std::max(bounds.height(), symbolSize)};
 }
 
-QSize CaptureFeedback::sizeHint() const
+QSize Feedback::sizeHint() const
 {
     return {320, heightForWidth(320)};
 }
 
-int CaptureFeedback::heightForWidth(int width) const
+int Feedback::heightForWidth(int width) const
 {
     return int(std::ceil(textRect(width).height()));
 }
 
-void CaptureFeedback::paintEvent(QPaintEvent *)
+void Feedback::paintEvent(QPaintEvent *)
 {
     if (!m_notice)
         return;
     QPainter painter(this);
     const QColor primary = palette().color(QPalette::WindowText);
-    const QColor ink = isSuccess(*m_notice) ? VornoMetrics::action() : VornoMetrics::faded(primary, 0.75);
+    const QColor ink = isSuccess(*m_notice) ? Metrics::action() : Metrics::faded(primary, 0.75);
     const double scale = m_pop->now().toDouble();
     const QFontMetricsF metrics(font());
     const double symbolTop = std::max(0.0, (metrics.height() - symbolSize) / 2);
@@ -94,8 +94,8 @@ void CaptureFeedback::paintEvent(QPaintEvent *)
     painter.drawPixmap(QPointF(-symbolSize / 2, -symbolSize / 2),
                        Symbols::pixmap(symbolName(), symbolSize, ink, devicePixelRatioF()));
     painter.restore();
-    painter.setPen(VornoMetrics::faded(primary, 0.85));
+    painter.setPen(Metrics::faded(primary, 0.85));
     painter.drawText(textRect(width()), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, m_notice->string());
 }
 
-} // namespace vorno
+} // namespace vorno::style

@@ -1,15 +1,14 @@
-#include "support/CaptureButtonBody.h"
+#include "support/style/ButtonBody.h"
 
-#include "support/VornoMetrics.h"
+#include "support/style/Metrics.h"
 
-namespace vorno {
+namespace vorno::style {
 
-using VornoMetrics::faded;
+using Metrics::faded;
 
-CaptureButtonBody CaptureButtonBody::look(Kind kind, State state, AccessibilitySettings::Values settings,
-                                          const QColor &primary)
+ButtonBody ButtonBody::look(Kind kind, State state, AccessibilitySettings::Values settings, const QColor &primary)
 {
-    CaptureButtonBody body;
+    ButtonBody body;
     const bool enabled = state.enabled;
     body.label = !enabled ? faded(primary, 0.4) : kind == Kind::primary ? QColor(Qt::black) : faded(primary, 0.9);
 
@@ -24,7 +23,7 @@ CaptureButtonBody CaptureButtonBody::look(Kind kind, State state, AccessibilityS
     }
 
     if (state.focused) {
-        body.border = VornoMetrics::action();
+        body.border = Metrics::action();
         body.borderWidth = 2;
     } else if (settings.increaseContrast) {
         body.border = faded(primary, 0.6);
@@ -35,7 +34,7 @@ CaptureButtonBody CaptureButtonBody::look(Kind kind, State state, AccessibilityS
     }
 
     if (kind == Kind::primary && enabled && state.hovered)
-        body.shadow = Shadow {faded(VornoMetrics::action(), 0.2), 12, 3};
+        body.shadow = Shadow {faded(Metrics::action(), 0.2), 12, 3};
 
     if (enabled && !settings.reduceMotion) {
         if (state.pressed)
@@ -46,4 +45,4 @@ CaptureButtonBody CaptureButtonBody::look(Kind kind, State state, AccessibilityS
     return body;
 }
 
-} // namespace vorno
+} // namespace vorno::style

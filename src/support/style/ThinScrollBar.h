@@ -2,7 +2,7 @@
 
 #include <QScrollBar>
 
-namespace vorno {
+namespace vorno::style {
 
 // A slim scroll bar for the dark pages: only a rounded thumb in the primary
 // colour, no arrows, no groove.
@@ -21,4 +21,4 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-} // namespace vorno
+} // namespace vorno::style

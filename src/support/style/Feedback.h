@@ -10,18 +10,20 @@
 class QLabel;
 
 namespace vorno {
-
 class AccessibilitySettings;
 class SpringAnimation;
+} // namespace vorno
+
+namespace vorno::style {
 
 // The one-line notice: a symbol, then the notice's text. The two success
 // notices get a check that briefly grows; every other notice an info symbol.
-class CaptureFeedback : public QWidget
+class Feedback : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit CaptureFeedback(AccessibilitySettings *settings, QWidget *parent = nullptr);
+    explicit Feedback(AccessibilitySettings *settings, QWidget *parent = nullptr);
 
     // Hidden while there is no notice.
     void setNotice(std::optional<Words> notice);
@@ -44,4 +46,4 @@ private:
     SpringAnimation *m_pop; // the symbol's scale
 };
 
-} // namespace vorno
+} // namespace vorno::style

@@ -4,15 +4,15 @@
 
 #include <optional>
 
-namespace vorno {
+namespace vorno::style {
 
 // A wrapping text of the pages in a faded primary colour.
-class CaptureText : public QLabel
+class Label : public QLabel
 {
     Q_OBJECT
 
 public:
-    CaptureText(const QString &text, double opacity, int pixelSize, QWidget *parent = nullptr);
+    Label(const QString &text, double opacity, int pixelSize, QWidget *parent = nullptr);
 
     void setOpacity(double opacity);
     // A colour of its own instead of the page's primary (still faded).
@@ -30,4 +30,4 @@ private:
     bool m_applying = false;
 };
 
-} // namespace vorno
+} // namespace vorno::style
