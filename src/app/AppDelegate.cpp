@@ -144,32 +144,48 @@ void AppDelegate::launch()
     });
 }
 
-void AppDelegate::startLoop()
+// The loop's view of the delegate; answers "no" once the delegate is gone.
+class AppDelegate::Hooks final : public BackgroundHooks
 {
-    const QPointer<AppDelegate> self(this);
-    BackgroundHooks hooks;
-    hooks.active = [self] { return self && self->m_options.active(); };
-    hooks.notchAwake = [self] { return self && self->m_notch && !self->m_notch->isAsleep(); };
-    hooks.mayPresent = [self] { return self && self->m_notch && self->m_notch->mayPresentEncouragement(); };
-    hooks.refreshNotch = [self] {
-        if (self && self->m_notch)
-            self->m_notch->refresh(false);
-    };
-    hooks.alertsChosen
-        = [preferences = QPointer(m_store->preferences())] { return preferences && preferences->encouragementOS(); };
-    hooks.alertsAuthorized = [alerts = QPointer(m_alerts)]() -> QCoro::Task<bool> {
+public:
+    explicit Hooks(AppDelegate *delegate) : m_delegate(delegate) { }
+
+    bool isActive() const override { return m_delegate && m_delegate->m_options.active(); }
+    bool isNotchAwake() const override { return m_delegate && m_delegate->m_notch && !m_delegate->m_notch->isAsleep(); }
+    bool mayPresent() const override
+    {
+        return m_delegate && m_delegate->m_notch && m_delegate->m_notch->mayPresentEncouragement();
+    }
+    void refreshNotch() override
+    {
+        if (m_delegate && m_delegate->m_notch)
+            m_delegate->m_notch->refresh(false);
+    }
+    bool alertsChosen() const override { return m_delegate && m_delegate->m_store->preferences()->encouragementOS(); }
+    QCoro::Task<bool> alertsAuthorized() override
+    {
+        const QPointer<EncouragementAlerts> alerts = m_delegate ? m_delegate->m_alerts : nullptr;
         if (!alerts)
             co_return false;
         co_return co_await alerts->allowed();
-    };
-    hooks.sendAlert = [alerts = QPointer(m_alerts)](EncouragementNote note) -> QCoro::Task<bool> {
+    }
+    QCoro::Task<bool> sendAlert(EncouragementNote note) override
+    {
+        const QPointer<EncouragementAlerts> alerts = m_delegate ? m_delegate->m_alerts : nullptr;
         if (!alerts)
             co_return false;
         co_return co_await alerts->send(std::move(note));
-    };
-    hooks.sleep = m_options.sleep;
+    }
+
+private:
+    QPointer<AppDelegate> m_delegate;
+};
+
+void AppDelegate::startLoop()
+{
     m_loop.emplace();
-    spawn(runLoop(std::make_shared<BackgroundLoop>(m_store, std::move(hooks)), m_loop->get_token()));
+    auto loop = std::make_shared<BackgroundLoop>(m_store, std::make_unique<Hooks>(this), m_options.clock);
+    spawn(runLoop(std::move(loop), m_loop->get_token()));
 }
 
 void AppDelegate::reopen(const QByteArray &token)

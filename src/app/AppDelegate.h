@@ -5,6 +5,7 @@
 #include "app/NotchController.h"
 #include "app/QuitGuard.h"
 #include "stores/CaptureStore.h"
+#include "support/Clock.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -33,8 +34,7 @@ struct AppDelegateOptions
     std::function<bool(const QUrl &)> openUrl;     // default: the desktop's browser
     QuitGuard::Ask ask;                            // default: the three-button alert
     std::function<void()> quit;                    // default: QCoreApplication::quit
-    // The background loop's; default: the continuous clock.
-    std::function<QCoro::Task<>(std::chrono::nanoseconds, std::stop_token)> sleep;
+    Clock *clock = Clock::continuous();            // the background loop's and the notch's
 };
 
 // The application itself: builds the one capture store with everything it
@@ -84,6 +84,7 @@ public:
     void perform(AppCommand command, const QByteArray &token = {});
 
 private:
+    class Hooks;
     void startLoop();
 
     AppDelegateOptions m_options;

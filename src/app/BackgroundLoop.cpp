@@ -4,16 +4,13 @@
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
 #include "support/CancelledError.h"
-#include "support/ContinuousClock.h"
+#include "support/Clock.h"
 
 namespace vorno {
 
-BackgroundLoop::BackgroundLoop(CaptureStore *store, BackgroundHooks hooks) : m_store(store), m_hooks(std::move(hooks))
+BackgroundLoop::BackgroundLoop(CaptureStore *store, std::unique_ptr<BackgroundHooks> hooks, Clock *clock)
+    : m_store(store), m_hooks(std::move(hooks)), m_clock(clock)
 {
-    if (!m_hooks.sleep)
-        m_hooks.sleep = [](std::chrono::nanoseconds duration, std::stop_token stop) {
-            return ContinuousClock::sleep(duration, std::move(stop));
-        };
 }
 
 QCoro::Task<> BackgroundLoop::run(std::stop_token stop)
@@ -23,7 +20,7 @@ QCoro::Task<> BackgroundLoop::run(std::stop_token stop)
     co_await m_store->cloud()->restore();
     try {
         while (!stop.stop_requested()) {
-            co_await m_hooks.sleep(interval, stop);
+            co_await m_clock->sleep(interval, stop);
             if (stop.stop_requested() || !co_await pass(stop))
                 co_return;
         }
@@ -34,27 +31,27 @@ QCoro::Task<> BackgroundLoop::run(std::stop_token stop)
 
 bool BackgroundLoop::mayDeliver() const
 {
-    return m_store && m_hooks.notchAwake && m_hooks.notchAwake() && !m_store->isExpanded();
+    return m_store && m_hooks->isNotchAwake() && !m_store->isExpanded();
 }
 
 QCoro::Task<BackgroundLoop::Channel> BackgroundLoop::channel()
 {
     if (!mayDeliver())
         co_return Channel::none;
-    if (m_hooks.mayPresent && m_hooks.mayPresent())
+    if (m_hooks->mayPresent())
         co_return Channel::notch;
-    if (!m_hooks.alertsChosen || !m_hooks.alertsChosen() || !m_hooks.alertsAuthorized)
+    if (!m_hooks->alertsChosen())
         co_return Channel::none;
-    const bool authorized = co_await m_hooks.alertsAuthorized();
+    const bool authorized = co_await m_hooks->alertsAuthorized();
     // The choice may have changed while the desktop answered.
-    co_return (authorized && m_hooks.alertsChosen()) ? Channel::alert : Channel::none;
+    co_return (authorized && m_hooks->alertsChosen()) ? Channel::alert : Channel::none;
 }
 
 QCoro::Task<bool> BackgroundLoop::pass(std::stop_token stop)
 {
     if (!m_store)
         co_return false;
-    if (m_hooks.active && m_hooks.active())
+    if (m_hooks->isActive())
         co_await m_store->cloud()->refreshSession();
     if (!m_store)
         co_return false;
@@ -67,20 +64,19 @@ QCoro::Task<bool> BackgroundLoop::pass(std::stop_token stop)
         co_return bool(m_store);
 
     if (chosen == Channel::alert) {
-        if (m_hooks.sendAlert)
-            co_await m_hooks.sendAlert(*note); // a refusal of the desktop changes nothing here
+        co_await m_hooks->sendAlert(*note); // a refusal of the desktop changes nothing here
         co_return bool(m_store);
     }
-    if (!m_hooks.mayPresent())
+    if (!m_hooks->mayPresent())
         co_return true;
     CloudStore *cloud = m_store->cloud();
     cloud->encouragement()->present(*note);
-    m_hooks.refreshNotch();
-    co_await m_hooks.sleep(noteDisplay, stop); // a stop here ends the loop with the note shown
+    m_hooks->refreshNotch();
+    co_await m_clock->sleep(noteDisplay, stop); // a stop here ends the loop with the note shown
     if (!m_store)
         co_return false;
     m_store->cloud()->encouragement()->setNote(std::nullopt);
-    m_hooks.refreshNotch();
+    m_hooks->refreshNotch();
     co_return true;
 }
 

@@ -6,26 +6,28 @@
 #include <QPointer>
 
 #include <chrono>
-#include <functional>
+#include <memory>
 #include <stop_token>
 
 namespace vorno {
 
 class CaptureStore;
+class Clock;
 
 // What the loop asks of the rest of the application on each pass; the
-// delegate wires these to the notch, Qt's application state and the alerts.
-struct BackgroundHooks
+// delegate answers from the notch, Qt's application state and the alerts.
+class BackgroundHooks
 {
-    std::function<bool()> active;     // the application is in front
-    std::function<bool()> notchAwake; // a notch exists and is not asleep
-    std::function<bool()> mayPresent; // the notch may show a note now
-    std::function<void()> refreshNotch;
-    std::function<bool()> alertsChosen; // the user allows desktop alerts
-    std::function<QCoro::Task<bool>()> alertsAuthorized;
-    std::function<QCoro::Task<bool>(EncouragementNote)> sendAlert;
-    // Default: the continuous clock. Throws CancelledError when stopped.
-    std::function<QCoro::Task<>(std::chrono::nanoseconds, std::stop_token)> sleep;
+public:
+    virtual ~BackgroundHooks() = default;
+
+    [[nodiscard]] virtual bool isActive() const = 0;     // the application is in front
+    [[nodiscard]] virtual bool isNotchAwake() const = 0; // a notch exists and is not asleep
+    [[nodiscard]] virtual bool mayPresent() const = 0;   // the notch may show a note now
+    virtual void refreshNotch() = 0;
+    [[nodiscard]] virtual bool alertsChosen() const = 0; // the user allows desktop alerts
+    [[nodiscard]] virtual QCoro::Task<bool> alertsAuthorized() = 0;
+    [[nodiscard]] virtual QCoro::Task<bool> sendAlert(EncouragementNote note) = 0;
 };
 
 // The application's one long-running activity: restore the session, then
@@ -37,7 +39,7 @@ public:
     static constexpr std::chrono::seconds interval {60};
     static constexpr std::chrono::seconds noteDisplay {12};
 
-    BackgroundLoop(CaptureStore *store, BackgroundHooks hooks);
+    BackgroundLoop(CaptureStore *store, std::unique_ptr<BackgroundHooks> hooks, Clock *clock);
 
     // Ends quietly when `stop` is requested (at once, also mid-sleep) or the
     // store is gone.
@@ -52,7 +54,8 @@ private:
     QCoro::Task<Channel> channel();
 
     QPointer<CaptureStore> m_store;
-    BackgroundHooks m_hooks;
+    std::unique_ptr<BackgroundHooks> m_hooks;
+    Clock *m_clock;
 };
 
 } // namespace vorno

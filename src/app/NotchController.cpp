@@ -11,7 +11,6 @@
 #include "stores/CaptureStore.h"
 #include "stores/CloudStore.h"
 #include "support/CancelledError.h"
-#include "support/ContinuousClock.h"
 #include "support/Spawn.h"
 #include "views/NotchHitView.h"
 #include "views/NotchPresentation.h"
@@ -47,11 +46,6 @@ QWidget *firstEditor(QWidget *root)
 NotchController::NotchController(CaptureStore *store, NotchFacilities facilities, QObject *parent)
     : QObject(parent), m_store(store), m_facilities(std::move(facilities)), m_panel(std::make_unique<InputPanel>())
 {
-    if (!m_facilities.sleep)
-        m_facilities.sleep = [](std::chrono::nanoseconds duration, std::stop_token stop) {
-            return ContinuousClock::sleep(duration, std::move(stop));
-        };
-
     const QPointer guard(this);
     m_panel->acceptsInput = [guard] { return guard && guard->m_store && guard->m_store->isExpanded(); };
     m_panel->compactEntryContains = [guard](QPoint point) { return guard && guard->compactEntryContains(point); };
@@ -273,7 +267,7 @@ QCoro::Task<> NotchController::hideLater(std::chrono::nanoseconds delay, std::op
 {
     const QPointer guard(this);
     try {
-        co_await m_facilities.sleep(delay, stop);
+        co_await m_facilities.clock->sleep(delay, stop);
     } catch (const CancelledError &) {
         co_return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/Clock.h"
 #include "views/NotchPresentation.h"
 #include "views/NotchView.h"
 
@@ -37,8 +38,7 @@ struct NotchFacilities
     PanelWindowSystem *windows = nullptr;
     AccessibilitySettings *settings = nullptr;
     NotchView::Options view;
-    // Default: the continuous clock.
-    std::function<QCoro::Task<>(std::chrono::nanoseconds, std::stop_token)> sleep;
+    Clock *clock = Clock::continuous();
 };
 
 // Owns the notch's window: where it sits, when it shows, when the pointer

@@ -3,7 +3,6 @@
 #include "core/CloudError.h"
 #include "core/WebUrl.h"
 #include "support/CancelledError.h"
-#include "support/ContinuousClock.h"
 #include "support/Spawn.h"
 
 #include <QDesktopServices>
@@ -11,8 +10,8 @@
 
 namespace vorno {
 
-BrowserLogin::BrowserLogin(std::chrono::nanoseconds timeout, Opener open, QString scheme, QObject *parent)
-    : QObject(parent), m_timeout(timeout), m_open(std::move(open)), m_scheme(std::move(scheme))
+BrowserLogin::BrowserLogin(std::chrono::nanoseconds timeout, Opener open, QString scheme, Clock *clock, QObject *parent)
+    : QObject(parent), m_timeout(timeout), m_open(std::move(open)), m_scheme(std::move(scheme)), m_clock(clock)
 {
 }
 
@@ -48,16 +47,16 @@ QCoro::Task<QString> BrowserLogin::start(QUrl origin, NativeLogin intent)
         finish(std::make_exception_ptr(CloudError(CloudFailure::unavailable)));
     } else if (m_continuation) {
         m_deadline.emplace();
-        spawn(runDeadline(QPointer(this), intent.state(), m_timeout, m_deadline->get_token()));
+        spawn(runDeadline(QPointer(this), intent.state(), m_clock, m_timeout, m_deadline->get_token()));
     }
     co_return co_await result;
 }
 
-QCoro::Task<> BrowserLogin::runDeadline(QPointer<BrowserLogin> login, QString state, std::chrono::nanoseconds timeout,
-                                        std::stop_token stop)
+QCoro::Task<> BrowserLogin::runDeadline(QPointer<BrowserLogin> login, QString state, Clock *clock,
+                                        std::chrono::nanoseconds timeout, std::stop_token stop)
 {
     try {
-        co_await ContinuousClock::sleep(timeout, stop);
+        co_await clock->sleep(timeout, stop);
     } catch (const CancelledError &) {
         co_return;
     }

@@ -2,6 +2,7 @@
 
 #include "BuildConstants.h"
 #include "core/NativeLogin.h"
+#include "support/Clock.h"
 #include "support/OneShot.h"
 
 #include <QObject>
@@ -34,7 +35,8 @@ public:
     static constexpr std::chrono::seconds defaultTimeout {600};
 
     explicit BrowserLogin(std::chrono::nanoseconds timeout = defaultTimeout, Opener open = defaultOpener(),
-                          QString scheme = QString::fromLatin1(build::appIdentifier), QObject *parent = nullptr);
+                          QString scheme = QString::fromLatin1(build::appIdentifier),
+                          Clock *clock = Clock::continuous(), QObject *parent = nullptr);
     ~BrowserLogin() override;
 
     [[nodiscard]] static Opener defaultOpener();
@@ -58,12 +60,13 @@ public:
     [[nodiscard]] static QUrl signInUrl(const QUrl &origin, const NativeLogin &intent);
 
 private:
-    static QCoro::Task<> runDeadline(QPointer<BrowserLogin> login, QString state, std::chrono::nanoseconds timeout,
-                                     std::stop_token stop);
+    static QCoro::Task<> runDeadline(QPointer<BrowserLogin> login, QString state, Clock *clock,
+                                     std::chrono::nanoseconds timeout, std::stop_token stop);
 
     std::chrono::nanoseconds m_timeout;
     Opener m_open;
     QString m_scheme;
+    Clock *m_clock;
     std::optional<OneShot<QString>> m_continuation;
     std::optional<QString> m_state;
     std::optional<std::stop_source> m_deadline;

@@ -8,7 +8,6 @@
 #include "stores/AccountNote.h"
 #include "support/CancelledError.h"
 #include "support/ChangeSignal.h"
-#include "support/ContinuousClock.h"
 
 #include <QPointer>
 
@@ -23,8 +22,8 @@ const QString sessionKey = QStringLiteral("session");
 CloudStore::CloudStore(std::unique_ptr<CloudTransport> api, std::unique_ptr<CredentialStore> vault,
                        CloudStoreOptions options, QObject *parent)
     : QObject(parent), m_api(std::move(api)), m_vault(std::move(vault)), m_options(std::move(options)),
-      m_gate(new OperationGate(this)),
-      m_browser(new BrowserLogin(m_options.loginTimeout, m_options.openBrowser, m_options.callbackScheme, this)),
+      m_gate(new OperationGate(this)), m_browser(new BrowserLogin(m_options.loginTimeout, m_options.openBrowser,
+                                                                  m_options.callbackScheme, m_options.clock, this)),
       m_note(new AccountNote(this)), m_encouragement(new AccountEncouragement(this))
 {
     connect(m_gate, &OperationGate::busyChanged, this, &CloudStore::busyChanged);
@@ -250,7 +249,7 @@ QCoro::Task<CloudSession> CloudStore::fileSession(QString owner, std::stop_token
     if (!m_session || m_session->user.id != owner)
         throw CloudError(CloudFailure::authentication);
     const Ticket waiting = m_gate->ticket();
-    const auto deadline = ContinuousClock::now() + m_options.fileSessionWait;
+    const auto deadline = m_options.clock->now() + m_options.fileSessionWait;
     // The one deliberate poll: wait for a sign-in or refresh to finish.
     while (true) {
         if (stop.stop_requested())
@@ -259,9 +258,9 @@ QCoro::Task<CloudSession> CloudStore::fileSession(QString owner, std::stop_token
             throw CloudError(CloudFailure::authentication);
         if (!isBusy())
             break;
-        if (ContinuousClock::now() >= deadline)
+        if (m_options.clock->now() >= deadline)
             throw CloudError(CloudFailure::unavailable);
-        co_await ContinuousClock::sleep(m_options.fileSessionPoll, stop);
+        co_await m_options.clock->sleep(m_options.fileSessionPoll, stop);
     }
 
     const Ticket ticket = m_gate->begin();

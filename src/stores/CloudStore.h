@@ -3,6 +3,7 @@
 #include "core/CloudSession.h"
 #include "services/BrowserLogin.h"
 #include "stores/OperationGate.h"
+#include "support/Clock.h"
 #include "support/Words.h"
 
 #include <QDateTime>
@@ -34,6 +35,7 @@ struct CloudStoreOptions
     std::chrono::nanoseconds fileSessionWait = std::chrono::seconds(75);
     std::chrono::nanoseconds fileSessionPoll = std::chrono::milliseconds(50);
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
+    Clock *clock = Clock::continuous(); // the login deadline and the wait for a file session
     QTimeZone timeZone = QTimeZone::systemTimeZone();
 };
 
@@ -60,6 +62,8 @@ public:
     [[nodiscard]] bool isRefreshing() const { return m_gate->isRefreshing(); }
     [[nodiscard]] const std::optional<Words> &notice() const { return m_notice; }
     [[nodiscard]] BrowserLogin *browser() const { return m_browser; }
+    // The clock of every wait on the account's behalf.
+    [[nodiscard]] Clock *clock() const { return m_options.clock; }
     [[nodiscard]] AccountNote *note() const { return m_note; }
     [[nodiscard]] AccountEncouragement *encouragement() const { return m_encouragement; }
 

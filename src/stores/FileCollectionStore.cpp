@@ -9,7 +9,6 @@
 #include "services/NativeFileClient.h"
 #include "stores/CloudStore.h"
 #include "support/ChangeSignal.h"
-#include "support/ContinuousClock.h"
 #include "support/Spawn.h"
 
 namespace vorno {
@@ -370,9 +369,9 @@ QCoro::Task<> FileCollectionStore::pollSteps(QString locale, std::chrono::nanose
 {
     const QPointer guard(this);
     co_await load(std::move(locale));
-    while (guard && !stop.stop_requested()) {
+    while (guard && m_cloud && !stop.stop_requested()) {
         try {
-            co_await ContinuousClock::sleep(interval, stop);
+            co_await m_cloud->clock()->sleep(interval, stop);
         } catch (const std::exception &) {
             co_return; // a cancelled sleep ends the polling
         }

@@ -88,6 +88,21 @@ QAbstractButton *buttonSaying(QWidget *root, Words words)
 // manager, a session bus, dunst, a software TPM and the stand-in service:
 // later starts, a browser sign-in, a note saved to the account, an
 // encouragement note in the notch or as a private alert, and quitting.
+// The loop's minute passes in a tenth of a second, and only while a test
+// wants it to; a note stays long enough to be seen.
+struct QuickClock final : Clock
+{
+    const bool *loopRuns = nullptr;
+
+    std::chrono::nanoseconds now() const override { return ContinuousClock::now(); }
+    QCoro::Task<> sleep(std::chrono::nanoseconds duration, std::stop_token stop) override
+    {
+        co_await ContinuousClock::sleep(duration == BackgroundLoop::noteDisplay ? duration / 8 : duration / 600, stop);
+        while (!*loopRuns)
+            co_await ContinuousClock::sleep(std::chrono::milliseconds(50), stop);
+    }
+};
+
 class TestApplication : public QObject
 {
     Q_OBJECT
@@ -124,6 +139,7 @@ private:
     QList<QUrl> m_browser;
     int m_quits = 0;
     bool m_loopRuns = false;
+    QuickClock m_clock;
 };
 
 void TestApplication::initTestCase()
@@ -135,14 +151,10 @@ void TestApplication::initTestCase()
 
     AppDelegateOptions options;
     options.configuration = {standIn->origin(), {standIn->authority()}, u".0.0.1"_qs, u".0.0.2"_qs};
-    // The loop's minute passes in a tenth of a second, and only while a test
-    // wants it to (a pass refreshes the session, which disables the buttons a
-    // moment); a note stays long enough to be seen. The rest runs as shipped.
-    options.sleep = [this](std::chrono::nanoseconds duration, std::stop_token stop) -> QCoro::Task<> {
-        co_await ContinuousClock::sleep(duration == BackgroundLoop::noteDisplay ? duration / 8 : duration / 600, stop);
-        while (!m_loopRuns)
-            co_await ContinuousClock::sleep(std::chrono::milliseconds(50), stop);
-    };
+    // The loop runs only while a test wants it to (a pass refreshes the session,
+    // which disables the buttons a moment). The rest runs as shipped.
+    m_clock.loopRuns = &m_loopRuns;
+    options.clock = &m_clock;
     options.quit = [this] { ++m_quits; };
     m_app = std::make_unique<VornoApplication>(std::move(options));
     // As `vorno --settings` with nothing running: launched, then Settings.

@@ -1,4 +1,5 @@
 #include "support/AccessibilitySettings.h"
+#include "ManualClock.h"
 #include "support/CancelledError.h"
 #include "stores/CaptureStore.h"
 #include "stores/AccountEncouragement.h"
@@ -74,35 +75,6 @@ public:
 
 } // namespace
 
-// Time that moves only when the test says so.
-class ManualClock : public QObject
-{
-    Q_OBJECT
-
-public:
-    std::chrono::nanoseconds now {0};
-
-    void advance(std::chrono::nanoseconds step)
-    {
-        now += step;
-        Q_EMIT advanced();
-        QCoreApplication::processEvents(); // sleepers resume on the event loop
-    }
-
-    QCoro::Task<> sleep(std::chrono::nanoseconds duration, std::stop_token stop)
-    {
-        const auto deadline = now + duration;
-        while (now < deadline) {
-            co_await qCoro(this, &ManualClock::advanced);
-            if (stop.stop_requested())
-                throw CancelledError();
-        }
-    }
-
-Q_SIGNALS:
-    void advanced();
-};
-
 // The panel controller with every desktop facility replaced: placement and
 // visibility rules, reveal timing, the header's click rules and sleep.
 class TestNotchController : public QObject
@@ -173,9 +145,7 @@ void TestNotchController::start()
     facilities.windows = &m_windows;
     facilities.settings = &m_settings;
     facilities.view.notifications = &m_notifications;
-    facilities.sleep = [this](std::chrono::nanoseconds duration, std::stop_token stop) {
-        return m_clock.sleep(duration, std::move(stop));
-    };
+    facilities.clock = &m_clock;
     m_controller = std::make_unique<NotchController>(m_store, std::move(facilities));
 }
 

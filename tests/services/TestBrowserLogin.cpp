@@ -1,4 +1,5 @@
 #include "AwaitTask.h"
+#include "ManualClock.h"
 #include "services/BrowserLogin.h"
 #include "support/CancelledError.h"
 #include "Outcome.h"
@@ -136,23 +137,24 @@ void TestBrowserLogin::deadline()
 }
 
 // A later attempt is not cut short by an earlier attempt's deadline: A is
-// answered half-way through its time, B starts at once and is still pending
-// after A's deadline has passed.
+// answered half-way through its time, B starts then and is still pending
+// after A's deadline has passed, until its own.
 void TestBrowserLogin::earlierDeadlineSparesLaterAttempt()
 {
-    BrowserLogin browser(1s, [](const QUrl &) { return true; }, scheme);
+    ManualClock clock;
+    BrowserLogin browser(1s, [](const QUrl &) { return true; }, scheme, &clock);
     const NativeLogin first;
     auto a = browser.start(origin, first);
-    QTest::qWait(500);
+    clock.advance(500ms);
     QVERIFY(browser.receive(callbackFor(first)));
     QCOMPARE(outcome(std::move(a)), callbackFor(first));
 
     const NativeLogin second;
     auto b = browser.start(origin, second);
-    QTest::qWait(700);
+    clock.advance(700ms);
     QVERIFY(browser.isPending());
-    QVERIFY(browser.receive(callbackFor(second)));
-    QCOMPARE(outcome(std::move(b)), callbackFor(second));
+    clock.advance(400ms);
+    QCOMPARE(outcome(std::move(b)), u"authentication"_qs);
 }
 
 void TestBrowserLogin::finishCancels()
