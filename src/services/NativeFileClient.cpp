@@ -46,6 +46,11 @@ NativeFileClient::NativeFileClient(CloudClient *api, NativeFileClientOptions opt
 
 NativeFileClient::~NativeFileClient() = default;
 
+CloudClient *NativeFileClient::api() const
+{
+    return m_api;
+}
+
 QCoro::Task<QJsonObject> NativeFileClient::json(QString path, QString method, std::optional<QJsonObject> value,
                                                 CloudSession session)
 {

@@ -51,7 +51,7 @@ public:
                      QObject *parent = nullptr);
     ~NativeFileClient() override;
 
-    [[nodiscard]] CloudClient *api() const { return m_api; }
+    [[nodiscard]] CloudClient *api() const;
 
     // A file request with an optional JSON object as body; the answer must be a
     // JSON object (else CloudError(invalid)).

@@ -2,12 +2,9 @@
 
 #include "support/ChangeSignal.h"
 
-#include "BuildConstants.h"
 #include "core/FileIntent.h"
 #include "core/Text.h"
-#include "services/CloudClient.h"
 #include "services/NativeFileClient.h"
-#include "services/PersistentCredentials.h"
 #include "stores/AccountEncouragement.h"
 #include "stores/CloudStore.h"
 #include "stores/FileCollectionStore.h"
@@ -30,19 +27,13 @@ CaptureStore::CaptureStore(CaptureStoreOptions options, QObject *parent)
           return !preferences || preferences->showNotch();
       })
 {
-    const QUrl origin(QString::fromLatin1(build::webOrigin));
+    // The services are built once, by the application (or a test), and handed over.
+    Q_ASSERT(options.cloud);
     m_cloud = options.cloud;
-    if (!m_cloud) {
-        m_cloud = new CloudStore(std::make_unique<CloudClient>(origin), std::make_unique<PersistentCredentials>(origin),
-                                 CloudStoreOptions(), this);
-    }
     m_cloud->setParent(this);
-    NativeFileClient *fileClient = options.fileClient;
-    if (!fileClient)
-        fileClient = new NativeFileClient(new CloudClient(origin, CloudClientOptions(), this),
-                                          NativeFileClientOptions(), this);
-    fileClient->setParent(this);
-    m_collection = new FileCollectionStore(m_cloud, fileClient, std::move(options.outboxRoot), this);
+    if (options.fileClient)
+        options.fileClient->setParent(this);
+    m_collection = new FileCollectionStore(m_cloud, options.fileClient, std::move(options.outboxRoot), this);
     connect(m_collection, &FileCollectionStore::batchChanged, this, &CaptureStore::updatePendingFileCount);
     // Switched here or by another process: the panel follows either way.
     connect(m_preferences, &Preferences::showNotchChanged, this, &CaptureStore::panelChanged);

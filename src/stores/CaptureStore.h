@@ -24,8 +24,8 @@ class Preferences;
 struct CaptureStoreOptions
 {
     std::optional<DraftFile> draft;            // default: the standard location
-    CloudStore *cloud = nullptr;               // taken over; default: one for the web origin
-    NativeFileClient *fileClient = nullptr;    // taken over; default: one for the web origin
+    CloudStore *cloud = nullptr;               // required; taken over
+    NativeFileClient *fileClient = nullptr;    // taken over; none: files are never sent
     Preferences *preferences = nullptr;        // not taken over; default: one of the store's own
     std::function<bool()> notchEnabled;        // default: the "showNotch" preference
     FilePickerFactory pickFiles;               // none: files can only be dropped

@@ -4,7 +4,9 @@
 #include "AwaitTask.h"
 #include "stores/AccountEncouragement.h"
 #include "stores/CloudStore.h"
+#include "services/CloudClient.h"
 #include "services/FileCollectionOutbox.h"
+#include "services/NativeFileClient.h"
 #include "stores/FileCollectionStore.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
@@ -252,6 +254,9 @@ std::unique_ptr<CaptureStore> signedInStore(CaptureStoreOptions options, const Q
         const FileCollectionBatch batch {owner, u"3f2b1a0c-9d8e-4f7a-b6c5-d4e3f2a1b0c9"_qs, false, u"v"_qs, {file}, true};
         FileCollectionOutbox(owner, QUrl(QString::fromLatin1(build::webOrigin)), outboxRoot).write(batch);
     }
+    auto *api = new CloudClient(QUrl(QString::fromLatin1(build::webOrigin)));
+    options.fileClient = new NativeFileClient(api);
+    api->setParent(options.fileClient);
     auto store = std::make_unique<CaptureStore>(std::move(options));
     awaitTask(store->cloud()->restore());
     store->collection()->restoreLocal();

@@ -145,7 +145,7 @@ std::unique_ptr<CloudStore> cloudStore(bool signedIn, const QString &email = QSt
 CaptureStoreOptions captureOptions(CloudStore *cloud = nullptr)
 {
     CaptureStoreOptions options;
-    options.cloud = cloud;
+    options.cloud = cloud ? cloud : cloudStore(false).release();
     options.notchEnabled = [] { return true; };
     return options;
 }
