@@ -87,34 +87,6 @@ private Q_SLOTS:
             QCOMPARE(store->page(), Page::compose);
     }
 
-    void quitting_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QuitGuard::Choice>("choice");
-        QTest::addColumn<int>("quits");
-        QTest::addColumn<bool>("draftWritten");
-
-        QTest::newRow("no edits")            << QString()    << QuitGuard::Choice::cancel      << 1 << false;
-        QTest::newRow("cancelled")           << u"did it"_qs << QuitGuard::Choice::cancel      << 0 << false;
-        QTest::newRow("saved, then quits")   << u"did it"_qs << QuitGuard::Choice::save        << 1 << true;
-        QTest::newRow("quit without saving") << u"did it"_qs << QuitGuard::Choice::quitWithout << 1 << false;
-    }
-
-    void quitting()
-    {
-        QFETCH(QString, text);
-        QFETCH(QuitGuard::Choice, choice);
-        QFETCH(int, quits);
-        QFETCH(bool, draftWritten);
-
-        Harness harness(true, choice);
-        harness.delegate->launch();
-        harness.delegate->store()->setText(text);
-        harness.delegate->requestQuit();
-        QCOMPARE(harness.quits, quits);
-        QCOMPARE(harness.draftWritten(), draftWritten);
-    }
-
     void endingAtLogOut_data()
     {
         QTest::addColumn<QString>("text");

@@ -31,11 +31,6 @@ class TestNotchLayout : public QObject
 
 private Q_SLOTS:
     void workedExample();
-    void withoutCamera_data();
-    void withoutCamera();
-    void sizes_data();
-    void sizes();
-    void cameraNearLeftEdge();
     void framesHangFromTheTopEdge();
 };
 
@@ -53,70 +48,6 @@ void TestNotchLayout::workedExample()
         QVERIFY(panel.hasNotch());
     }
     QCOMPARE(NotchLayout::resolve(macScreen, macVisible, Rect {663, 950, 186, 32}), layout);
-}
-
-void TestNotchLayout::withoutCamera_data()
-{
-    QTest::addColumn<std::optional<Rect>>("camera");
-
-    QTest::newRow("none")             << std::optional<Rect>();
-    QTest::newRow("outside screen")   << std::optional(Rect {2000, 950, 186, 32});
-    QTest::newRow("zero width")       << std::optional(Rect {663, 950, 0, 32});
-    QTest::newRow("zero height")      << std::optional(Rect {663, 950, 186, 0});
-    QTest::newRow("touching the top") << std::optional(Rect {663, 982, 186, 32});
-    QTest::newRow("NaN")              << std::optional(Rect {NAN, 950, 186, 32});
-}
-
-void TestNotchLayout::withoutCamera()
-{
-    QFETCH(std::optional<Rect>, camera);
-
-    const NotchLayout layout = NotchLayout::resolve(macScreen, macVisible, camera);
-    QCOMPARE(layout.compact.frame, (Rect {658, 930, 196, 52}));
-    QCOMPARE(layout.expanded.frame, (Rect {536, 482, 440, 500}));
-    QCOMPARE(layout.hidden.frame, (Rect {661, 982, 190, 0}));
-    for (const PanelGeometry &panel : {layout.compact, layout.expanded, layout.hidden})
-        QVERIFY(!panel.hasNotch());
-}
-
-void TestNotchLayout::sizes_data()
-{
-    QTest::addColumn<Rect>("visible");
-    QTest::addColumn<bool>("expanded");
-    QTest::addColumn<double>("width");
-    QTest::addColumn<double>("height");
-
-    QTest::newRow("60 high, compact")     << Rect {0, 0, 1512, 60}  << false << 186.0 << 52.0;
-    QTest::newRow("60 high, expanded")    << Rect {0, 0, 1512, 60}  << true  << 440.0 << 52.0;
-    QTest::newRow("471 wide, expanded")   << Rect {0, 0, 471, 945}  << true  << 439.0 << 532.0;
-    QTest::newRow("472 wide, expanded")   << Rect {0, 0, 472, 945}  << true  << 440.0 << 532.0;
-    QTest::newRow("32 wide")              << Rect {0, 0, 32, 945}   << true  << 1.0   << 532.0;
-    QTest::newRow("33 wide")              << Rect {0, 0, 33, 945}   << true  << 1.0   << 532.0;
-    QTest::newRow("34 wide")              << Rect {0, 0, 34, 945}   << true  << 2.0   << 532.0;
-    QTest::newRow("NaN height")           << Rect {0, 0, 1512, NAN} << false << 186.0 << 52.0;
-}
-
-void TestNotchLayout::sizes()
-{
-    QFETCH(Rect, visible);
-    QFETCH(bool, expanded);
-    QFETCH(double, width);
-    QFETCH(double, height);
-
-    const PanelGeometry panel = PanelGeometry::resolve(macScreen, visible, Rect {663, 950, 186, 32}, expanded);
-    QCOMPARE(panel.frame.width, width);
-    QCOMPARE(panel.frame.height, height);
-    QCOMPARE(panel.frame.maxY(), macScreen.maxY());
-}
-
-void TestNotchLayout::cameraNearLeftEdge()
-{
-    const NotchLayout layout = NotchLayout::resolve(macScreen, macVisible, Rect {0, 950, 100, 32});
-    QCOMPARE(layout.compact.frame.x, 16.0);
-    QCOMPARE(layout.expanded.frame.x, 16.0);
-    QCOMPARE(layout.canvas.x, 0.0);
-    // The hidden panel follows the compact one, not the camera.
-    QCOMPARE(layout.hidden.frame.midX(), layout.compact.frame.midX());
 }
 
 void TestNotchLayout::framesHangFromTheTopEdge()

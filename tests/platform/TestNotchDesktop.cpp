@@ -72,7 +72,6 @@ private Q_SLOTS:
 
     void pointerAtTheTopCentreReveals();
     void onlyTheDrawnShapeTakesClicks();
-    void clicksFallThroughWhileTheShapeGrows();
     void fullScreenHidesTheNotch();
     void onEveryWorkspaceAboveOtherWindows();
     void followsTheScreens();
@@ -174,24 +173,6 @@ void TestNotchDesktop::onlyTheDrawnShapeTakesClicks()
     clickAt(compactCentre());
     QTRY_VERIFY(m_capture->store->isExpanded());
     QCOMPARE(m_below->presses, 1);
-}
-
-void TestNotchDesktop::clicksFallThroughWhileTheShapeGrows()
-{
-    QVERIFY(start(false));
-    moveTo(compactCentre());
-    QTRY_VERIFY(m_controller->presentation()->revealed());
-    // A point the open page will cover, but the shape does not yet.
-    const QPoint low(canvas().center().x() + 150, canvas().top() + 430);
-    m_capture->store->show(CaptureStore::Page::settings);
-    clickAt(low);
-    QTRY_COMPARE(m_below->presses, 1);
-    // Once open, the page takes it.
-    QTest::qWait(1200);
-    clickAt(low);
-    QTest::qWait(200);
-    QCOMPARE(m_below->presses, 1);
-    QVERIFY(m_capture->store->isExpanded());
 }
 
 void TestNotchDesktop::fullScreenHidesTheNotch()

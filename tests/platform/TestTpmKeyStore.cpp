@@ -32,7 +32,6 @@ private Q_SLOTS:
     void unusableBlobsAndPoints();
     void unreachableTpmIsNotAvailable_data();
     void unreachableTpmIsNotAvailable();
-    void defaultTcti();
     void diagnosis_data();
     void diagnosis();
     void deviceThisUserMayNotOpen();
@@ -187,16 +186,6 @@ void TestTpmKeyStore::unreachableTpmIsNotAvailable()
     TpmKeyStore store(tcti);
     QVERIFY(!store.isAvailable());
     QVERIFY_THROWS_EXCEPTION(TpmError, (void)store.createKey());
-}
-
-void TestTpmKeyStore::defaultTcti()
-{
-    const QByteArray previous = qgetenv("VORNO_TPM_TCTI");
-    qunsetenv("VORNO_TPM_TCTI");
-    QCOMPARE(TpmKeyStore::defaultTcti(), QByteArray("device:/dev/tpmrm0"));
-    qputenv("VORNO_TPM_TCTI", "swtpm:host=127.0.0.1,port=9");
-    QCOMPARE(TpmKeyStore::defaultTcti(), QByteArray("swtpm:host=127.0.0.1,port=9"));
-    qputenv("VORNO_TPM_TCTI", previous);
 }
 
 namespace {

@@ -49,7 +49,6 @@ class TestEnclaveSessionCipher : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void envelopeShape();
     void sealTwiceOpensBoth();
     void tamperedEnvelopes_data();
     void tamperedEnvelopes();
@@ -59,19 +58,6 @@ private Q_SLOTS:
     void unavailableHardware();
     void withASoftwareTpm();
 };
-
-void TestEnclaveSessionCipher::envelopeShape()
-{
-    EnclaveSessionCipher cipher(std::make_shared<SoftwareKeyStore>(), u"app.vorno.desktop"_qs);
-    const QJsonObject envelope = envelopeOf(cipher.seal(sessionBytes, origin));
-    QCOMPARE(envelope.keys(), (QStringList {u"ciphertext"_qs, u"peer"_qs, u"salt"_qs, u"version"_qs, u"wrappedKey"_qs}));
-    QCOMPARE(envelope.value(u"version").toInt(), 1);
-    QCOMPARE(QByteArray::fromBase64(envelope.value(u"peer").toString().toLatin1()).size(), 65);
-    QCOMPARE(QByteArray::fromBase64(envelope.value(u"salt").toString().toLatin1()).size(), 32);
-    QCOMPARE(QByteArray::fromBase64(envelope.value(u"ciphertext").toString().toLatin1()).size(), 12 + sessionBytes.size() + 16);
-    QVERIFY(envelope.value(u"salt").toString().endsWith(u'=')); // padded Base64
-    QCOMPARE(cipher.info(origin), QByteArray("app.vorno.desktop/session/v1\nhttps://vorno.example"));
-}
 
 void TestEnclaveSessionCipher::sealTwiceOpensBoth()
 {

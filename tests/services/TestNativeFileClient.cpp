@@ -255,8 +255,6 @@ void TestNativeFileClient::chunking()
 
     const QList<FakeServer::Request> creations = requestsWith(*m_server, "POST");
     QCOMPARE(creations.last().header("Upload-Length"), QByteArray::number(size));
-    QCOMPARE(creations.last().header("Upload-Metadata"),
-             NativeFileClient::metadata(NativeFileClient::paidBucket, objectPath, u"application/pdf"_qs));
     QCOMPARE(m_checkpoints, QList {m_server->origin().resolved(QUrl(u"/storage/v1/upload/resumable/upload-1"_qs))});
 }
 

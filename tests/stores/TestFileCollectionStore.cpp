@@ -49,7 +49,6 @@ private Q_SLOTS:
     void freeCollection();
     void paidCollection();
     void freeBatchRegisteredInPages();
-    void resumesAfterADroppedConnection();
     void resumesAfterAKill();
     void signOutMidUploadShowsNothing();
     void refusals_data();
@@ -281,25 +280,6 @@ void TestFileCollectionStore::freeBatchRegisteredInPages()
     QCOMPARE(batch.value(u"total"_qs).toInt(), 129);
     for (const CollectedFile &file : m_store->batch()->files)
         QVERIFY(file.objectPath);
-}
-
-void TestFileCollectionStore::resumesAfterADroppedConnection()
-{
-    start(true, false);
-    consent();
-    const QByteArray content = patterned(13 * 1024 * 1024, 'd');
-    m_standIn->control(u"faults"_qs, {{u"dropAfter"_qs, 3 * 1024 * 1024}, {u"dropSkip"_qs, 1}});
-    awaitTask(m_store->send(makeFiles({content})), 120s);
-    QCOMPARE(m_store->failure(), std::optional(u"transfer_interrupted"_qs));
-    QVERIFY(m_store->batch()->files.front().tus);
-    QVERIFY(!m_store->transferring());
-
-    awaitTask(m_store->send({}), 120s);
-    QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
-    const CollectedFile &file = m_store->batch()->files.front();
-    QCOMPARE(objects().value(u"career-sources/"_qs + *file.objectPath).toObject().value(u"sha256"_qs).toString(),
-             Text::sha256Hex(content));
-    QCOMPARE(requestsTo(u"POST"_qs, NativeFileClient::uploadPath), 1); // resumed, not started over
 }
 
 void TestFileCollectionStore::resumesAfterAKill()

@@ -11,48 +11,9 @@ class TestSpring : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void settles_data();
-    void settles();
     void reducedMotionJumpsAndStillFinishes();
     void interruptedMotionTurnsFromWhereItIsAndEndsOnTarget();
 };
-
-void TestSpring::settles_data()
-{
-    QTest::addColumn<double>("response");
-    QTest::addColumn<double>("damping");
-    QTest::addColumn<bool>("overshoots");
-
-    QTest::newRow("critically damped step") << 0.24 << 1.0  << false;
-    QTest::newRow("press")                  << 0.23 << 0.88 << true;
-    QTest::newRow("bouncy")                 << 0.5  << 0.3  << true;
-    QTest::newRow("overdamped")             << 0.3  << 1.6  << false;
-}
-
-void TestSpring::settles()
-{
-    QFETCH(double, response);
-    QFETCH(double, damping);
-    QFETCH(bool, overshoots);
-
-    const Spring spring {response, damping};
-    QCOMPARE(spring.value(0), 0.0);
-    const double settle = double(spring.settlingTime().count()) / 1000;
-    QVERIFY2(settle > 0 && settle < 10 * response, qPrintable(QString::number(settle)));
-    double highest = 0;
-    double previous = 0;
-    bool monotone = true;
-    for (double t = 0.001; t < 3 * settle; t += 0.001) {
-        const double value = spring.value(t);
-        highest = std::max(highest, value);
-        monotone = monotone && value >= previous - 1e-12;
-        previous = value;
-        if (t >= settle)
-            QVERIFY2(std::abs(value - 1) <= 0.001, qPrintable(QString::number(t)));
-    }
-    QCOMPARE(highest > 1.001, overshoots);
-    QCOMPARE(monotone, !overshoots);
-}
 
 void TestSpring::reducedMotionJumpsAndStillFinishes()
 {

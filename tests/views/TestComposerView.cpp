@@ -33,7 +33,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void limitWarningFollowsTheText();
     void failedSaveLeavesTheNoteReadOnly();
     void shortcuts();
     void typingGoesOnDuringARefresh();
@@ -82,27 +81,6 @@ void TestComposerView::showActive()
     m_view->show();
     m_view->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
-}
-
-void TestComposerView::limitWarningFollowsTheText()
-{
-    CloudComposerView *composer = m_view->cloudComposer();
-    QVERIFY(m_view->showsCloudComposer());
-    showActive();
-    QPlainTextEdit *editor = composer->editor()->editor();
-    editor->setFocus();
-    m_store->cloud()->note()->setText(QString(4000, u'a'));
-    editor->moveCursor(QTextCursor::End);
-    QVERIFY(!composer->showsLimitWarning());
-    QVERIFY(composer->sendButton()->isEnabled());
-
-    QTest::keyClick(editor, Qt::Key_B);
-    QCOMPARE(m_store->cloud()->note()->text().size(), 4001);
-    QVERIFY(composer->showsLimitWarning());
-    QVERIFY(!composer->sendButton()->isEnabled());
-    QTest::keyClick(editor, Qt::Key_Backspace);
-    QVERIFY(!composer->showsLimitWarning());
-    QVERIFY(composer->sendButton()->isEnabled());
 }
 
 void TestComposerView::failedSaveLeavesTheNoteReadOnly()

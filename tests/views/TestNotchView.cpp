@@ -34,13 +34,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void radiusIsClamped_data();
-    void radiusIsClamped();
-    void outlineCoversWholePixels_data();
-    void outlineCoversWholePixels();
     void topBandNeverTakesClicks();
-    void outlinePerState_data();
-    void outlinePerState();
     void headerButtonsOnlyWhileShown();
     void dropsStageInDropOrder();
     void aDropWithANonFileStagesNothing();
@@ -105,47 +99,6 @@ QUrl TestNotchView::file(const QString &name) const
     return QUrl::fromLocalFile(path);
 }
 
-void TestNotchView::radiusIsClamped_data()
-{
-    QTest::addColumn<QSizeF>("size");
-    QTest::addColumn<double>("asked");
-    QTest::addColumn<double>("drawn");
-
-    QTest::newRow("short rectangle") << QSizeF(100, 20) << 32.0 << 10.0;
-    QTest::newRow("narrow rectangle") << QSizeF(30, 200) << 24.0 << 15.0;
-    QTest::newRow("negative") << QSizeF(100, 20) << -5.0 << 0.0;
-    QTest::newRow("fits") << QSizeF(440, 380) << 32.0 << 32.0;
-}
-
-void TestNotchView::radiusIsClamped()
-{
-    QFETCH(QSizeF, size);
-    QFETCH(double, asked);
-    QFETCH(double, drawn);
-    const NotchShape shape {.bottomRadius = asked};
-    QCOMPARE(shape.radiusIn(QRectF(QPointF(), size)), drawn);
-    // The outline stays inside its rectangle whatever was asked.
-    QVERIFY(QRectF(QPointF(), size).adjusted(-0.01, -0.01, 0.01, 0.01).contains(shape.path(QRectF(QPointF(), size)).boundingRect()));
-}
-
-void TestNotchView::outlineCoversWholePixels_data()
-{
-    QTest::addColumn<QRectF>("outline");
-    QTest::addColumn<QRect>("pixels");
-
-    // Where a spring comes to rest: a hair off its target either way.
-    QTest::newRow("hidden, a hair tall") << QRectF(149.5, 0.3, 190, 0.05) << QRect(150, 0, 190, 0);
-    QTest::newRow("hidden, a hair short") << QRectF(149, 0, 190.02, -0.0) << QRect(149, 0, 190, 0);
-    QTest::newRow("open, a hair wide") << QRectF(23.8, 0, 440.3, 379.9) << QRect(24, 0, 440, 380);
-}
-
-void TestNotchView::outlineCoversWholePixels()
-{
-    QFETCH(QRectF, outline);
-    QFETCH(QRect, pixels);
-    QCOMPARE(NotchView::pixelsOf(outline), pixels);
-}
-
 void TestNotchView::topBandNeverTakesClicks()
 {
     QWidget window;
@@ -165,50 +118,6 @@ void TestNotchView::topBandNeverTakesClicks()
     QVERIFY(!region.contains(QPoint(150, 5)));
     QVERIFY(region.contains(QPoint(150, 60)));
     QVERIFY(!region.contains(QPoint(51, 99)));
-}
-
-void TestNotchView::outlinePerState_data()
-{
-    QTest::addColumn<double>("screenHeight");
-    QTest::addColumn<bool>("expanded");
-    QTest::addColumn<bool>("revealed");
-    QTest::addColumn<bool>("note");
-    QTest::addColumn<CaptureStore::Page>("page");
-    QTest::addColumn<int>("files");
-    QTest::addColumn<double>("height"); // -1: the expanded frame's
-    QTest::addColumn<double>("radius");
-
-    using P = CaptureStore::Page;
-    QTest::newRow("hidden") << 1080.0 << false << false << false << P::compose << 0 << 0.0 << 10.0;
-    QTest::newRow("revealed") << 1080.0 << false << true << false << P::compose << 0 << 52.0 << 24.0;
-    QTest::newRow("note") << 1080.0 << false << false << true << P::compose << 0 << 228.0 << 32.0;
-    QTest::newRow("note beats reveal") << 1080.0 << false << true << true << P::compose << 0 << 228.0 << 32.0;
-    QTest::newRow("compose") << 1080.0 << true << false << false << P::compose << 0 << 380.0 << 32.0;
-    QTest::newRow("compose with a file") << 1080.0 << true << true << false << P::compose << 1 << 440.0 << 32.0;
-    QTest::newRow("files page") << 1080.0 << true << false << false << P::files << 1 << -1.0 << 32.0;
-    QTest::newRow("settings page") << 1080.0 << true << false << true << P::settings << 0 << -1.0 << 32.0;
-    QTest::newRow("compose on a low screen") << 400.0 << true << false << false << P::compose << 1 << -1.0 << 32.0;
-}
-
-void TestNotchView::outlinePerState()
-{
-    QFETCH(double, screenHeight);
-    QFETCH(bool, expanded);
-    QFETCH(bool, revealed);
-    QFETCH(bool, note);
-    QFETCH(CaptureStore::Page, page);
-    QFETCH(int, files);
-    QFETCH(double, height);
-    QFETCH(double, radius);
-
-    const NotchLayout layout = layoutFor(1920, screenHeight);
-    const NotchView::State state {.expanded = expanded, .revealed = revealed, .showingNote = note && !expanded,
-                                  .page = page, .pendingFiles = files};
-    const PanelGeometry geometry = NotchView::geometryFor(layout, state);
-    QCOMPARE(geometry.frame.height, height < 0 ? layout.expanded.frame.height : height);
-    QVERIFY(geometry.frame.height <= std::max(layout.expanded.frame.height, layout.hidden.frame.height));
-    QCOMPARE(geometry.frame.maxY(), screenHeight); // hanging from the top edge
-    QCOMPARE(NotchView::radiusFor(state), radius);
 }
 
 void TestNotchView::headerButtonsOnlyWhileShown()

@@ -89,9 +89,7 @@ void TestPreferencesView::encouragementStatus_data()
     QTest::newRow("not pro")              << u"em"_qs   << u"UTC"_qs           << u"Off"_qs;
     QTest::newRow("not enabled")          << u"pm"_qs   << u"UTC"_qs           << u"Off"_qs;
     QTest::newRow("not for this channel") << u"pe"_qs   << u"UTC"_qs           << u"Off"_qs;
-    QTest::newRow("quiet hours")          << u"pem"_qs  << u"Asia/Tokyo"_qs    << u"Quiet hours"_qs;
     QTest::newRow("paused")               << u"pems"_qs << u"UTC"_qs           << u"Paused"_qs;
-    QTest::newRow("paused in quiet hours") << u"pems"_qs << u"Asia/Tokyo"_qs   << u"Paused"_qs;
     QTest::newRow("paused but off")       << u"ems"_qs  << u"UTC"_qs           << u"Off"_qs;
 }
 
