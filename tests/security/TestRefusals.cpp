@@ -13,10 +13,8 @@
 #include "services/PersistentCredentials.h"
 #include "services/SessionCredentials.h"
 #include "SoftwareKeyStore.h"
-#include "SoftwareTpm.h"
 #include "TemporaryHome.h"
 #include "TestCertificates.h"
-#include "platform/TpmKeyStore.h"
 
 #include <QDir>
 #include <QTest>
@@ -244,16 +242,6 @@ void TestRefusals::draftEntry(const QString &defect)
 
 void TestRefusals::sealed(const QString &input)
 {
-    if (input == u"tpm") {
-        const SoftwareTpm one;
-        const SoftwareTpm other;
-        QVERIFY2(!one.tcti().isEmpty() && !other.tcti().isEmpty(), qPrintable(one.error() + other.error()));
-        const EnclaveSessionCipher sealer(std::make_shared<TpmKeyStore>(one.tcti()));
-        const QByteArray envelope = sealer.seal(session, origin);
-        QVERIFY(opens(sealer, envelope, origin));
-        QVERIFY(!opens(EnclaveSessionCipher(std::make_shared<TpmKeyStore>(other.tcti())), envelope, origin));
-        return;
-    }
     const auto keys = std::make_shared<SoftwareKeyStore>();
     const EnclaveSessionCipher sealer(keys);
     const QByteArray envelope = sealer.seal(session, origin);

@@ -40,7 +40,6 @@ private Q_SLOTS:
     void keys_data();
     void keys();
     void sessionStaysInMemory();
-    void linksAreRefused();
     void failedWriteKeepsPreviousEntry();
 
 private:
@@ -126,28 +125,6 @@ void TestSessionCredentials::sessionStaysInMemory()
     QCOMPARE(store.read(u"session"_qs), std::optional(QByteArray("session bytes")));
     QVERIFY(!QFile::exists(store.directory()));
     QCOMPARE(SessionCredentials(origin).read(u"session"_qs), std::nullopt);
-}
-
-void TestSessionCredentials::linksAreRefused()
-{
-    SessionCredentials store(origin);
-    // A link at the entry itself.
-    store.write(QByteArray("real"), u"draft:a"_qs);
-    const QString elsewhere = m_home->path() + u"/elsewhere"_qs;
-    QVERIFY(QFile::rename(store.directory() + u'/' + hashOf(u"draft:a"_qs), elsewhere));
-    QVERIFY(QFile::link(elsewhere, store.directory() + u'/' + hashOf(u"draft:a"_qs)));
-    QVERIFY(refusedAsStorage([&] { (void)store.read(u"draft:a"_qs); }));
-
-    // A link at the drafts directory: nothing is written through it.
-    const QString target = m_home->path() + u"/target"_qs;
-    QVERIFY(QDir().mkpath(target));
-    QVERIFY(QDir(store.directory()).removeRecursively());
-    QVERIFY(QFile::link(target, store.directory()));
-    QVERIFY(refusedAsStorage([&] { store.write(QByteArray("x"), u"draft:b"_qs); }));
-    QVERIFY(entriesOf(target).isEmpty());
-    // ... and nothing planted there is read.
-    writeFile(target + u'/' + hashOf(u"draft:b"_qs), "planted");
-    QVERIFY(refusedAsStorage([&] { (void)store.read(u"draft:b"_qs); }));
 }
 
 void TestSessionCredentials::failedWriteKeepsPreviousEntry()
