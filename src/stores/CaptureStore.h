@@ -52,8 +52,6 @@ public:
     enum class Page { compose, files, settings };
     Q_ENUM(Page)
 
-    using Action = std::function<void()>;
-
     explicit CaptureStore(CaptureStoreOptions options = CaptureStoreOptions(), QObject *parent = nullptr);
     ~CaptureStore() override;
 

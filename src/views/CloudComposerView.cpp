@@ -18,10 +18,8 @@
 
 namespace vorno {
 
-CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *settings, bool compact, Action close,
-                                     Action addFiles, QWidget *parent)
-    : QWidget(parent), m_cloud(cloud), m_compact(compact), m_close(std::move(close)),
-      m_editor(new style::Editor(settings, this)),
+CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *settings, bool compact, QWidget *parent)
+    : QWidget(parent), m_cloud(cloud), m_compact(compact), m_editor(new style::Editor(settings, this)),
       m_limit(new style::Label(Words(Words::cloudLong).string(), 0.85, 12, this)),
       m_feedback(new style::Feedback(settings, this)),
       m_send(new style::Button(style::Button::Kind::primary, settings, this)),
@@ -58,10 +56,7 @@ CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *s
 
     connect(m_editor, &style::Editor::textEdited, cloud,
             [cloud](const QString &text) { cloud->note()->setText(text); });
-    connect(files, &QAbstractButton::clicked, this, [addFiles = std::move(addFiles)] {
-        if (addFiles)
-            addFiles();
-    });
+    connect(files, &QAbstractButton::clicked, this, &CloudComposerView::addFilesRequested);
     connect(m_send, &QAbstractButton::clicked, this, &CloudComposerView::send);
     connect(m_newNote, &QAbstractButton::clicked, cloud, [cloud] { cloud->note()->newNote(); });
     connect(m_keep, &QAbstractButton::clicked, cloud, [cloud] { cloud->note()->saveLocal(); });
@@ -82,10 +77,7 @@ CloudComposerView::CloudComposerView(CloudStore *cloud, AccessibilitySettings *s
     if (compact) {
         auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
         escape->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(escape, &QShortcut::activated, this, [this] {
-            if (m_close)
-                m_close();
-        });
+        connect(escape, &QShortcut::activated, this, &CloudComposerView::closeRequested);
     }
 
     for (auto signal : {&CloudStore::busyChanged, &CloudStore::noticeChanged})

@@ -3,8 +3,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 namespace vorno {
 
 class AccessibilitySettings;
@@ -29,10 +27,7 @@ class CloudComposerView : public QWidget
     Q_OBJECT
 
 public:
-    using Action = std::function<void()>;
-
-    CloudComposerView(CloudStore *cloud, AccessibilitySettings *settings, bool compact, Action close, Action addFiles,
-                      QWidget *parent = nullptr);
+    CloudComposerView(CloudStore *cloud, AccessibilitySettings *settings, bool compact, QWidget *parent = nullptr);
 
     // In the panel, the editor takes the keyboard while the compose page is open.
     void setExpanded(bool expanded);
@@ -43,6 +38,11 @@ public:
     [[nodiscard]] style::Button *keepButton() const { return m_keep; }
     [[nodiscard]] bool showsLimitWarning() const;
 
+Q_SIGNALS:
+    // Escape in the panel's composer.
+    void closeRequested();
+    void addFilesRequested();
+
 private:
     void refresh();
     void send();
@@ -50,7 +50,6 @@ private:
     QPointer<CloudStore> m_cloud;
     bool m_compact;
     bool m_expanded = false;
-    Action m_close;
     style::Editor *m_editor;
     style::Label *m_limit;
     style::Feedback *m_feedback;

@@ -22,9 +22,10 @@ ComposerView::ComposerView(CaptureStore *store, AccessibilitySettings *settings,
       m_local(new QWidget(this)), m_editor(new style::Editor(settings, m_local)),
       m_feedback(new style::Feedback(settings, m_local)),
       m_save(new style::Button(style::Button::Kind::primary, settings, m_local)),
-      m_cloudComposer(new CloudComposerView(
-          store->cloud(), settings, compact, [store] { store->collapse(); }, [store] { store->chooseFiles(); }, this))
+      m_cloudComposer(new CloudComposerView(store->cloud(), settings, compact, this))
 {
+    connect(m_cloudComposer, &CloudComposerView::closeRequested, store, &CaptureStore::collapse);
+    connect(m_cloudComposer, &CloudComposerView::addFilesRequested, store, &CaptureStore::chooseFiles);
     auto *column = new QVBoxLayout(m_local);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(10);

@@ -112,6 +112,9 @@ void TestComposerView::shortcuts()
     QTest::keyClick(cloudEditor, Qt::Key_S, Qt::ControlModifier);
     QTRY_COMPARE(m_api->count(u"save"_qs), 1);
     QTRY_VERIFY(m_store->cloud()->note()->isAcknowledged());
+    m_store->show(CaptureStore::Page::compose);
+    QTest::keyClick(cloudEditor, Qt::Key_Escape); // the panel's composer closes the panel
+    QVERIFY(!m_store->isExpanded());
 
     // Signed out, the same key keeps the local draft.
     makeStore(false);
