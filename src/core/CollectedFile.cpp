@@ -8,7 +8,7 @@ namespace vorno {
 
 namespace {
 
-bool isOneOf(const QString &status, std::initializer_list<QStringView> statuses)
+bool isOneOf(FileStatus status, std::initializer_list<FileStatus> statuses)
 {
     return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
 }
@@ -17,17 +17,17 @@ bool isOneOf(const QString &status, std::initializer_list<QStringView> statuses)
 
 bool CollectedFile::isFinished() const
 {
-    return isOneOf(status, {u"ready_for_review", u"failed", u"deleted"});
+    return isOneOf(state(), {FileStatus::readyForReview, FileStatus::failed, FileStatus::deleted});
 }
 
 bool CollectedFile::isNeverPolled() const
 {
-    return status == local || isFinished();
+    return state() == FileStatus::local || isFinished();
 }
 
 bool CollectedFile::isFinishedWithWork() const
 {
-    return status == u"ready_for_review" && !partial && (!candidateCount || *candidateCount != 0);
+    return state() == FileStatus::readyForReview && !partial && (!candidateCount || *candidateCount != 0);
 }
 
 void CollectedFile::apply(const FileProgress &progress)
@@ -43,7 +43,9 @@ void CollectedFile::apply(const FileProgress &progress)
 
 bool CollectedFile::mayDropLocalCopy() const
 {
-    return isOneOf(status, {u"uploaded", u"queued", u"parsing", u"extracting", u"ready_for_review", u"failed"});
+    return isOneOf(state(),
+                   {FileStatus::uploaded, FileStatus::queued, FileStatus::parsing, FileStatus::extracting,
+                    FileStatus::readyForReview, FileStatus::failed});
 }
 
 CollectedFile json::Coding<CollectedFile>::read(const Reader &json)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FileProgress.h"
+#include "core/FileStatus.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -23,20 +24,17 @@ struct CollectedFile
     std::optional<QString> preflight;
     std::optional<QString> uploadId;
     std::optional<QUrl> tus; // the resumable upload, kept so an interrupted one resumes
-    QString status;
+    QString status;          // as the service wrote it; see state()
     std::optional<QString> failure;
     std::optional<qint64> completed;
     std::optional<qint64> total;
     std::optional<qint64> candidateCount;
     bool partial = false;
 
-    // The statuses the client writes itself; every other one comes from the server.
-    static inline const QString local = QStringLiteral("local");
-    static inline const QString uploaded = QStringLiteral("uploaded");
-
-    // "ready_for_review", "failed" or "deleted".
+    [[nodiscard]] FileStatus state() const { return fileStatus(status); }
+    // Ready for review, failed or deleted.
     [[nodiscard]] bool isFinished() const;
-    // "local", or finished: nothing to ask the server about.
+    // Local, or finished: nothing to ask the server about.
     [[nodiscard]] bool isNeverPolled() const;
     // Ready for review, whole, and with work found (or no count given): such a
     // file needs nothing more from the user and leaves the review list.

@@ -59,7 +59,7 @@ FileCandidate FileCollectionPolicy::candidate(const QString &path) const
     file.size = size;
     file.sha256 = Text::sha256Hex(bytes);
     file.contentType = *contentType;
-    file.status = CollectedFile::local;
+    file.status = fileStatusName(FileStatus::local);
     return {.file = std::move(file), .bytes = std::move(bytes)};
 }
 

@@ -12,8 +12,6 @@ namespace vorno {
 
 namespace {
 
-const QString pendingUpload = QStringLiteral("pending_upload");
-
 [[noreturn]] void notOwner()
 {
     throw CloudError(CloudFailure::authentication);
@@ -119,7 +117,7 @@ QCoro::Task<> FileDelivery::collect(qsizetype index, FileCollectionRun run)
     CloudSession session = co_await m_store.sessionFor(run);
     const FileProgress status = co_await m_store.m_api.status(file.id, session);
     run.check();
-    if (status.status == pendingUpload) {
+    if (status.status && fileStatus(*status.status) == FileStatus::pendingUpload) {
         bool notComplete = false;
         try {
             session = co_await m_store.sessionFor(run);

@@ -59,18 +59,26 @@ QString interfaceLanguage()
 
 Words FileReviewView::stateText(const CollectedFile &file)
 {
-    if (file.status == u"ready_for_review") {
+    switch (file.state()) {
+    case FileStatus::readyForReview:
         if (file.partial)
             return Words::filePartial;
         if (file.candidateCount == 0)
             return Words::fileEmpty;
         return Words::fileReady;
-    }
-    if (file.status == u"failed" || file.status == u"deleted")
+    case FileStatus::failed:
+    case FileStatus::deleted:
         return Words::fileFailed;
-    if (file.status == u"uploaded" || file.status == u"queued" || file.status == u"parsing"
-        || file.status == u"extracting")
+    case FileStatus::uploaded:
+    case FileStatus::queued:
+    case FileStatus::parsing:
+    case FileStatus::extracting:
         return Words::fileProcessing;
+    case FileStatus::local:
+    case FileStatus::pendingUpload:
+    case FileStatus::other:
+        break;
+    }
     return Words::fileLocal;
 }
 
@@ -325,7 +333,7 @@ void FileReviewView::rebuildRows()
         auto *layout = new QHBoxLayout(row);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(8);
-        const bool ready = file.status == u"ready_for_review";
+        const bool ready = file.state() == FileStatus::readyForReview;
         layout->addWidget(symbolLabel(ready ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("doc.text"),
                                       ready ? style::Metrics::action() : style::Metrics::faded(primary, 0.7), row),
                           0, Qt::AlignTop);

@@ -33,7 +33,7 @@ CollectedFile file(QString id, std::optional<QString> objectPath)
     record.size = 1;
     record.sha256 = QString(64, u'0');
     record.contentType = u"application/pdf"_qs;
-    record.status = CollectedFile::uploaded;
+    record.status = fileStatusName(FileStatus::uploaded);
     record.objectPath = std::move(objectPath);
     return record;
 }

@@ -68,7 +68,7 @@ CollectedFile collected(qint64 n)
     file.size = contentOf(n).size();
     file.sha256 = FileCollectionOutbox::hash(contentOf(n));
     file.contentType = QStringLiteral("text/plain");
-    file.status = CollectedFile::local;
+    file.status = fileStatusName(FileStatus::local);
     return file;
 }
 

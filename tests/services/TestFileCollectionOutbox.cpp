@@ -28,7 +28,7 @@ CollectedFile fileFor(const QString &id, const QByteArray &bytes)
     file.size = bytes.size();
     file.sha256 = FileCollectionOutbox::hash(bytes);
     file.contentType = u"text/plain"_qs;
-    file.status = CollectedFile::local;
+    file.status = fileStatusName(FileStatus::local);
     return file;
 }
 
