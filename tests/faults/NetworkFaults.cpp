@@ -35,8 +35,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto requestTimeout = 3s;
-// A request ends at its deadline; the slack covers the event loop's lateness.
-constexpr qint64 deadlineSlack = 1500;
 constexpr int attemptsPerUpload = 60;
 constexpr int filesPerKill = 4;
 
@@ -193,8 +191,11 @@ void faultRound(StandIn &standIn, Clients &clients, const CloudSession &session,
         ++tally.struck;
         const bool waits = record.plan.fault == FaultProxy::Fault::stallRequest
             || record.plan.fault == FaultProxy::Fault::stallAnswer || record.plan.fault == FaultProxy::Fault::trickleAnswer;
-        const qint64 deadline = std::chrono::milliseconds(requestTimeout).count() + deadlineSlack;
-        // The client leaves a stalled connection at its request's deadline.
+        // The client leaves a stalled connection at its request's deadline. The
+        // bound is a generous ceiling, not a measurement: a loaded machine runs
+        // timers late, while a client without the deadline stays until the
+        // proxy gives up on it a minute later.
+        const qint64 deadline = 3 * std::chrono::milliseconds(requestTimeout).count();
         if (waits && (record.abandoned || record.closed - record.struck > deadline)) {
             ++tally.pastDeadline;
             std::fprintf(stderr, "fault %d after %lld bytes: struck at %lld ms, the client left at %lld ms%s\n",
