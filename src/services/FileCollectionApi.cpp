@@ -78,6 +78,13 @@ FileCollectionApi::FileCollectionApi(NativeFileClient *client) : m_client(client
 {
 }
 
+NativeFileClient &FileCollectionApi::client() const
+{
+    if (!m_client)
+        throw CloudError(CloudFailure::unavailable);
+    return *m_client;
+}
+
 bool FileCollectionApi::isAvailable() const
 {
     return m_client && m_client->api();
@@ -108,8 +115,6 @@ QCoro::Task<FileCollectionPolicy> FileCollectionApi::policy(QString locale, Clou
 QCoro::Task<FileCollectionApi::PreflightSlot> FileCollectionApi::preflight(QString batchId, CollectedFile file,
                                                                            QString consentVersion, CloudSession session)
 {
-    if (!m_client)
-        throw CloudError(CloudFailure::unavailable);
     const QJsonObject registration {
         {QStringLiteral("batchId"), batchId},
         {QStringLiteral("fileId"), file.id},
@@ -117,7 +122,7 @@ QCoro::Task<FileCollectionApi::PreflightSlot> FileCollectionApi::preflight(QStri
         {QStringLiteral("size"), double(file.size)},
         {QStringLiteral("consent"), consent(consentVersion)},
     };
-    const QJsonObject answer = co_await m_client->json(preflightPath, postMethod, registration, session);
+    const QJsonObject answer = co_await client().json(preflightPath, postMethod, registration, session);
     PreflightSlot slot {stringIn(answer, QStringLiteral("uploadId")), stringIn(answer, QStringLiteral("objectPath")),
                         answer.value(QStringLiteral("uploaded")) == QJsonValue(true)};
     if (!Text::isUuid(slot.uploadId))
@@ -127,17 +132,13 @@ QCoro::Task<FileCollectionApi::PreflightSlot> FileCollectionApi::preflight(QStri
 
 QCoro::Task<QString> FileCollectionApi::preflightProof(QString uploadId, CloudSession session)
 {
-    if (!m_client)
-        throw CloudError(CloudFailure::unavailable);
     const QJsonObject done
-        = co_await m_client->json(preflightPath + u'/' + uploadId, postMethod, QJsonObject(), session);
+        = co_await client().json(preflightPath + u'/' + uploadId, postMethod, QJsonObject(), session);
     co_return stringIn(done, QStringLiteral("proof"));
 }
 
 QCoro::Task<FileCollectionApi::RegisteredPage> FileCollectionApi::registerPage(Registration page, CloudSession session)
 {
-    if (!m_client)
-        throw CloudError(CloudFailure::unavailable);
     const QJsonObject body {
         {QStringLiteral("id"), page.batchId},
         {QStringLiteral("files"), entries(page.files)},
@@ -147,7 +148,7 @@ QCoro::Task<FileCollectionApi::RegisteredPage> FileCollectionApi::registerPage(R
         {QStringLiteral("ownerId"), page.owner},
         {QStringLiteral("consent"), consent(page.consentVersion)},
     };
-    const QJsonObject answer = co_await m_client->json(firstDropPath, postMethod, body, session);
+    const QJsonObject answer = co_await client().json(firstDropPath, postMethod, body, session);
     const QJsonValue sources = answer.value(QStringLiteral("sources"));
     if (!sources.isArray() || sources.toArray().size() != qsizetype(page.files.size()))
         invalidAnswer();
@@ -165,15 +166,13 @@ QCoro::Task<FileCollectionApi::RegisteredPage> FileCollectionApi::registerPage(R
 
 QCoro::Task<QString> FileCollectionApi::registerImport(CollectedFile file, QString consentVersion, CloudSession session)
 {
-    if (!m_client)
-        throw CloudError(CloudFailure::unavailable);
     const QJsonObject registration {
         {QStringLiteral("sourceId"), file.id},
         {QStringLiteral("name"), file.name},
         {QStringLiteral("size"), double(file.size)},
         {QStringLiteral("consent"), consent(consentVersion)},
     };
-    const QJsonObject answer = co_await m_client->json(importsPath, postMethod, registration, session);
+    const QJsonObject answer = co_await client().json(importsPath, postMethod, registration, session);
     if (stringIn(answer, QStringLiteral("sourceId")) != file.id)
         invalidAnswer();
     co_return stringIn(answer, QStringLiteral("objectPath"));
@@ -181,25 +180,19 @@ QCoro::Task<QString> FileCollectionApi::registerImport(CollectedFile file, QStri
 
 QCoro::Task<FileProgress> FileCollectionApi::status(QString sourceId, CloudSession session)
 {
-    if (!m_client)
-        throw CloudError(CloudFailure::unavailable);
-    const QJsonObject answer = co_await m_client->json(processPath + QStringLiteral("?sourceId=") + sourceId, getMethod,
-                                                       std::nullopt, session);
+    const QJsonObject answer = co_await client().json(processPath + QStringLiteral("?sourceId=") + sourceId, getMethod,
+                                                      std::nullopt, session);
     co_return FileProgress::fromAnswer(answer);
 }
 
 QCoro::Task<> FileCollectionApi::complete(QString sourceId, CloudSession session)
 {
-    if (!m_client)
-        throw CloudError(CloudFailure::unavailable);
-    co_await m_client->json(completePath, postMethod, sourceBody(sourceId), session);
+    co_await client().json(completePath, postMethod, sourceBody(sourceId), session);
 }
 
 QCoro::Task<FileProgress> FileCollectionApi::process(QString sourceId, CloudSession session)
 {
-    if (!m_client)
-        throw CloudError(CloudFailure::unavailable);
-    const QJsonObject answer = co_await m_client->json(processPath, postMethod, sourceBody(sourceId), session);
+    const QJsonObject answer = co_await client().json(processPath, postMethod, sourceBody(sourceId), session);
     co_return FileProgress::fromAnswer(answer);
 }
 

@@ -69,6 +69,9 @@ public:
     [[nodiscard]] QCoro::Task<FileProgress> process(QString sourceId, CloudSession session);
 
 private:
+    // Throws CloudError(unavailable) once the client is gone.
+    [[nodiscard]] NativeFileClient &client() const;
+
     QPointer<NativeFileClient> m_client;
 };
 

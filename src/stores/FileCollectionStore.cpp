@@ -4,7 +4,6 @@
 #include "core/FileCollectionError.h"
 #include "core/FileIntent.h"
 #include "core/Text.h"
-#include "services/CloudClient.h"
 #include "services/FileCollectionOutbox.h"
 #include "services/NativeFileClient.h"
 #include "stores/CloudStore.h"
@@ -12,15 +11,6 @@
 #include "support/Spawn.h"
 
 namespace vorno {
-
-namespace {
-
-[[noreturn]] void notOwner()
-{
-    throw CloudError(CloudFailure::authentication);
-}
-
-} // namespace
 
 FileCollectionStore::FileCollectionStore(CloudStore *cloud, NativeFileClient *client, std::optional<QString> outboxRoot,
                                          QObject *parent)
@@ -132,7 +122,7 @@ FileCollectionOutbox FileCollectionStore::outbox(const QString &owner) const
 void FileCollectionStore::persist(const QString &owner)
 {
     if (!m_batch || m_batch->owner != owner)
-        notOwner();
+        throw CloudError(CloudFailure::authentication);
     outbox(owner).write(*m_batch);
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/CloudError.h"
 #include "core/FileCollectionError.h"
-#include "services/CloudClient.h"
 #include "services/FileCollectionOutbox.h"
 #include "services/NativeFileClient.h"
 #include "stores/FileCollectionRun.h"
