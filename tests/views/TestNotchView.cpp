@@ -7,7 +7,6 @@
 #include "views/NotchHitView.h"
 #include "views/NotchPresentation.h"
 #include "views/NotchPressButton.h"
-#include "views/NotchShape.h"
 #include "views/NotchView.h"
 #include "platform/ScreenSpace.h"
 #include "ScriptedCapture.h"
@@ -23,9 +22,7 @@
 
 using namespace vorno;
 
-Q_DECLARE_METATYPE(CaptureStore::Page)
-
-// The notch's outline, its hit area, the outline per state and dropped files.
+// The notch's hit area, its header and dropped files.
 class TestNotchView : public QObject
 {
     Q_OBJECT
