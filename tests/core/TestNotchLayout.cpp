@@ -7,9 +7,6 @@
 
 using namespace vorno;
 
-Q_DECLARE_METATYPE(vorno::Rect)
-Q_DECLARE_METATYPE(std::optional<vorno::Rect>)
-
 namespace {
 
 const Rect macScreen {0, 0, 1512, 982};
