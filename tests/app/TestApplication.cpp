@@ -3,14 +3,11 @@
 #include "support/style/Editor.h"
 #include "stores/CaptureStore.h"
 #include "views/CloudComposerView.h"
-#include "stores/AccountEncouragement.h"
 #include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
 #include "support/ContinuousClock.h"
 #include "core/DraftFile.h"
-#include "services/EncouragementAlerts.h"
 #include "app/InputPanel.h"
-#include "app/MenuContent.h"
 #include "views/NotchView.h"
 #include "PrivateDesktop.h"
 #include "SoftwareTpm.h"
@@ -23,14 +20,11 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QMenu>
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSslConfiguration>
 #include <QFileDialog>
 #include <QJsonArray>
-#include <QJsonObject>
 #include <QTest>
 #include <QTimer>
 
@@ -86,20 +80,14 @@ QAbstractButton *buttonSaying(QWidget *root, Words words)
 
 // The application as a person meets it, on a private X server with a window
 // manager, a session bus, a software TPM and the stand-in service: later
-// starts, a browser sign-in, a note saved to the account, an encouragement
-// note in the notch, and quitting.
-// The loop's minute passes in a tenth of a second, and only while a test
-// wants it to; a note stays long enough to be seen.
-struct QuickClock final : Clock
+// starts, a browser sign-in, a note saved to the account, and logging out.
+// The background loop stands still: every wait on the clock lasts until stopped.
+struct StillClock final : Clock
 {
-    const bool *loopRuns = nullptr;
-
     std::chrono::nanoseconds now() const override { return ContinuousClock::now(); }
-    QCoro::Task<> sleep(std::chrono::nanoseconds duration, std::stop_token stop) override
+    QCoro::Task<> sleep(std::chrono::nanoseconds, std::stop_token stop) override
     {
-        co_await ContinuousClock::sleep(duration == BackgroundLoop::noteDisplay ? duration / 8 : duration / 600, stop);
-        while (!*loopRuns)
-            co_await ContinuousClock::sleep(std::chrono::milliseconds(50), stop);
+        co_await ContinuousClock::sleep(std::chrono::hours(24), stop);
     }
 };
 
@@ -119,10 +107,6 @@ private Q_SLOTS:
     void laterStartsReachTheRunningOne();
     void signInComesBackThroughALaterStart();
     void aTypedNoteReachesTheService();
-    void encouragementShowsInTheNotch();
-    void quittingWithUnsavedTextAsks();
-    void startUpFailuresSayWhy_data();
-    void startUpFailuresSayWhy();
     void loggingOutKeepsTheNote(); // last: it ends the application's loop
 
 private:
@@ -130,15 +114,12 @@ private:
     [[nodiscard]] CloudStore *cloud() const { return store()->cloud(); }
     [[nodiscard]] NotchView *notch() const { return m_app->delegate()->notch()->host(); }
     [[nodiscard]] bool click(QWidget *widget);
-    void pushNote(const QString &id, const QString &message);
 
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<VornoApplication> m_app;
     QString m_account;
     QList<QUrl> m_browser;
-    int m_quits = 0;
-    bool m_loopRuns = false;
-    QuickClock m_clock;
+    StillClock m_clock;
 };
 
 void TestApplication::initTestCase()
@@ -152,9 +133,8 @@ void TestApplication::initTestCase()
     options.configuration = {standIn->origin(), {standIn->authority()}, u".0.0.1"_qs, u".0.0.2"_qs};
     // The loop runs only while a test wants it to (a pass refreshes the session,
     // which disables the buttons a moment). The rest runs as shipped.
-    m_clock.loopRuns = &m_loopRuns;
     options.clock = &m_clock;
-    options.quit = [this] { ++m_quits; };
+    options.quit = [] {};
     m_app = std::make_unique<VornoApplication>(std::move(options));
     // As `vorno --settings` with nothing running: launched, then Settings.
     QCOMPARE(m_app->start({}, false, AppCommand::settings), VornoApplication::Start::running);
@@ -184,12 +164,6 @@ bool TestApplication::click(QWidget *widget)
         return false;
     XTestInput::clickAt(centre);
     return true;
-}
-
-void TestApplication::pushNote(const QString &id, const QString &message)
-{
-    const QJsonObject note {{u"id"_qs, id}, {u"message"_qs, message}, {u"expiresAt"_qs, u"2999-01-01T00:00:00Z"_qs}};
-    standIn->control(u"account"_qs, {{u"id"_qs, m_account}, {u"claims"_qs, QJsonArray {note}}});
 }
 
 void TestApplication::laterStartsReachTheRunningOne_data()
@@ -286,98 +260,6 @@ void TestApplication::aTypedNoteReachesTheService()
     QCOMPARE(notes.last().toObject().value(u"text").toString(), text);
     cloud()->note()->newNote();
     store()->collapse();
-}
-
-void TestApplication::encouragementShowsInTheNotch()
-{
-    QVERIFY(cloud()->isSignedIn());
-    store()->collapse();
-    XTestInput::moveTo({300, 700});
-    const QString message = u"Three notes this week. Steady work."_qs;
-    pushNote(u"0b7d5e2a-91c4-4f3b-8e6d-5a2c1f9e8b47"_qs, message);
-    m_loopRuns = true;
-    QTRY_VERIFY_WITH_TIMEOUT(notch()->state().showingNote, 15000);
-    QCOMPARE(cloud()->encouragement()->note()->message, message);
-    // Shown for its twelve seconds (here one and a half), then gone.
-    QTRY_VERIFY_WITH_TIMEOUT(!notch()->state().showingNote, 15000);
-    QVERIFY(!cloud()->encouragement()->note());
-    m_loopRuns = false;
-}
-
-void TestApplication::quittingWithUnsavedTextAsks()
-{
-    store()->setText(u"words kept only here"_qs);
-    QString asked;
-    // The alert runs its own loop: answer it from there.
-    QTimer::singleShot(0, this, [&] {
-        QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
-        auto *alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        asked = alert->text();
-        for (QAbstractButton *button : alert->buttons()) {
-            if (button->text() == Words(Words::cancel).string())
-                button->click();
-        }
-    });
-    QAction *quit = nullptr;
-    for (QAction *action : m_app->menu()->menu()->actions()) {
-        if (action->text() == Words(Words::quit).string())
-            quit = action;
-    }
-    QVERIFY(quit);
-    quit->trigger();
-    QCOMPARE(asked, Words(Words::unsaved).string());
-    QCOMPARE(m_quits, 0);
-    QCOMPARE(store()->text(), u"words kept only here"_qs);
-}
-
-void TestApplication::startUpFailuresSayWhy_data()
-{
-    QTest::addColumn<QString>("variable");
-    QTest::addColumn<QString>("value"); // null: unset
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("says");
-
-    const QString none;
-    QTest::newRow("no X display")     << u"DISPLAY"_qs << QString() << QStringList() << 2 << u"no X display"_qs;
-    QTest::newRow("display not there") << u"DISPLAY"_qs << u":999"_qs << QStringList() << 2 << u"cannot open the X display"_qs;
-    QTest::newRow("not an origin")    << AppConfiguration::originVariable << u"http://127.0.0.1"_qs << QStringList() << 2 << u"https origin"_qs;
-    QTest::newRow("unknown option")   << none << none << QStringList {u"--quick"_qs} << 1 << u"Unknown option 'quick'"_qs;
-    QTest::newRow("two commands")     << none << none << QStringList {u"--settings"_qs, u"--add-files"_qs} << 1 << u"give one of"_qs;
-    // Help goes to standard output.
-    QTest::newRow("help")             << none << none << QStringList {u"--help"_qs} << 0 << u"--quick-record"_qs;
-}
-
-// One line on standard error and a non-zero exit, before anything else runs.
-void TestApplication::startUpFailuresSayWhy()
-{
-    QFETCH(QString, variable);
-    QFETCH(QString, value);
-    QFETCH(QStringList, arguments);
-    QFETCH(int, exitCode);
-    QFETCH(QString, says);
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!variable.isEmpty() && value.isNull())
-        environment.remove(variable);
-    else if (!variable.isEmpty())
-        environment.insert(variable, value);
-    // Another session bus, so the running instance cannot take the start over.
-    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_qs, u"unix:path=/nonexistent"_qs);
-    QProcess vorno;
-    vorno.setProcessEnvironment(environment);
-    vorno.start(QStringLiteral(VORNO_BINARY_DIR "/bin/vorno-dev"), arguments);
-    QVERIFY(vorno.waitForFinished(20000));
-    QCOMPARE(vorno.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(vorno.exitCode(), exitCode);
-    if (exitCode == 0) {
-        const QString help = QString::fromUtf8(vorno.readAllStandardOutput());
-        QVERIFY2(help.contains(says), qPrintable(help));
-        return;
-    }
-    const QStringList lines = QString::fromUtf8(vorno.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().startsWith(u"vorno: "_qs) && lines.first().contains(says), qPrintable(lines.first()));
 }
 
 // Logging out: the session manager ends the application with a plain quit

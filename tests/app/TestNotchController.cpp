@@ -93,10 +93,6 @@ private Q_SLOTS:
     void escapeCollapses();
     void stoppedItHearsNothingMore();
     void openingOnRequestTakesTheKeyboardOnce();
-    void mayPresentEncouragement_data();
-    void mayPresentEncouragement();
-    void companionOffOpensOnlyOnRequest();
-    void sleepDropsTheNote();
     void onlyTheShapeTakesClicks();
     void withoutACompositorOnlyTheNotchIsShown();
     void leavingForAWindowXCannotSeeHides();
@@ -107,7 +103,6 @@ private:
     void start();
     [[nodiscard]] QPoint notchCentre() const; // global: the middle of the compact header
     [[nodiscard]] QPoint toWindow(QPoint global) const { return m_controller->panel()->mapFromGlobal(global); }
-    void showNote();
 
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<ScriptedCapture> m_capture;
@@ -163,11 +158,6 @@ QPoint TestNotchController::notchCentre() const
     const NotchLayout &layout = m_controller->presentation()->layout();
     const QRectF compact = ScreenSpace::current().toQt(layout.compact.frame);
     return QPoint(int(compact.center().x()), int(compact.top() + layout.compact.cameraHeight + 26));
-}
-
-void TestNotchController::showNote()
-{
-    m_store->cloud()->encouragement()->setNote(EncouragementNote {u"n-1"_qs, u"Nice work today."_qs, u"2099-01-01T00:00:00Z"_qs});
 }
 
 void TestNotchController::visibility_data()
@@ -292,65 +282,6 @@ void TestNotchController::openingOnRequestTakesTheKeyboardOnce()
     // Closing does not ask for the keyboard.
     m_store->collapse();
     QCOMPARE(m_windows.activations.size(), 2);
-}
-
-void TestNotchController::mayPresentEncouragement_data()
-{
-    QTest::addColumn<QString>("situation");
-    QTest::addColumn<bool>("may");
-
-    QTest::newRow("quiet desktop") << u""_qs << true;
-    QTest::newRow("asleep") << u"asleep"_qs << false;
-    QTest::newRow("panel open") << u"open"_qs << false;
-    QTest::newRow("unsaved local text") << u"unsaved"_qs << false;
-    QTest::newRow("full screen") << u"fullScreen"_qs << false;
-    QTest::newRow("companion off") << u"off"_qs << false;
-}
-
-void TestNotchController::mayPresentEncouragement()
-{
-    QFETCH(QString, situation);
-    QFETCH(bool, may);
-
-    start();
-    if (situation == u"asleep")
-        Q_EMIT m_session.asleep();
-    else if (situation == u"open")
-        m_store->show(CaptureStore::Page::compose);
-    else if (situation == u"unsaved")
-        m_store->setText(u"half a thought"_qs);
-    else if (situation == u"fullScreen")
-        m_desktop.setFullScreen(true);
-    else if (situation == u"off")
-        m_notchOn = false;
-    QCOMPARE(m_controller->mayPresentEncouragement(), may);
-}
-
-void TestNotchController::companionOffOpensOnlyOnRequest()
-{
-    m_notchOn = false;
-    start();
-    QVERIFY(!m_controller->panel()->isVisible());
-    m_store->show(CaptureStore::Page::compose);
-    QVERIFY(m_controller->panel()->isVisible());
-    m_pointer.moveTo(notchCentre());
-    m_store->collapse();
-    QVERIFY(!m_controller->panel()->isVisible());
-    m_pointer.moveTo(notchCentre());
-    QVERIFY(!m_controller->presentation()->revealed());
-}
-
-void TestNotchController::sleepDropsTheNote()
-{
-    start();
-    showNote();
-    QVERIFY(m_store->cloud()->encouragement()->note());
-    Q_EMIT m_session.asleep();
-    QVERIFY(!m_controller->panel()->isVisible());
-    QVERIFY(!m_store->cloud()->encouragement()->note());
-    Q_EMIT m_session.awake();
-    QVERIFY(m_controller->panel()->isVisible());
-    QVERIFY(!m_store->cloud()->encouragement()->note());
 }
 
 void TestNotchController::onlyTheShapeTakesClicks()

@@ -35,7 +35,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void standardLocation();
     void read_data();
     void read();
     void saveCreatesPrivateDirectories();
@@ -69,12 +68,6 @@ void TestDraftFile::init()
 void TestDraftFile::cleanup()
 {
     m_home.reset();
-}
-
-void TestDraftFile::standardLocation()
-{
-    QCOMPARE(DraftFile::standard().path, m_home->dataHome() + u"/app.vorno.desktop.dev/draft.json"_qs);
-    QCOMPARE(DraftFile::standard(u"other.id"_qs).path, m_home->dataHome() + u"/other.id/draft.json"_qs);
 }
 
 void TestDraftFile::read_data()

@@ -14,8 +14,6 @@ class TestGnomeNotificationSwitch : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void settingsPath_data();
-    void settingsPath();
     void switchedOffOnlyOnGnome_data();
     void switchedOffOnlyOnGnome();
 };
@@ -28,22 +26,6 @@ void TestGnomeNotificationSwitch::initTestCase()
         source ? g_settings_schema_source_lookup(source, "org.gnome.desktop.notifications.application", TRUE) : nullptr;
     QVERIFY2(schema, "GNOME's notification schema is not installed (gsettings-desktop-schemas)");
     g_settings_schema_unref(schema);
-}
-
-void TestGnomeNotificationSwitch::settingsPath_data()
-{
-    QTest::addColumn<QString>("desktopId");
-    QTest::addColumn<QString>("path");
-
-    QTest::newRow("reverse domain") << u"com.vorno.Companion"_qs << u"/org/gnome/desktop/notifications/application/com-vorno-companion/"_qs;
-    QTest::newRow("file name")      << u"org.Example_App.desktop"_qs << u"/org/gnome/desktop/notifications/application/org-example-app/"_qs;
-}
-
-void TestGnomeNotificationSwitch::settingsPath()
-{
-    QFETCH(QString, desktopId);
-    QFETCH(QString, path);
-    QCOMPARE(gnomeNotificationSwitch::settingsPath(desktopId), path);
 }
 
 void TestGnomeNotificationSwitch::switchedOffOnlyOnGnome_data()

@@ -100,16 +100,6 @@ private Q_SLOTS:
         QCOMPARE(reopened.first().first().toByteArray(), received);
     }
 
-    void theNameIsFreeAgainWhenTheFirstEnds()
-    {
-        {
-            SingleInstance first(name, connection(u"first"_qs));
-            QCOMPARE(first.start({}), SingleInstance::Role::first);
-        }
-        SingleInstance next(name, connection(u"second"_qs));
-        QCOMPARE(next.start({}), SingleInstance::Role::first);
-    }
-
     void aHolderThatDoesNotAnswerIsAnError()
     {
         // The name is taken by a connection that serves nothing.

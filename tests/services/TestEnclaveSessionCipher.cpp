@@ -54,7 +54,6 @@ private Q_SLOTS:
     void tamperedEnvelopes();
     void refusedBeforeAnyKeyWork_data();
     void refusedBeforeAnyKeyWork();
-    void plaintextLimit();
     void unavailableHardware();
     void withASoftwareTpm();
 };
@@ -151,21 +150,6 @@ void TestEnclaveSessionCipher::refusedBeforeAnyKeyWork()
     QCOMPARE(openOutcome(cipher, input), expected);
     QCOMPARE(keys->availabilityChecks, 0);
     QCOMPARE(keys->agreements, 0);
-}
-
-void TestEnclaveSessionCipher::plaintextLimit()
-{
-    EnclaveSessionCipher cipher(std::make_shared<SoftwareKeyStore>());
-    const QByteArray atLimit(16384, 'x');
-    QCOMPARE(cipher.open(cipher.seal(atLimit, origin), origin), atLimit);
-    try {
-        (void)cipher.seal(QByteArray(16385, 'x'), origin);
-        QFAIL("sealed more than the limit");
-    } catch (const CloudError &error) {
-        QCOMPARE(error.failure(), CloudFailure::storage);
-    }
-    // The largest session still fits a file the vault accepts.
-    QVERIFY(cipher.seal(atLimit, origin).size() <= EnclaveSessionCipher::maximumEnvelope);
 }
 
 void TestEnclaveSessionCipher::unavailableHardware()

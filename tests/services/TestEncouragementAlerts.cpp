@@ -82,14 +82,6 @@ private Q_SLOTS:
         QVERIFY(!posted.title.contains(u"nine") && !posted.body.contains(u"nine"));
     }
 
-    void nothingIsPostedForAnExpiredNoteOrWithoutAServer()
-    {
-        QVERIFY(!awaitTask(m_alerts->send(note(u"2020-01-01T00:00:00Z"_qs))));
-        m_desktop->present = false;
-        QVERIFY(!awaitTask(m_alerts->send(note())));
-        QVERIFY(m_desktop->posted.isEmpty());
-    }
-
     void theTestAlertNeedsTheUsersChoice()
     {
         QVERIFY(!awaitTask(m_alerts->test()));

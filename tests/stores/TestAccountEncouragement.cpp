@@ -12,7 +12,6 @@ private Q_SLOTS:
     void encouragementRead();
     void nextEncouragement_data();
     void nextEncouragement();
-    void signalsOnlyOnChange();
 };
 
 void TestAccountEncouragement::encouragementRead_data()
@@ -71,17 +70,6 @@ void TestAccountEncouragement::nextEncouragement()
     QCOMPARE(m_store->encouragement()->note().has_value(), mac); // the channel switched off clears what is shown
     QVERIFY(!m_store->isBusy());
     QCOMPARE(m_store->notice(), std::nullopt);
-}
-
-void TestAccountEncouragement::signalsOnlyOnChange()
-{
-    signIn();
-    QSignalSpy note(m_store->encouragement(), &AccountEncouragement::noteChanged);
-    m_store->encouragement()->setNote(std::nullopt);
-    QCOMPARE(note.count(), 0);
-    // A note that is not valid is never presented.
-    m_store->encouragement()->present({u"x"_qs, QString(), u"2999-01-01T00:00:00Z"_qs});
-    QCOMPARE(note.count(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestAccountEncouragement)

@@ -18,7 +18,6 @@ private Q_SLOTS:
     void confirmedNoteComesBackAfterRestart();
     void newNote();
     void lockKeepsTheComposerText();
-    void signalsOnlyOnChange();
 };
 
 void TestAccountNote::unconfirmedNoteReplacesTheDraft()
@@ -208,20 +207,6 @@ void TestAccountNote::lockKeepsTheComposerText()
     QCOMPARE(m_store->note()->savedText(), u"unsaved words"_qs);
     QVERIFY(m_store->note()->isDirty());
     QVERIFY(m_store->note()->rescuedDrafts().isEmpty());
-}
-
-void TestAccountNote::signalsOnlyOnChange()
-{
-    signIn();
-    QSignalSpy text(m_store->note(), &AccountNote::textChanged);
-    QSignalSpy dirty(m_store->note(), &AccountNote::dirtyChanged);
-    QSignalSpy sendable(m_store->note(), &AccountNote::canSendChanged);
-    m_store->note()->setText(u"a"_qs);
-    m_store->note()->setText(u"a"_qs);
-    m_store->note()->setText(u"ab"_qs);
-    QCOMPARE(text.count(), 2);
-    QCOMPARE(dirty.count(), 1);
-    QCOMPARE(sendable.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestAccountNote)

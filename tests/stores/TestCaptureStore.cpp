@@ -38,10 +38,6 @@ private Q_SLOTS:
     void unreadableDraftIsNeverOverwritten();
     void saveDraft_data();
     void saveDraft();
-    void editingWithdrawsOnlyTheSavedNotice();
-    void presentation();
-    void notchSwitchedOff();
-    void encouragementIsDismissed();
     void staging_data();
     void staging();
     void oneFilePickerAtATime();
@@ -150,66 +146,6 @@ void TestCaptureStore::saveDraft()
         QCOMPARE(CaptureStore(options(true)).text(), text);
 }
 
-void TestCaptureStore::editingWithdrawsOnlyTheSavedNotice()
-{
-    CaptureStore store(options(true));
-    store.setText(u"note"_qs);
-    QVERIFY(store.saveDraft());
-    QSignalSpy notice(&store, &CaptureStore::noticeChanged);
-    store.setText(u"note"_qs); // unchanged: no signal, notice kept
-    QCOMPARE(notice.count(), 0);
-    store.setText(u"note!"_qs);
-    QCOMPARE(store.notice(), std::nullopt);
-
-    store.setNotice(Words::failed);
-    store.setText(u"note!!"_qs);
-    QCOMPARE(store.notice(), std::optional(Words(Words::failed)));
-}
-
-void TestCaptureStore::presentation()
-{
-    CaptureStore store(options(true));
-    int panelChanges = 0;
-    QObject::connect(&store, &CaptureStore::panelChanged, [&panelChanges] { ++panelChanges; });
-    QSignalSpy page(&store, &CaptureStore::pageChanged);
-    QSignalSpy expanded(&store, &CaptureStore::expandedChanged);
-
-    store.show(CaptureStore::Page::compose);
-    QVERIFY(store.isExpanded() && store.forceNotch());
-    QCOMPARE(page.count(), 0);
-    QCOMPARE(panelChanges, 1);
-    store.show(CaptureStore::Page::settings);
-    QCOMPARE(store.page(), CaptureStore::Page::settings);
-    QCOMPARE(page.count(), 1);
-    QCOMPARE(panelChanges, 2);
-    QCOMPARE(expanded.count(), 1);
-    store.show(CaptureStore::Page::settings); // same page: still tells the panel
-    QCOMPARE(panelChanges, 3);
-
-    store.togglePresentation();
-    QVERIFY(!store.isExpanded() && !store.forceNotch());
-    QCOMPARE(store.page(), CaptureStore::Page::settings); // the page survives a collapse
-    store.togglePresentation();
-    QVERIFY(store.isExpanded());
-    QCOMPARE(store.page(), CaptureStore::Page::compose);
-    QCOMPARE(panelChanges, 5);
-}
-
-void TestCaptureStore::notchSwitchedOff()
-{
-    CaptureStore store(options(false));
-    int opened = 0;
-    QObject::connect(&store, &CaptureStore::openMainRequested, [&opened] { ++opened; });
-    store.togglePresentation();
-    QCOMPARE(opened, 1);
-    QVERIFY(!store.isExpanded());
-    store.show(CaptureStore::Page::compose); // a direct request still opens it
-    QVERIFY(store.isExpanded());
-    store.togglePresentation();
-    QVERIFY(!store.isExpanded());
-    QCOMPARE(opened, 1);
-}
-
 namespace {
 
 const QString owner = u"0d6a1b9e-8c1f-4a5e-9a47-2a4f9b7c1e11"_qs;
@@ -264,25 +200,6 @@ std::unique_ptr<CaptureStore> signedInStore(CaptureStoreOptions options, const Q
 }
 
 } // namespace
-
-void TestCaptureStore::encouragementIsDismissed()
-{
-    const auto store = signedInStore(options(true), m_home->path() + u"/outbox"_qs, std::nullopt);
-    const EncouragementNote note {u"n"_qs, u"Well done."_qs, u"2999-01-01T00:00:00Z"_qs};
-    int panelChanges = 0;
-    QObject::connect(store.get(), &CaptureStore::panelChanged, [&panelChanges] { ++panelChanges; });
-
-    store->cloud()->encouragement()->present(note);
-    store->togglePresentation(); // only dismisses the note
-    QVERIFY(!store->cloud()->encouragement()->note());
-    QVERIFY(!store->isExpanded());
-    QCOMPARE(panelChanges, 1);
-
-    store->cloud()->encouragement()->present(note);
-    store->show(CaptureStore::Page::settings);
-    QVERIFY(!store->cloud()->encouragement()->note());
-    QVERIFY(store->isExpanded());
-}
 
 void TestCaptureStore::staging_data()
 {

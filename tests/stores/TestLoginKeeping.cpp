@@ -43,8 +43,6 @@ private Q_SLOTS:
     void turningTheSwitchOffRemovesIt();
     void movesToTheTpmOnceItIsUsable();
     void aClearedTpmAsksToSignInAgain();
-    void summary_data();
-    void summary();
     void stillSignedInAfterARestart();
 
 private:
@@ -174,55 +172,6 @@ void TestLoginKeeping::aClearedTpmAsksToSignInAgain()
     awaitTask(keeping.check());
     QCOMPARE(keeping.summary(), Words(Words::tpmCleared));
     QVERIFY(!keeping.offersKeyring());
-}
-
-void TestLoginKeeping::summary_data()
-{
-    QTest::addColumn<int>("state"); // -1: not diagnosed yet
-    QTest::addColumn<bool>("newLogin");
-    QTest::addColumn<bool>("inKeyring");
-    QTest::addColumn<int>("words");
-    QTest::addColumn<bool>("command");
-    QTest::addColumn<bool>("offers");
-
-    using S = TpmHealth::State;
-    QTest::newRow("checking")             << -1                    << false << false << int(Words::tpmChecking)      << false << false;
-    QTest::newRow("working")              << int(S::working)       << false << false << int(Words::keptByTpm)        << false << false;
-    QTest::newRow("no device")            << int(S::noDevice)      << false << false << int(Words::tpmMissing)       << false << true;
-    QTest::newRow("permission")           << int(S::permission)    << false << false << int(Words::tpmPermission)    << true  << true;
-    QTest::newRow("joined, same login")   << int(S::permission)    << true  << false << int(Words::tpmNewLogin)      << false << true;
-    QTest::newRow("owner password")       << int(S::ownerPassword) << false << false << int(Words::tpmOwnerPassword) << false << true;
-    QTest::newRow("lockout")              << int(S::lockout)       << false << false << int(Words::tpmLockout)       << false << true;
-    QTest::newRow("fault")                << int(S::fault)         << false << false << int(Words::tpmFault)         << false << true;
-    QTest::newRow("kept in the keyring")  << int(S::noDevice)      << false << true  << int(Words::keptInKeyring)    << false << true;
-}
-
-void TestLoginKeeping::summary()
-{
-    QFETCH(int, state);
-    QFETCH(bool, newLogin);
-    QFETCH(bool, inKeyring);
-    QFETCH(int, words);
-    QFETCH(bool, command);
-    QFETCH(bool, offers);
-
-    TpmHealth health;
-    health.state = TpmHealth::State(std::max(state, 0));
-    health.needsNewLogin = newLogin;
-    health.fixCommand = newLogin ? QString() : u"sudo usermod -aG tss mia"_qs;
-    const auto credentials = vault(noTpm, inKeyring);
-    if (inKeyring)
-        credentials->write(QByteArray("session"), u"session"_qs);
-    Preferences preferences;
-    preferences.setKeepLoginInKeyring(inKeyring);
-    LoginKeeping keeping(credentials.get(), &preferences, [health] { return health; }, [] { return true; });
-    if (state >= 0)
-        awaitTask(keeping.check());
-    QCOMPARE(keeping.summary(), Words(Words::Value(words)));
-    QCOMPARE(keeping.fixCommand().isEmpty(), !command);
-    QCOMPARE(keeping.offersKeyring(), offers);
-    credentials->write(std::nullopt, u"session"_qs);
-    credentials->keyring()->waitForWrites();
 }
 
 // No usable TPM, the keyring switched on: a sign-in outlives the process.

@@ -71,19 +71,6 @@ private Q_SLOTS:
         QCOMPARE(alerts.size(), 0);
     }
 
-    void ownWritesCountAtOnceAndSignalOnlyOnChange()
-    {
-        Preferences preferences;
-        QSignalSpy alerts(&preferences, &Preferences::encouragementOSChanged);
-        preferences.setEncouragementOS(true);
-        QVERIFY(preferences.encouragementOS());
-        QCOMPARE(alerts.size(), 1);
-        preferences.setEncouragementOS(true);
-        QCoreApplication::processEvents();
-        QCOMPARE(alerts.size(), 1);
-        QVERIFY(Preferences().encouragementOS()); // on disk for the next start
-    }
-
 private:
     std::unique_ptr<TemporaryHome> m_home;
 };

@@ -44,11 +44,9 @@ class TestSpawn : public QObject
 
 private Q_SLOTS:
     void errorsReachTheHandler();
-    void unhandledErrorsAreLogged();
     void cancellationIsNotAFailure();
     void oneShotFirstResultWins();
     void oneShotResumesFromTheEventLoop();
-    void oneShotFailure();
     void watchdogTurnsAHangIntoAFailure();
 };
 
@@ -67,15 +65,6 @@ void TestSpawn::errorsReachTheHandler()
     spawn(failLater(), handler);
     QTRY_COMPARE(seen.size(), 2);
     QCOMPARE(seen.last(), u"after suspending"_qs);
-}
-
-void TestSpawn::unhandledErrorsAreLogged()
-{
-    QTest::ignoreMessage(QtWarningMsg, "a background task failed: ended");
-    OneShot<int> shot;
-    spawn(never(shot));
-    shot.fail(std::make_exception_ptr(std::runtime_error("ended")));
-    QCoreApplication::processEvents(); // the waiter resumes here and the wrapper reports at once
 }
 
 void TestSpawn::cancellationIsNotAFailure()
@@ -115,14 +104,6 @@ void TestSpawn::oneShotResumesFromTheEventLoop()
     auto late = record(shot, &again);
     QCOMPARE(again, 7);
     awaitTask(std::move(late));
-}
-
-void TestSpawn::oneShotFailure()
-{
-    OneShot<int> shot;
-    auto waiter = never(shot);
-    shot.fail(std::make_exception_ptr(std::runtime_error("ended")));
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, awaitTask(std::move(waiter)));
 }
 
 void TestSpawn::watchdogTurnsAHangIntoAFailure()

@@ -23,8 +23,6 @@ class TestStyle : public QObject
 
 private Q_SLOTS:
     void accessibilityOverrides();
-    void editorPlaceholder();
-    void celebrationRestarts();
     void everyNamedSymbolIsDrawn();
 };
 
@@ -46,33 +44,6 @@ void TestStyle::accessibilityOverrides()
     settings.setDesktopValues({.reduceMotion = true, .reduceTransparency = true});
     QCOMPARE(settings.values(), (Values {.reduceMotion = false, .increaseContrast = true, .reduceTransparency = true}));
     QCOMPARE(changed.count(), 3);
-}
-
-void TestStyle::editorPlaceholder()
-{
-    style::Editor editor(nullptr);
-    QVERIFY(editor.showsPlaceholder());
-    QTest::keyClick(editor.editor(), Qt::Key_A);
-    QVERIFY(!editor.showsPlaceholder());
-    QTest::keyClick(editor.editor(), Qt::Key_Backspace);
-    QVERIFY(editor.showsPlaceholder());
-}
-
-void TestStyle::celebrationRestarts()
-{
-    AccessibilitySettings settings;
-    CaptureCelebration burst(&settings);
-    QCOMPARE(burst.progress(), 1.0); // at rest nothing shows
-    burst.setTrigger(1);
-    QCOMPARE(burst.progress(), 0.0);
-    QTRY_VERIFY(burst.progress() > 0.2);
-    burst.setTrigger(2); // a second save before the first burst ends starts it over
-    QCOMPARE(burst.progress(), 0.0);
-    QTRY_COMPARE(burst.progress(), 1.0);
-
-    settings.setDesktopValues({.reduceMotion = true});
-    burst.setTrigger(3);
-    QCOMPARE(burst.progress(), 1.0);
 }
 
 // Every symbol the interface names has a drawing, and its ink takes the colour.

@@ -20,8 +20,6 @@ private Q_SLOTS:
     void everyTextIsDistinctAndRoundTrips();
     void shippedTables_data();
     void shippedTables();
-    void languageChoice_data();
-    void languageChoice();
 };
 
 void TestWords::everyTextIsDistinctAndRoundTrips()
@@ -65,32 +63,6 @@ void TestWords::shippedTables()
             QVERIFY2(text != words.rawValue(), qPrintable(text));
     }
     QCoreApplication::removeTranslator(&translator);
-}
-
-void TestWords::languageChoice_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<QString>("qtCopy"); // Qt's own text in the editor's menu
-
-    QTest::newRow("German")          << u"de_DE"_qs << u"Auf diesem Computer"_qs << u"&Kopieren"_qs;
-    QTest::newRow("Swiss German")    << u"de_CH"_qs << u"Auf diesem Computer"_qs << u"&Kopieren"_qs;
-    QTest::newRow("English")         << u"en_GB"_qs << u"On this computer"_qs << u"&Copy"_qs;
-    QTest::newRow("French: English") << u"fr_FR"_qs << u"On this computer"_qs << u"Cop&ier"_qs;
-    QTest::newRow("C: English")      << u"C"_qs     << u"On this computer"_qs << u"&Copy"_qs;
-}
-
-void TestWords::languageChoice()
-{
-    QFETCH(QString, locale);
-    QFETCH(QString, expected);
-    QFETCH(QString, qtCopy);
-
-    const QList<QTranslator *> translators = installTranslations(*QCoreApplication::instance(), QLocale(locale));
-    const auto uninstall = qScopeGuard([&translators] { qDeleteAll(translators); });
-    QVERIFY(!translators.isEmpty());
-    QCOMPARE(Words(Words::fileLocal).string(), expected);
-    QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "&Copy"), qtCopy);
 }
 
 QTEST_GUILESS_MAIN(TestWords)

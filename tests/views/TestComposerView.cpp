@@ -36,7 +36,6 @@ private Q_SLOTS:
     void failedSaveLeavesTheNoteReadOnly();
     void shortcuts();
     void typingGoesOnDuringARefresh();
-    void tabFollowsTheReadingOrder();
     void signingInSwitchesComposers();
     void accountLine_data();
     void accountLine();
@@ -153,22 +152,6 @@ void TestComposerView::typingGoesOnDuringARefresh()
     sent->resolve(true);
     QTRY_VERIFY(m_store->cloud()->note()->isAcknowledged());
     QCOMPARE(m_api->saved().first().text, u"fixed the export"_qs);
-}
-
-// Add files is drawn first in its row, then the quiet Save, then the main action.
-void TestComposerView::tabFollowsTheReadingOrder()
-{
-    CloudComposerView *composer = m_view->cloudComposer();
-    const auto named = [composer](Words words) -> QWidget * {
-        for (style::Button *button : composer->findChildren<style::Button *>())
-            if (button->text() == words.string())
-                return button;
-        return nullptr;
-    };
-    const QList<QWidget *> reading {composer->editor()->editor(), named(Words::files), named(Words::save),
-                                    composer->sendButton()};
-    QVERIFY(!reading.contains(nullptr));
-    QCOMPARE(tabOrder(composer, reading), reading); // the chain from the page itself
 }
 
 void TestComposerView::signingInSwitchesComposers()

@@ -35,10 +35,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void stateText_data();
-    void stateText();
-    void failureText_data();
-    void failureText();
     void pollsWhileShown();
     void clearEmptiesTheStagedFiles();
     void pageFollowsItsStores();
@@ -79,59 +75,6 @@ QList<QUrl> TestFileReviewView::stage(const QStringList &names)
     }
     m_store->stage(urls);
     return urls;
-}
-
-void TestFileReviewView::stateText_data()
-{
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<bool>("partial");
-    QTest::addColumn<int>("candidates"); // -1: absent
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("ready")            << u"ready_for_review"_qs << false << 3  << int(Words::fileReady);
-    QTest::newRow("ready, no count")  << u"ready_for_review"_qs << false << -1 << int(Words::fileReady);
-    QTest::newRow("ready, nothing")   << u"ready_for_review"_qs << false << 0  << int(Words::fileEmpty);
-    QTest::newRow("ready, partial")   << u"ready_for_review"_qs << true  << 0  << int(Words::filePartial);
-    QTest::newRow("failed")           << u"failed"_qs           << false << -1 << int(Words::fileFailed);
-    QTest::newRow("deleted")          << u"deleted"_qs          << false << -1 << int(Words::fileFailed);
-    QTest::newRow("uploaded")         << u"uploaded"_qs         << false << -1 << int(Words::fileProcessing);
-    QTest::newRow("extracting")       << u"extracting"_qs       << false << -1 << int(Words::fileProcessing);
-    QTest::newRow("local")            << u"local"_qs            << false << -1 << int(Words::fileLocal);
-    QTest::newRow("unknown status")   << u"archived"_qs         << true  << -1 << int(Words::fileLocal);
-}
-
-void TestFileReviewView::stateText()
-{
-    QFETCH(QString, status);
-    QFETCH(bool, partial);
-    QFETCH(int, candidates);
-    QFETCH(int, expected);
-
-    CollectedFile file;
-    file.status = status;
-    file.partial = partial;
-    if (candidates >= 0)
-        file.candidateCount = candidates;
-    QCOMPARE(FileReviewView::stateText(file), Words(Words::Value(expected)));
-}
-
-void TestFileReviewView::failureText_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("subscription")   << u"subscription_required"_qs        << int(Words::filePro);
-    QTest::newRow("first free pro") << u"first_free_file_requires_pro"_qs << int(Words::filePro);
-    QTest::newRow("first drop")     << u"first_drop_used"_qs              << int(Words::filePro);
-    QTest::newRow("invalid")        << u"invalid_file"_qs                 << int(Words::fileInvalid);
-    QTest::newRow("unknown code")   << u"quota_exploded"_qs               << int(Words::fileUnavailable);
-}
-
-void TestFileReviewView::failureText()
-{
-    QFETCH(QString, code);
-    QFETCH(int, expected);
-    QCOMPARE(FileReviewView::failureText(code), Words(Words::Value(expected)));
 }
 
 void TestFileReviewView::pollsWhileShown()

@@ -32,14 +32,11 @@ private Q_SLOTS:
     void cleanup();
 
     void topBandNeverTakesClicks();
-    void headerButtonsOnlyWhileShown();
     void dropsStageInDropOrder();
     void aDropWithANonFileStagesNothing();
-    void dropsRefusedOnOtherPages();
     void aFileDraggedOntoTheEditorIsStaged();
     void savingWorksFromAnywhereInThePanel();
     void screenReadersAreToldTheState();
-    void savingPlaysTheCelebration();
 
 private:
     [[nodiscard]] QUrl file(const QString &name) const;
@@ -117,19 +114,6 @@ void TestNotchView::topBandNeverTakesClicks()
     QVERIFY(!region.contains(QPoint(51, 99)));
 }
 
-void TestNotchView::headerButtonsOnlyWhileShown()
-{
-    makeView();
-    QVERIFY(!m_view->quickButton()->isEnabled());
-    QVERIFY(!m_view->plusButton()->isEnabled());
-    m_presentation->setRevealed(true);
-    QVERIFY(m_view->quickButton()->isEnabled());
-    QVERIFY(m_view->surfaceRect().height() > 0);
-    m_presentation->setRevealed(false);
-    QVERIFY(!m_view->plusButton()->isEnabled());
-    QCOMPARE(m_view->surfaceRect().height(), 0.0);
-}
-
 void TestNotchView::dropsStageInDropOrder()
 {
     const QList<QUrl> files {file(u"one.txt"_qs), file(u"two.txt"_qs), file(u"three.txt"_qs)};
@@ -149,17 +133,6 @@ void TestNotchView::aDropWithANonFileStagesNothing()
     QVERIFY(m_capture->store->files().isEmpty());
     QCOMPARE(m_capture->store->notice(), std::optional<Words>(Words::fileError));
     QCOMPARE(m_capture->store->page(), CaptureStore::Page::files);
-}
-
-void TestNotchView::dropsRefusedOnOtherPages()
-{
-    makeView();
-    m_capture->store->show(CaptureStore::Page::settings);
-    QVERIFY(!m_view->drop({file(u"one.txt"_qs)}));
-    QVERIFY(m_capture->store->files().isEmpty());
-    m_capture->store->show(CaptureStore::Page::compose);
-    QVERIFY(m_view->drop({file(u"one.txt"_qs)}));
-    QCOMPARE(m_capture->store->files().size(), 1);
 }
 
 void TestNotchView::aFileDraggedOntoTheEditorIsStaged()
@@ -230,16 +203,6 @@ void TestNotchView::screenReadersAreToldTheState()
     style::ProgressBar bar;
     bar.setProgress(0, 4);
     QCOMPARE(told(&bar, QAccessible::Description), u"0%"_qs);
-}
-
-void TestNotchView::savingPlaysTheCelebration()
-{
-    makeView();
-    m_capture->store->setText(u"Wrote the release notes."_qs);
-    QVERIFY(m_capture->store->saveDraft());
-    QCOMPARE(m_view->successCue(), 1);
-    m_capture->store->setNotice(std::nullopt);
-    QCOMPARE(m_view->successCue(), 1);
 }
 
 QTEST_MAIN(TestNotchView)

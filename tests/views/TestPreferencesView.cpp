@@ -36,11 +36,8 @@ private Q_SLOTS:
 
     void encouragementStatus_data();
     void encouragementStatus();
-    void encouragementLine();
     void permissionFlow_data();
     void permissionFlow();
-    void testAlert();
-    void notchSettingReachesThePanel();
     void noGlobalShortcutsShowsTheCommand();
     void loginKeepingCard_data();
     void loginKeepingCard();
@@ -110,26 +107,6 @@ void TestPreferencesView::encouragementStatus()
     QCOMPARE(PreferencesView::encouragementStatus(settings, now).rawValue(), expected);
 }
 
-void TestPreferencesView::encouragementLine()
-{
-    makeView(false);
-    QVERIFY(m_view->notificationsSection()->isHidden());
-
-    makeView(true);
-    QVERIFY(!m_view->notificationsSection()->isHidden());
-    QCOMPARE(m_view->encouragementLine(), QString()); // not read yet: a refresh button instead
-    EncouragementState unavailable;
-    unavailable.ownerId = u"user-1"_qs;
-    unavailable.pro = true;
-    unavailable.preferences.enabled = true;
-    unavailable.preferences.mac = true;
-    m_api->script(u"encouragement"_qs, {unavailable, {}, {}});
-    m_view->refresh();
-    QTRY_COMPARE(m_view->encouragementLine(), Words(Words::aiUnavailable).string());
-    m_view->refresh(); // the healthy answer
-    QTRY_COMPARE(m_view->encouragementLine(), Words(Words::aiOn).string());
-}
-
 void TestPreferencesView::permissionFlow_data()
 {
     QTest::addColumn<bool>("grants");
@@ -158,35 +135,6 @@ void TestPreferencesView::permissionFlow()
     m_view->requestPermission();
     QTRY_VERIFY(!m_view->isRequestingPermission());
     QCOMPARE(m_center.requests, 2);
-}
-
-void TestPreferencesView::testAlert()
-{
-    makeView(true);
-    m_center.settings = false; // no settings to read: the value stays
-    m_center.current = NotificationCenter::Authorization::denied;
-    m_view->refreshPermission();
-    QCoreApplication::processEvents();
-    QCOMPARE(m_view->permission(), Words(Words::aiUnknown));
-
-    for (const bool accepted : {true, false}) {
-        m_center.testAccepted = accepted;
-        m_view->sendTest();
-        QTRY_VERIFY(!m_view->isTestingAlert());
-        QCOMPARE(m_view->testNotice(), std::optional(Words(accepted ? Words::aiTestSent : Words::aiTestFailed)));
-    }
-    QCOMPARE(m_center.tests, 2);
-}
-
-void TestPreferencesView::notchSettingReachesThePanel()
-{
-    makeView(false);
-    int panelChanges = 0;
-    QObject::connect(m_store.get(), &CaptureStore::panelChanged, [&panelChanges] { ++panelChanges; });
-    QVERIFY(m_view->showNotchToggle()->isChecked()); // on when absent
-    m_view->showNotchToggle()->click();
-    QVERIFY(!Preferences().showNotch()); // kept for the next start
-    QCOMPARE(panelChanges, 1);
 }
 
 // Without a portal that offers global shortcuts, the user binds the command
