@@ -14,6 +14,7 @@
 #include <QTest>
 
 using namespace vorno;
+using filechecks::uuid;
 
 namespace {
 
@@ -36,11 +37,6 @@ CollectedFile file(QString id, std::optional<QString> objectPath)
     record.status = fileStatusName(FileStatus::uploaded);
     record.objectPath = std::move(objectPath);
     return record;
-}
-
-QString uuid(int n)
-{
-    return QStringLiteral("00000000-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0'));
 }
 
 } // namespace

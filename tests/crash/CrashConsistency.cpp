@@ -12,6 +12,7 @@
 
 #include "core/CollectedFile.h"
 #include "core/DraftFile.h"
+#include "FileChecks.h"
 #include "core/FileCollectionBatch.h"
 #include "services/FileCollectionOutbox.h"
 #include "services/PersistentCredentials.h"
@@ -36,12 +37,7 @@ using namespace vorno;
 namespace {
 
 const QUrl origin(QStringLiteral("https://vorno.example"));
-const QString owner = QStringLiteral("00000000-0000-4000-8000-000000000001");
-
-QString fileId(qint64 n)
-{
-    return QStringLiteral("00000000-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0'));
-}
+const QString owner = filechecks::uuid(1);
 
 // Version n's content: its number, then filler of a size that changes, so a
 // torn write shows as a mismatch.
@@ -63,7 +59,7 @@ std::optional<qint64> versionOf(const QByteArray &content)
 CollectedFile collected(qint64 n)
 {
     CollectedFile file;
-    file.id = fileId(n);
+    file.id = filechecks::uuid(int(n));
     file.name = QStringLiteral("%1.txt").arg(n);
     file.size = contentOf(n).size();
     file.sha256 = FileCollectionOutbox::hash(contentOf(n));
@@ -140,7 +136,7 @@ QList<Writer> writers()
              outbox.prepareDirectory();
              outbox.copy(contentOf(n), collected(n));
              outbox.makeDurable({collected(n)});
-             FileCollectionBatch batch {owner, fileId(999999), false, QStringLiteral("v1"), {}, false};
+             FileCollectionBatch batch {owner, filechecks::uuid(999999), false, QStringLiteral("v1"), {}, false};
              for (qint64 i = std::max<qint64>(1, n - 20); i <= n; ++i)
                  batch.files.push_back(collected(i));
              outbox.write(batch);

@@ -32,11 +32,6 @@ CollectedFile fileFor(const QString &id, const QByteArray &bytes)
     return file;
 }
 
-QString uuid(int n)
-{
-    return QStringLiteral("00000000-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 class TestFileCollectionOutbox : public QObject

@@ -23,11 +23,6 @@ namespace {
 const QUrl origin(u"https://vorno.example"_qs);
 const QByteArray session = R"({"access_token":"a","refresh_token":"r","user":{"id":"u"}})";
 
-QString hashOf(const QString &text)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
-}
-
 } // namespace
 
 class TestPersistentCredentials : public QObject

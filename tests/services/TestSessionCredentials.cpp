@@ -19,11 +19,6 @@ namespace {
 
 const QUrl origin(u"https://vorno.example"_qs);
 
-QString hashOf(const QString &text)
-{
-    return Text::sha256Hex(text.toUtf8());
-}
-
 } // namespace
 
 class TestSessionCredentials : public QObject

@@ -10,8 +10,6 @@ private Q_SLOTS:
     void init() { reset(); }
 
     void unconfirmedNoteReplacesTheDraft();
-    void canSend_data();
-    void canSend();
     void sendOutcomes_data();
     void sendOutcomes();
     void retrySendsTheSameRecord();
@@ -31,30 +29,6 @@ void TestAccountNote::unconfirmedNoteReplacesTheDraft()
     QCOMPARE(m_store->note()->text(), u"unconfirmed"_qs);
     QCOMPARE(m_store->note()->savedText(), u"unconfirmed"_qs);
     QVERIFY(m_store->note()->canSend());
-}
-
-void TestAccountNote::canSend_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("sendable");
-
-    const QString emoji = u"\U0001F600"_qs;
-    QTest::newRow("a note")          << u"did things"_qs        << true;
-    QTest::newRow("blanks")          << u"  \n\t "_qs           << false;
-    QTest::newRow("2000 emoji")      << emoji.repeated(2000)    << true;
-    QTest::newRow("2000 emoji + a")  << emoji.repeated(2000) + u'a' << false;
-    QTest::newRow("lone surrogate")  << u"a"_qs + QChar(0xD800) + u"b"_qs          << false;
-}
-
-void TestAccountNote::canSend()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, sendable);
-
-    QVERIFY(!m_store->note()->canSend()); // signed out
-    signIn();
-    m_store->note()->setText(text);
-    QCOMPARE(m_store->note()->canSend(), sendable);
 }
 
 void TestAccountNote::sendOutcomes_data()

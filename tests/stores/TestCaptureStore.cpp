@@ -40,9 +40,7 @@ private Q_SLOTS:
     void saveDraft();
     void staging_data();
     void staging();
-    void oneFilePickerAtATime();
     void unfinishedBatchRefusesFiles();
-    void openCollectionResults();
 
 private:
     [[nodiscard]] DraftFile draft() const { return DraftFile {m_home->path() + u"/drafts/draft.json"_qs}; }
@@ -249,33 +247,6 @@ void TestCaptureStore::staging()
     QVERIFY(!store.files().contains(urls({staged.first()}).first()));
 }
 
-void TestCaptureStore::oneFilePickerAtATime()
-{
-    int begun = 0;
-    int raised = 0;
-    FilePicker::Completion done;
-    CaptureStoreOptions settings = options(true);
-    settings.pickFiles = [&] { return std::make_unique<FakePicker>(&begun, &raised, &done); };
-    CaptureStore store(std::move(settings));
-
-    store.chooseFiles();
-    store.chooseFiles();
-    QCOMPARE(begun, 1);
-    QCOMPARE(raised, 1);
-    QVERIFY(store.isPickingFiles());
-
-    const QString path = m_home->path() + u"/picked.txt"_qs;
-    writeFile(path, "x");
-    done(QList {QUrl::fromLocalFile(path)});
-    QVERIFY(!store.isPickingFiles());
-    QCOMPARE(store.files(), QList {QUrl::fromLocalFile(path)});
-
-    store.chooseFiles(); // a new picker once the first is gone
-    QCOMPARE(begun, 2);
-    done(std::nullopt); // cancelled: nothing staged changes
-    QCOMPARE(store.files(), QList {QUrl::fromLocalFile(path)});
-}
-
 void TestCaptureStore::unfinishedBatchRefusesFiles()
 {
     int begun = 0;
@@ -296,29 +267,6 @@ void TestCaptureStore::unfinishedBatchRefusesFiles()
     store->stage({QUrl::fromLocalFile(m_home->path())});
     QCOMPARE(store->notice(), std::optional(Words(Words::filePending)));
     QVERIFY(store->files().isEmpty());
-}
-
-void TestCaptureStore::openCollectionResults()
-{
-    QList<QUrl> opened;
-    CaptureStoreOptions settings = options(true);
-    settings.openUrl = [&opened](const QUrl &url) {
-        opened.append(url);
-        return true;
-    };
-    const auto store = signedInStore(std::move(settings), m_home->path() + u"/outbox"_qs, u"ready_for_review"_qs);
-    QVERIFY(store->collection()->isCompleted());
-    store->openCollectionResults();
-    QCOMPARE(opened.size(), 1);
-    QCOMPARE(opened.first().path(), u"/journey"_qs);
-    QCOMPARE(opened.first().query(QUrl::FullyDecoded), u"source=7b1e4c2a-0f3d-4e5b-8a6c-9d2e1f0a3b4c"_qs);
-
-    // A completed batch makes way for newly staged files.
-    const QString path = m_home->path() + u"/next.txt"_qs;
-    writeFile(path, "x");
-    store->stage({QUrl::fromLocalFile(path)});
-    QVERIFY(!store->collection()->batch());
-    QCOMPARE(store->files(), QList {QUrl::fromLocalFile(path)});
 }
 
 QTEST_GUILESS_MAIN(TestCaptureStore)

@@ -13,7 +13,6 @@ private Q_SLOTS:
     void destroyedDuringSuspendedOperations();
     void restoreOutcomes_data();
     void restoreOutcomes();
-    void restoreRunsOnce();
     void acceptRefusesForeignOrBrokenEntries_data();
     void acceptRefusesForeignOrBrokenEntries();
     void signInThroughTheBrowser();
@@ -109,22 +108,6 @@ void TestCloudStore::restoreOutcomes()
     m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
     awaitTask(m_store->restore());
     QCOMPARE(m_api->count(u"refresh"_qs) > refreshes, retryAllowed);
-}
-
-void TestCloudStore::restoreRunsOnce()
-{
-    m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
-    const auto gate = ScriptedTransport::gate();
-    m_api->script(u"refresh"_qs, gated(gate));
-    auto first = m_store->restore();
-    QVERIFY(m_store->isBusy());
-    awaitTask(m_store->restore()); // refused while busy
-    QCOMPARE(m_api->count(u"refresh"_qs), 1);
-    gate->resolve(true);
-    awaitTask(std::move(first));
-    QVERIFY(m_store->isSignedIn());
-    awaitTask(m_store->restore()); // refused after success
-    QCOMPARE(m_api->count(u"refresh"_qs), 1);
 }
 
 void TestCloudStore::acceptRefusesForeignOrBrokenEntries_data()

@@ -2,6 +2,7 @@
 
 #include "core/CloudError.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -42,6 +43,16 @@ bool refusedAsStorage(const std::function<void()> &step)
         return error.failure() == vorno::CloudFailure::storage;
     }
     return false;
+}
+
+QString uuid(int n)
+{
+    return QStringLiteral("00000000-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0'));
+}
+
+QString hashOf(const QString &key)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
 } // namespace filechecks

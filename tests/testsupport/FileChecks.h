@@ -19,5 +19,9 @@ void writeFile(const QString &path, const QByteArray &bytes);
 [[nodiscard]] QStringList entriesOf(const QString &directory);
 // Whether `step` threw CloudError(storage).
 [[nodiscard]] bool refusedAsStorage(const std::function<void()> &step);
+// A well-formed id (owner, batch or file), told apart by `n`.
+[[nodiscard]] QString uuid(int n);
+// The name a private store gives the entry `key`: its SHA-256 in hex.
+[[nodiscard]] QString hashOf(const QString &key);
 
 } // namespace filechecks
