@@ -1,4 +1,5 @@
 #include "platform/DBusSessionWatcher.h"
+#include "DataCases.h"
 #include "PrivateSessionBus.h"
 
 #include <QDBusMessage>
@@ -26,15 +27,7 @@ private:
 
 void TestDBusSessionWatcher::awakeOnlyWhenNeitherHolds_data()
 {
-    QTest::addColumn<QStringList>("events"); // sleep, wake, lock, unlock; gnome-lock, gnome-unlock
-    QTest::addColumn<QStringList>("heard");  // asleep, awake
-
-    QTest::newRow("sleep and wake")        << QStringList {u"sleep"_qs, u"wake"_qs} << QStringList {u"asleep"_qs, u"awake"_qs};
-    QTest::newRow("lock and unlock")       << QStringList {u"lock"_qs, u"unlock"_qs} << QStringList {u"asleep"_qs, u"awake"_qs};
-    QTest::newRow("GNOME's lock")          << QStringList {u"gnome-lock"_qs, u"gnome-unlock"_qs} << QStringList {u"asleep"_qs, u"awake"_qs};
-    QTest::newRow("woken behind the lock") << QStringList {u"lock"_qs, u"sleep"_qs, u"wake"_qs} << QStringList {u"asleep"_qs};
-    QTest::newRow("then unlocked")         << QStringList {u"lock"_qs, u"sleep"_qs, u"wake"_qs, u"unlock"_qs} << QStringList {u"asleep"_qs, u"awake"_qs};
-    QTest::newRow("unlocked, still asleep") << QStringList {u"sleep"_qs, u"lock"_qs, u"unlock"_qs} << QStringList {u"asleep"_qs};
+    datacases::addTable(u"dbussessionwatcher.json"_qs, u"awakeOnlyWhenNeitherHolds"_qs);
 }
 
 void TestDBusSessionWatcher::awakeOnlyWhenNeitherHolds()

@@ -1,4 +1,5 @@
 #include "platform/GnomeNotificationSwitch.h"
+#include "DataCases.h"
 
 #include <QTest>
 
@@ -30,13 +31,7 @@ void TestGnomeNotificationSwitch::initTestCase()
 
 void TestGnomeNotificationSwitch::switchedOffOnlyOnGnome_data()
 {
-    QTest::addColumn<QByteArray>("desktop");
-    QTest::addColumn<bool>("switchedOff");
-    QTest::addColumn<bool>("on");
-
-    QTest::newRow("GNOME, never touched") << QByteArray("GNOME") << false << true;
-    QTest::newRow("GNOME, switched off")  << QByteArray("ubuntu:GNOME") << true << false;
-    QTest::newRow("KDE, GNOME's key off") << QByteArray("KDE") << true << true;
+    datacases::addTable(u"gnomenotificationswitch.json"_qs, u"switchedOffOnlyOnGnome"_qs);
 }
 
 void TestGnomeNotificationSwitch::switchedOffOnlyOnGnome()

@@ -1,4 +1,5 @@
 #include "platform/P256PrivateKey.h"
+#include "DataCases.h"
 #include "SoftwareTpm.h"
 #include "platform/TpmError.h"
 #include "platform/TpmKeyStore.h"
@@ -136,13 +137,7 @@ void TestTpmKeyStore::blobLoadsOnlyInItsOwnTpm()
 
 void TestTpmKeyStore::unusableBlobsAndPoints_data()
 {
-    QTest::addColumn<int>("damage"); // 0: empty blob, 1: truncated, 2: trailing byte, 3: flipped private byte, 4: bad point
-
-    QTest::newRow("empty blob")       << 0;
-    QTest::newRow("truncated blob")   << 1;
-    QTest::newRow("trailing byte")    << 2;
-    QTest::newRow("changed private")  << 3;
-    QTest::newRow("point off curve")  << 4;
+    datacases::addTable(u"tpmkeystore.json"_qs, u"unusableBlobsAndPoints"_qs);
 }
 
 void TestTpmKeyStore::unusableBlobsAndPoints()
@@ -174,10 +169,7 @@ void TestTpmKeyStore::unusableBlobsAndPoints()
 
 void TestTpmKeyStore::unreachableTpmIsNotAvailable_data()
 {
-    QTest::addColumn<QByteArray>("tcti");
-    QTest::newRow("nobody listening") << QByteArray("swtpm:host=127.0.0.1,port=1");
-    QTest::newRow("no such device")   << QByteArray("device:/nonexistent/tpmrm0");
-    QTest::newRow("unknown TCTI")     << QByteArray("nonsense-tcti:foo");
+    datacases::addTable(u"tpmkeystore.json"_qs, u"unreachableTpmIsNotAvailable"_qs);
 }
 
 void TestTpmKeyStore::unreachableTpmIsNotAvailable()

@@ -241,19 +241,7 @@ void TestCloudClient::fileRequestErrors()
 
 void TestCloudClient::timeouts_data()
 {
-    QTest::addColumn<int>("requestMs");
-    QTest::addColumn<int>("fileMs");
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<bool>("stall");
-    QTest::addColumn<int>("trickleMs"); // the answer's body, one byte per interval
-    QTest::addColumn<QString>("expected");
-
-    // The two limits are far apart, so each row shows which one a request obeys.
-    QTest::newRow("request, silent")          << 300   << 30000 << u"owner"_qs << true  << 0   << u"timeout"_qs;
-    QTest::newRow("file request, silent")     << 30000 << 300   << u"file"_qs  << true  << 0   << u"timeout"_qs;
-    QTest::newRow("file request, slow")       << 300   << 30000 << u"file"_qs  << false << 100 << u"ok"_qs;
-    QTest::newRow("request, trickling")       << 700   << 30000 << u"owner"_qs << false << 100 << u"timeout"_qs;
-    QTest::newRow("file request, trickling")  << 30000 << 700   << u"file"_qs  << false << 100 << u"timeout"_qs;
+    datacases::addTable(u"cloudclient.json"_qs, u"timeouts"_qs);
 }
 
 void TestCloudClient::timeouts()

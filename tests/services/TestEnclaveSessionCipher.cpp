@@ -1,4 +1,5 @@
 #include "core/CloudError.h"
+#include "DataCases.h"
 #include "platform/CryptoError.h"
 #include "core/DecodingError.h"
 #include "services/EnclaveSessionCipher.h"
@@ -72,16 +73,7 @@ void TestEnclaveSessionCipher::sealTwiceOpensBoth()
 
 void TestEnclaveSessionCipher::tamperedEnvelopes_data()
 {
-    QTest::addColumn<QString>("member");
-    QTest::addColumn<int>("byte");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("ciphertext, first")  << u"ciphertext"_qs << 12 << u"refused"_qs;
-    QTest::newRow("ciphertext, nonce")  << u"ciphertext"_qs << 0  << u"refused"_qs;
-    QTest::newRow("ciphertext, tag")    << u"ciphertext"_qs << -1 << u"refused"_qs;
-    QTest::newRow("salt")               << u"salt"_qs       << 5  << u"refused"_qs;
-    QTest::newRow("peer")               << u"peer"_qs       << 64 << u"refused"_qs;
-    QTest::newRow("wrappedKey")         << u"wrappedKey"_qs << 3  << u"refused"_qs;
+    datacases::addTable(u"enclavesessioncipher.json"_qs, u"tamperedEnvelopes"_qs);
 }
 
 void TestEnclaveSessionCipher::tamperedEnvelopes()
@@ -101,17 +93,7 @@ void TestEnclaveSessionCipher::tamperedEnvelopes()
 
 void TestEnclaveSessionCipher::refusedBeforeAnyKeyWork_data()
 {
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("salt of 31 bytes")     << u"salt31"_qs      << u"storage"_qs;
-    QTest::newRow("salt of 33 bytes")     << u"salt33"_qs      << u"storage"_qs;
-    QTest::newRow("version 2")            << u"version2"_qs    << u"storage"_qs;
-    QTest::newRow("version as string")    << u"versionText"_qs << u"decoding"_qs;
-    QTest::newRow("no peer")              << u"noPeer"_qs      << u"decoding"_qs;
-    QTest::newRow("salt not Base64")      << u"saltJunk"_qs    << u"decoding"_qs;
-    QTest::newRow("65,537 bytes")         << u"oversize"_qs    << u"storage"_qs;
-    QTest::newRow("truncated JSON")       << u"truncated"_qs   << u"decoding"_qs;
+    datacases::addTable(u"enclavesessioncipher.json"_qs, u"refusedBeforeAnyKeyWork"_qs);
 }
 
 void TestEnclaveSessionCipher::refusedBeforeAnyKeyWork()

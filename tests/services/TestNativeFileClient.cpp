@@ -165,15 +165,7 @@ QCoro::Task<> TestNativeFileClient::upload(QByteArray bytes, std::optional<QUrl>
 
 void TestNativeFileClient::metadataHeader_data()
 {
-    QTest::addColumn<QString>("bucket");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QByteArray>("expected");
-
-    QTest::newRow("plain") << u"career-sources"_qs << u"u/a.pdf"_qs << u"application/pdf"_qs
-                           << QByteArray("bucketName Y2FyZWVyLXNvdXJjZXM=,cacheControl MA==,contentType YXBwbGljYXRpb24vcGRm,objectName dS9hLnBkZg==");
-    QTest::newRow("non-ASCII name") << u"first-free-preflight"_qs << u"u/é ü.txt"_qs << u"text/plain"_qs
-                                    << QByteArray("bucketName Zmlyc3QtZnJlZS1wcmVmbGlnaHQ=,cacheControl MA==,contentType dGV4dC9wbGFpbg==,objectName dS/DqSDDvC50eHQ=");
+    datacases::addTable(u"nativefileclient.json"_qs, u"metadataHeader"_qs);
 }
 
 void TestNativeFileClient::metadataHeader()

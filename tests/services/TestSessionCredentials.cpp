@@ -1,10 +1,10 @@
 #include "core/CloudError.h"
 #include "DataCases.h"
 #include "FileChecks.h"
+#include "core/Text.h"
 #include "FileSizeLimit.h"
 #include "services/SessionCredentials.h"
 #include "TemporaryHome.h"
-#include "core/Text.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,5 @@
 #include "CloudStoreFixture.h"
+#include "DataCases.h"
 
 // The session: restore, sign-in, refresh, sign-out, the file session and
 // quitting, and the one gate every operation of the account goes through.
@@ -32,15 +33,7 @@ private Q_SLOTS:
 
 void TestCloudStore::destroyedDuringSuspendedOperations_data()
 {
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<bool>("rejected"); // the owner check fails, so the session is refreshed
-    QTest::newRow("restore")                  << u"restore"_qs       << false;
-    QTest::newRow("refresh, token rejected")  << u"refresh"_qs       << true;
-    QTest::newRow("send")                     << u"send"_qs          << false;
-    QTest::newRow("encouragement read")       << u"encouragement"_qs << false;
-    QTest::newRow("encouragement, rejected")  << u"encouragement"_qs << true;
-    QTest::newRow("next encouragement")       << u"next"_qs          << false;
-    QTest::newRow("file session, rejected")   << u"file"_qs          << true;
+    datacases::addTable(u"cloudstore.json"_qs, u"destroyedDuringSuspendedOperations"_qs);
 }
 
 void TestCloudStore::destroyedDuringSuspendedOperations()
@@ -189,12 +182,7 @@ void TestCloudStore::signInFailures()
 
 void TestCloudStore::signOutDuringSuspendedOperations_data()
 {
-    QTest::addColumn<QString>("operation");
-    QTest::newRow("restore")        << u"restore"_qs;
-    QTest::newRow("sign-in")        << u"login"_qs;
-    QTest::newRow("send")           << u"send"_qs;
-    QTest::newRow("refresh")        << u"refresh"_qs;
-    QTest::newRow("encouragement")  << u"encouragement"_qs;
+    datacases::addTable(u"cloudstore.json"_qs, u"signOutDuringSuspendedOperations"_qs);
 }
 
 void TestCloudStore::signOutDuringSuspendedOperations()

@@ -1,4 +1,5 @@
 #include "support/AccessibilitySettings.h"
+#include "DataCases.h"
 #include "AwaitTask.h"
 #include "support/style/Button.h"
 #include "support/style/Editor.h"
@@ -172,13 +173,7 @@ void TestComposerView::signingInSwitchesComposers()
 
 void TestComposerView::accountLine_data()
 {
-    QTest::addColumn<QString>("email"); // null: the session has none
-    QTest::addColumn<QString>("shown");
-
-    QTest::newRow("e-mail")      << u"mia@example.com"_qs << u"mia@example.com"_qs;
-    QTest::newRow("no e-mail")   << QString()            << u"vorno"_qs;
-    QTest::newRow("empty")       << u""_qs               << u"vorno"_qs;
-    QTest::newRow("markup")      << u"<b>eve</b>@example.com"_qs << u"<b>eve</b>@example.com"_qs;
+    datacases::addTable(u"composerview.json"_qs, u"accountLine"_qs);
 }
 
 void TestComposerView::accountLine()

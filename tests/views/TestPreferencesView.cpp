@@ -1,4 +1,5 @@
 #include "support/AccessibilitySettings.h"
+#include "DataCases.h"
 #include "AwaitTask.h"
 #include "support/style/Button.h"
 #include "support/style/SettingsSection.h"
@@ -78,16 +79,7 @@ void TestPreferencesView::makeView(bool signedIn)
 
 void TestPreferencesView::encouragementStatus_data()
 {
-    QTest::addColumn<QString>("state");    // letters: p pro, e enabled, m mac, s snoozed ahead
-    QTest::addColumn<QString>("zone"); // the user's; 23:00 there is quiet
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("on")                   << u"pem"_qs  << u"UTC"_qs           << u"On"_qs;
-    QTest::newRow("not pro")              << u"em"_qs   << u"UTC"_qs           << u"Off"_qs;
-    QTest::newRow("not enabled")          << u"pm"_qs   << u"UTC"_qs           << u"Off"_qs;
-    QTest::newRow("not for this channel") << u"pe"_qs   << u"UTC"_qs           << u"Off"_qs;
-    QTest::newRow("paused")               << u"pems"_qs << u"UTC"_qs           << u"Paused"_qs;
-    QTest::newRow("paused but off")       << u"ems"_qs  << u"UTC"_qs           << u"Off"_qs;
+    datacases::addTable(u"preferencesview.json"_qs, u"encouragementStatus"_qs);
 }
 
 void TestPreferencesView::encouragementStatus()
