@@ -7,15 +7,6 @@
 
 using namespace vorno;
 
-namespace {
-
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
-} // namespace
-
 class TestCrypto : public QObject
 {
     Q_OBJECT
@@ -48,26 +39,7 @@ void TestCrypto::hkdf()
 
 void TestCrypto::gcmKnownAnswers_data()
 {
-    QTest::addColumn<QByteArray>("key");
-    QTest::addColumn<QByteArray>("nonce");
-    QTest::addColumn<QByteArray>("plaintext");
-    QTest::addColumn<QByteArray>("aad");
-    QTest::addColumn<QByteArray>("ciphertext");
-    QTest::addColumn<QByteArray>("tag");
-
-    // The AES-256 cases of McGrew and Viega's GCM paper, as used by NIST's CAVP.
-    const QByteArray key = hex("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
-    const QByteArray nonce = hex("cafebabefacedbaddecaf888");
-    const QByteArray plaintext = hex("d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532fcf0e2449a6b525b16aedf5aa0de657ba637b391aafd255");
-    const QByteArray ciphertext = hex("522dc1f099567d07f47f37a32a84427d643a8cdcbfe5c0c97598a2bd2555d1aa8cb08e48590dbb3da7b08b1056828838c5f61e6393ba7a0abcc9f662898015ad");
-    QTest::newRow("case 13: empty") << QByteArray(32, 0) << QByteArray(12, 0) << QByteArray() << QByteArray()
-                                    << QByteArray() << hex("530f8afbc74536b9a963b4f1c4cb738b");
-    QTest::newRow("case 14: one block") << QByteArray(32, 0) << QByteArray(12, 0) << QByteArray(16, 0) << QByteArray()
-                                        << hex("cea7403d4d606b6e074ec5d3baf39d18") << hex("d0d1c8a799996bf0265b98b5d48ab919");
-    QTest::newRow("case 15: four blocks") << key << nonce << plaintext << QByteArray() << ciphertext
-                                          << hex("b094dac5d93471bdec1a502270e3cc6c");
-    QTest::newRow("case 16: with data") << key << nonce << plaintext.left(60) << hex("feedfacedeadbeeffeedfacedeadbeefabaddad2")
-                                        << ciphertext.left(60) << hex("76fc6ece0f4e1768cddf8853bb2d551b");
+    datacases::addTable(u"crypto.json"_qs, u"gcmKnownAnswers"_qs);
 }
 
 void TestCrypto::gcmKnownAnswers()
@@ -86,17 +58,7 @@ void TestCrypto::gcmKnownAnswers()
 
 void TestCrypto::gcmRefusesTampering_data()
 {
-    QTest::addColumn<int>("flip");   // byte to change; -1: none
-    QTest::addColumn<bool>("otherData");
-    QTest::addColumn<int>("length"); // truncate to; -1: keep
-
-    QTest::newRow("nonce byte")       << 0  << false << -1;
-    QTest::newRow("ciphertext byte")  << 12 << false << -1;
-    QTest::newRow("last tag byte")    << 12 + 5 + 15 << false << -1;
-    QTest::newRow("other data")       << -1 << true  << -1;
-    QTest::newRow("tag cut short")    << -1 << false << 12 + 5 + 15;
-    QTest::newRow("shorter than tag") << -1 << false << 20;
-    QTest::newRow("empty")            << -1 << false << 0;
+    datacases::addTable(u"crypto.json"_qs, u"gcmRefusesTampering"_qs);
 }
 
 void TestCrypto::gcmRefusesTampering()

@@ -70,7 +70,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void pointerAtTheTopCentreReveals();
     void onlyTheDrawnShapeTakesClicks();
     void fullScreenHidesTheNotch();
     void onEveryWorkspaceAboveOtherWindows();
@@ -145,16 +144,6 @@ QPoint TestNotchDesktop::compactCentre() const
 {
     const QRectF compact = ScreenSpace::current().toQt(m_controller->presentation()->layout().compact.frame);
     return compact.center().toPoint();
-}
-
-void TestNotchDesktop::pointerAtTheTopCentreReveals()
-{
-    QVERIFY(start());
-    QVERIFY(!m_controller->presentation()->revealed());
-    moveTo(compactCentre());
-    QTRY_VERIFY(m_controller->presentation()->revealed());
-    moveTo({900, 900});
-    QTRY_VERIFY(!m_controller->presentation()->revealed());
 }
 
 void TestNotchDesktop::onlyTheDrawnShapeTakesClicks()

@@ -16,7 +16,6 @@ private Q_SLOTS:
     void restoreOutcomes();
     void acceptRefusesForeignOrBrokenEntries_data();
     void acceptRefusesForeignOrBrokenEntries();
-    void signInThroughTheBrowser();
     void signInFailures_data();
     void signInFailures();
     void signOutDuringSuspendedOperations_data();
@@ -132,20 +131,6 @@ void TestCloudStore::acceptRefusesForeignOrBrokenEntries()
     QCOMPARE(m_store->notice(), std::optional(Words(Words::cloudLoginStorage)));
     if (!bytes.isNull())
         QCOMPARE(m_vault->entries.value(key), bytes); // untouched
-}
-
-void TestCloudStore::signInThroughTheBrowser()
-{
-    m_vault->entries.insert(u"draft:user-1"_qs, "kept draft");
-    awaitTask(m_store->login(origin));
-    QVERIFY(m_store->isSignedIn());
-    QCOMPARE(m_store->session()->user.id, user);
-    QCOMPARE(m_store->note()->text(), u"kept draft"_qs);
-    QCOMPARE(m_store->notice(), std::nullopt);
-    QVERIFY(m_vault->entries.contains(u"session"_qs));
-    QCOMPARE(m_api->calls(), (QStringList {u"exchange"_qs, u"owner"_qs}));
-    awaitTask(m_store->login(origin)); // already signed in: nothing happens
-    QCOMPARE(m_api->count(u"exchange"_qs), 1);
 }
 
 void TestCloudStore::signInFailures_data()
