@@ -324,6 +324,10 @@ async function nativeApi(request, response, url) {
             return { sourceId: file.id, objectPath };
         });
         const sealed = body.offset + body.files.length === body.total;
+        if (sealed && user.unsealedOnce) {
+            user.unsealedOnce = false;
+            return send(response, 200, { sources });
+        }
         if (sealed) user.firstFree = false;
         return send(response, 200, { sources, sealed });
     }
@@ -390,8 +394,9 @@ async function control(request, response, url) {
     case '/_control/account': {
         const user = account(body.id);
         if (!user) return send(response, 404, {});
-        // foreignObjectPaths: hand out object paths outside the user's folder (a broken service)
-        for (const key of ['pro', 'firstFree', 'consentVersion', 'encouragement', 'foreignObjectPaths', 'maxBytes']) {
+        // A broken service: foreignObjectPaths hands out object paths outside the user's folder,
+        // unsealedOnce leaves the next last page of a free batch unsealed.
+        for (const key of ['pro', 'firstFree', 'consentVersion', 'encouragement', 'foreignObjectPaths', 'unsealedOnce', 'maxBytes']) {
             if (key in body) user[key] = body[key];
         }
         if (Array.isArray(body.claims)) user.claims.push(...body.claims);

@@ -444,7 +444,9 @@ void TestFileCollectionStore::hostileAnswers_data()
     QTest::newRow("sources of wrong length")     << true  << u"POST"_qs << u"/api/first-drop"_qs   << 200 << uR"({"sources":[],"sealed":true})"_qs << interrupted << true;
     QTest::newRow("sources not an array")        << true  << u"POST"_qs << u"/api/first-drop"_qs   << 200 << uR"({"sources":"nope"})"_qs << interrupted << true;
     QTest::newRow("registration refused")        << false << u"POST"_qs << u"/api/imports"_qs      << 402 << uR"({"error":"subscription_required"})"_qs << u"subscription_required"_qs << true;
-    QTest::newRow("object path elsewhere")       << false << u"POST"_qs << u"/api/imports"_qs      << 0   << QString() << interrupted << false;
+    // "account": the service misbehaves by the account's flag named in the path column.
+    QTest::newRow("last page not sealed")        << true  << u"account"_qs << u"unsealedOnce"_qs    << 0   << QString() << interrupted << true;
+    QTest::newRow("object path elsewhere")       << false << u"account"_qs << u"foreignObjectPaths"_qs << 0 << QString() << interrupted << false;
     QTest::newRow("status not an object")        << false << u"GET"_qs  << u"/api/imports/process"_qs << 200 << u"[1,2]"_qs << interrupted << true;
     QTest::newRow("service error code")          << false << u"POST"_qs << u"/api/imports/process"_qs << 500 << uR"({"error":"parser_down"})"_qs << u"parser_down"_qs << true;
     QTest::newRow("HTML error page")             << false << u"POST"_qs << u"/api/imports/process"_qs << 502 << u"<html>bad gateway</html>"_qs << u"cloud_unavailable"_qs << true;
@@ -463,8 +465,8 @@ void TestFileCollectionStore::hostileAnswers()
     start(!free, free);
     consent();
     const QList<QUrl> files = makeFiles({patterned(3000, 'h')});
-    if (status == 0) // the service hands out object paths in someone else's folder
-        m_standIn->control(u"account"_qs, {{u"id"_qs, m_user}, {u"foreignObjectPaths"_qs, true}});
+    if (method == u"account")
+        m_standIn->control(u"account"_qs, {{u"id"_qs, m_user}, {path, true}});
     else
         m_standIn->control(u"next"_qs, {{u"method"_qs, method}, {u"path"_qs, path}, {u"status"_qs, status}, {u"body"_qs, body}});
     awaitTask(m_store->send(files), 120s);
