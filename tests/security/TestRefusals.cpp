@@ -14,7 +14,6 @@
 #include "services/SessionCredentials.h"
 #include "SoftwareKeyStore.h"
 #include "TemporaryHome.h"
-#include "TestCertificates.h"
 
 #include <QDir>
 #include <QTest>
@@ -173,9 +172,7 @@ void TestRefusals::replay(const QString &url)
 void TestRefusals::http(const QString &input)
 {
     FakeServer server;
-    CloudClientOptions options;
-    options.extraAuthorities = {TestCertificates::instance().authority};
-    CloudClient client(server.origin(), options);
+    CloudClient client(server.origin(), FakeServer::clientOptions());
     server.setHandler([input](const FakeServer::Request &request) {
         if (input == u"redirect" && request.path() == "/api/native/session")
             return FakeServer::Reply {302, {}, {{"Location", "/api/native/elsewhere"}}};

@@ -3,7 +3,6 @@
 #include "DataCases.h"
 #include "FakeServer.h"
 #include "Outcome.h"
-#include "TestCertificates.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -67,10 +66,9 @@ private:
 void TestCloudClient::init()
 {
     m_server = std::make_unique<FakeServer>();
-    CloudClientOptions options;
+    CloudClientOptions options = FakeServer::clientOptions();
     options.requestTimeout = 5s;
     options.fileTimeout = 5s;
-    options.extraAuthorities = {TestCertificates::instance().authority};
     m_client = std::make_unique<CloudClient>(m_server->origin(), options);
     m_config = R"({"url":")" + m_server->origin().toString().toUtf8() + R"(/storage","publishableKey":"pk-1"})";
 }
@@ -253,10 +251,9 @@ void TestCloudClient::timeouts()
     QFETCH(int, trickleMs);
     QFETCH(QString, expected);
 
-    CloudClientOptions options;
+    CloudClientOptions options = FakeServer::clientOptions();
     options.requestTimeout = std::chrono::milliseconds(requestMs);
     options.fileTimeout = std::chrono::milliseconds(fileMs);
-    options.extraAuthorities = {TestCertificates::instance().authority};
     m_client = std::make_unique<CloudClient>(m_server->origin(), options);
     // 30 bytes at 100 ms: three seconds in all, never silent for long.
     const QByteArray body = R"({"ownerId":"user-1"}         )";

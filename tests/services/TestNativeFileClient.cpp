@@ -124,9 +124,7 @@ private:
 void TestNativeFileClient::init()
 {
     m_server = std::make_unique<FakeServer>();
-    CloudClientOptions apiOptions;
-    apiOptions.extraAuthorities = {TestCertificates::instance().authority};
-    m_api = std::make_unique<CloudClient>(m_server->origin(), apiOptions);
+    m_api = std::make_unique<CloudClient>(m_server->origin(), FakeServer::clientOptions());
     NativeFileClientOptions options;
     // The fake is the storage project and its direct host at once.
     options.projectHostSuffix = u".0.0.1"_qs;

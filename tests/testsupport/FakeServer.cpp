@@ -1,5 +1,7 @@
 #include "FakeServer.h"
 
+#include "services/CloudClient.h"
+
 #include "TestCertificates.h"
 
 #include <QPointer>
@@ -59,6 +61,13 @@ FakeServer::~FakeServer() = default;
 QUrl FakeServer::origin() const
 {
     return QUrl(QStringLiteral("https://127.0.0.1:%1").arg(port()));
+}
+
+vorno::CloudClientOptions FakeServer::clientOptions()
+{
+    vorno::CloudClientOptions options;
+    options.extraAuthorities = {TestCertificates::instance().authority};
+    return options;
 }
 
 quint16 FakeServer::port() const

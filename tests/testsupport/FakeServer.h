@@ -12,6 +12,10 @@
 class QSslServer;
 class QSslSocket;
 
+namespace vorno {
+struct CloudClientOptions;
+}
+
 // An HTTPS server on 127.0.0.1 with a certificate from TestCertificates. Each
 // test scripts the answers and reads back exactly what the client sent.
 class FakeServer : public QObject
@@ -47,6 +51,8 @@ public:
     ~FakeServer() override;
 
     [[nodiscard]] QUrl origin() const; // https://127.0.0.1:<port>
+    // Options for a client that trusts this server's certificate.
+    [[nodiscard]] static vorno::CloudClientOptions clientOptions();
     [[nodiscard]] quint16 port() const;
 
     // Answers every request; the default answers 404.
