@@ -3,9 +3,7 @@
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
 #include "TemporaryHome.h"
-#include "TestCertificates.h"
 
-#include "BuildConstants.h"
 
 #include <QApplication>
 #include <QFile>

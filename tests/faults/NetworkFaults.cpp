@@ -16,7 +16,6 @@
 #include "core/Text.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>

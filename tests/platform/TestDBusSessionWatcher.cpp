@@ -3,7 +3,6 @@
 #include "PrivateSessionBus.h"
 
 #include <QDBusMessage>
-#include <QScopeGuard>
 #include <QTest>
 
 using namespace vorno;

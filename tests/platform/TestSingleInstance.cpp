@@ -1,7 +1,6 @@
 #include "PrivateSessionBus.h"
 #include "platform/SingleInstance.h"
 
-#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -1,6 +1,5 @@
 #include "core/CloudError.h"
 #include "DataCases.h"
-#include "platform/CryptoError.h"
 #include "core/DecodingError.h"
 #include "services/EnclaveSessionCipher.h"
 #include "Outcome.h"

@@ -1,7 +1,5 @@
-#include "core/CloudError.h"
 #include "DataCases.h"
 #include "FileChecks.h"
-#include "core/FileCollectionError.h"
 #include "services/FileCollectionOutbox.h"
 #include "Outcome.h"
 #include "TemporaryHome.h"

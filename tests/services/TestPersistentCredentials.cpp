@@ -1,13 +1,10 @@
-#include "core/CloudError.h"
 #include "FileChecks.h"
 #include "FileSizeLimit.h"
 #include "services/PersistentCredentials.h"
 #include "SoftwareKeyStore.h"
 #include "SoftwareTpm.h"
 #include "TemporaryHome.h"
-#include "platform/TpmKeyStore.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTest>

@@ -1,4 +1,3 @@
-#include "core/CloudError.h"
 #include "DataCases.h"
 #include "FileChecks.h"
 #include "core/Text.h"
@@ -6,7 +5,6 @@
 #include "services/SessionCredentials.h"
 #include "TemporaryHome.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTest>
 

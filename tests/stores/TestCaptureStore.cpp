@@ -21,10 +21,6 @@
 using namespace vorno;
 using namespace filechecks;
 
-namespace {
-
-} // namespace
-
 class TestCaptureStore : public QObject
 {
     Q_OBJECT

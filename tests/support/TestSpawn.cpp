@@ -4,7 +4,6 @@
 #include "support/OneShot.h"
 #include "support/Spawn.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 #include <stdexcept>

@@ -1,4 +1,3 @@
-#include "support/Translations.h"
 #include "support/Words.h"
 
 #include <QDir>
@@ -6,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QSet>
-#include <QScopeGuard>
 #include <QTest>
 #include <QTranslator>
 

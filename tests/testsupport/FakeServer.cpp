@@ -4,7 +4,6 @@
 
 #include "TestCertificates.h"
 
-#include <QPointer>
 #include <QSslConfiguration>
 #include <QSslServer>
 #include <QSslSocket>

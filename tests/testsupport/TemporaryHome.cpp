@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QSettings>
-#include <QtGlobal>
 
 namespace {
 

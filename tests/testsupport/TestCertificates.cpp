@@ -1,6 +1,5 @@
 #include "TestCertificates.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
