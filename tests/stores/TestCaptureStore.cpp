@@ -29,8 +29,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void startUp_data();
-    void startUp();
     void unreadableDraftIsNeverOverwritten();
     void saveDraft_data();
     void saveDraft();
@@ -66,31 +64,6 @@ void TestCaptureStore::init()
 void TestCaptureStore::cleanup()
 {
     m_home.reset();
-}
-
-void TestCaptureStore::startUp_data()
-{
-    datacases::addTable(u"capturestore.json"_qs, u"startUp"_qs);
-}
-
-void TestCaptureStore::startUp()
-{
-    QFETCH(QByteArray, stored);
-    QFETCH(QString, text);
-    QFETCH(bool, readFailed);
-
-    if (!stored.isNull()) {
-        QVERIFY(QDir().mkpath(m_home->path() + u"/drafts"_qs));
-        writeFile(draft().path, stored);
-    }
-    const CaptureStore store(options(true));
-    QCOMPARE(store.text(), text);
-    QCOMPARE(store.savedText(), text);
-    QCOMPARE(store.readFailed(), readFailed);
-    QCOMPARE(store.notice(), readFailed ? std::optional(Words(Words::recovery)) : std::nullopt);
-    QCOMPARE(store.page(), CaptureStore::Page::compose);
-    QVERIFY(!store.isExpanded() && !store.forceNotch());
-    QCOMPARE(store.canSave(), !text.isEmpty() && !readFailed);
 }
 
 void TestCaptureStore::unreadableDraftIsNeverOverwritten()

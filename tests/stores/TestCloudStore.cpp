@@ -16,8 +16,6 @@ private Q_SLOTS:
     void restoreOutcomes();
     void acceptRefusesForeignOrBrokenEntries_data();
     void acceptRefusesForeignOrBrokenEntries();
-    void signInFailures_data();
-    void signInFailures();
     void signOutDuringSuspendedOperations_data();
     void signOutDuringSuspendedOperations();
     void refreshSession_data();
@@ -131,38 +129,6 @@ void TestCloudStore::acceptRefusesForeignOrBrokenEntries()
     QCOMPARE(m_store->notice(), std::optional(Words(Words::cloudLoginStorage)));
     if (!bytes.isNull())
         QCOMPARE(m_vault->entries.value(key), bytes); // untouched
-}
-
-void TestCloudStore::signInFailures_data()
-{
-    datacases::addTable(u"cloudstore.json"_qs, u"signInFailures"_qs);
-}
-
-void TestCloudStore::signInFailures()
-{
-    QFETCH(QString, callbackTail);
-    QFETCH(QString, exchange);
-    QFETCH(QString, notice);
-
-    CloudStore *store = nullptr;
-    auto api = std::make_unique<ScriptedTransport>();
-    auto vault = std::make_unique<ScriptedVault>();
-    m_api = api.get();
-    m_vault = vault.get();
-    CloudStoreOptions options;
-    options.callbackScheme = scheme;
-    options.openBrowser = [&store, callbackTail](const QUrl &url) {
-        const QString state = QUrlQuery(url).queryItemValue(u"state"_qs, QUrl::FullyDecoded);
-        return store->browser()->receive(scheme + u"://auth/callback?state="_qs + state + u"&code=vm1_abc"_qs + callbackTail);
-    };
-    m_store = std::make_unique<CloudStore>(std::move(api), std::move(vault), options);
-    store = m_store.get();
-    m_api->script(u"exchange"_qs, step(exchange));
-
-    awaitTask(m_store->login(origin));
-    QVERIFY(!m_store->isSignedIn());
-    QVERIFY(!m_store->isBusy());
-    QCOMPARE(noticeName(m_store->notice()), notice);
 }
 
 void TestCloudStore::signOutDuringSuspendedOperations_data()
