@@ -93,7 +93,7 @@ private:
     void http(const QString &input);
     void sessionFile(const QString &defect);
     void draftFile(const QString &defect);
-    void draftEntry(const QString &defect);
+    void draftEntry(const QString &defect, bool wholeDirectory);
     void sealed(const QString &input);
 
     std::unique_ptr<TemporaryHome> m_home;
@@ -136,8 +136,8 @@ void TestRefusals::refusals()
         sessionFile(input);
     } else if (kind == u"draft file") {
         draftFile(input);
-    } else if (kind == u"draft entry") {
-        draftEntry(input);
+    } else if (kind == u"draft entry" || kind == u"draft directory") {
+        draftEntry(input, kind == u"draft directory");
     } else if (kind == u"sealed") {
         sealed(input);
     } else {
@@ -227,14 +227,18 @@ void TestRefusals::draftFile(const QString &defect)
     QVERIFY_THROWS_EXCEPTION(FileError, (void)draft.read()); // and a FIFO must not block it
 }
 
-void TestRefusals::draftEntry(const QString &defect)
+// A spoiled entry, or a whole directory of them, is neither read nor written through.
+void TestRefusals::draftEntry(const QString &defect, bool wholeDirectory)
 {
     SessionCredentials store(origin, m_home->path() + u"/drafts"_qs);
     store.write(QByteArray("draft"), u"draft:user-1"_qs);
     const QStringList entries = QDir(store.directory()).entryList(QDir::Files);
     QCOMPARE(entries.size(), 1);
-    spoil(store.directory() + u'/' + entries.first(), defect, m_home->path() + u"/aside"_qs);
+    const QString spoiled = wholeDirectory ? store.directory() : store.directory() + u'/' + entries.first();
+    spoil(spoiled, defect, m_home->path() + u"/aside"_qs);
     QVERIFY(refusedAsStorage([&] { (void)store.read(u"draft:user-1"_qs); }));
+    if (wholeDirectory)
+        QVERIFY(refusedAsStorage([&] { store.write(QByteArray("x"), u"draft:user-2"_qs); }));
 }
 
 void TestRefusals::sealed(const QString &input)
