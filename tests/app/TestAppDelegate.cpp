@@ -3,6 +3,9 @@
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
 #include "TemporaryHome.h"
+#include "TestCertificates.h"
+
+#include "BuildConstants.h"
 
 
 #include <QApplication>
@@ -141,6 +144,52 @@ private Q_SLOTS:
         QVERIFY(!store->isPickingFiles());
     }
 
+    void developmentConfiguration_data()
+    {
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<QString>("authority"); // "pem", "empty", "missing" or nothing
+        QTest::addColumn<QString>("expectedOrigin");
+        QTest::addColumn<bool>("refused");
+
+        const QString release = QString::fromLatin1(build::webOrigin);
+        QTest::newRow("nothing set")        << QString()                   << QString()    << release                   << false;
+        QTest::newRow("stand-in origin")    << u"https://127.0.0.1:8443"_qs << u"pem"_qs    << u"https://127.0.0.1:8443"_qs << false;
+        QTest::newRow("plain http")         << u"http://127.0.0.1:8443"_qs  << QString()    << release                   << true;
+        QTest::newRow("origin with a path") << u"https://127.0.0.1/x"_qs    << QString()    << release                   << true;
+        QTest::newRow("user info")          << u"https://a@127.0.0.1"_qs    << QString()    << release                   << true;
+        QTest::newRow("no such CA file")    << QString()                   << u"missing"_qs << release                  << true;
+        QTest::newRow("CA file not PEM")    << QString()                   << u"empty"_qs  << release                   << true;
+    }
+
+    // A development build may be pointed elsewhere; anything unusable is
+    // refused whole, never half applied.
+    void developmentConfiguration()
+    {
+        QFETCH(QString, origin);
+        QFETCH(QString, authority);
+        QFETCH(QString, expectedOrigin);
+        QFETCH(bool, refused);
+
+        TemporaryHome home;
+        QProcessEnvironment environment;
+        if (!origin.isEmpty())
+            environment.insert(AppConfiguration::originVariable, origin);
+        if (!authority.isEmpty()) {
+            const QString path = home.path() + u"/ca.pem"_qs;
+            if (authority != u"missing") {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                if (authority == u"pem")
+                    file.write(TestCertificates::instance().authority.toPem());
+            }
+            environment.insert(AppConfiguration::authorityVariable, path);
+        }
+        QString error;
+        const AppConfiguration configuration = AppConfiguration::development(environment, &error);
+        QCOMPARE(!error.isEmpty(), refused);
+        QCOMPARE(configuration.origin, QUrl(expectedOrigin));
+        QCOMPARE(configuration.authorities.size(), authority == u"pem" ? 1 : 0);
+    }
 };
 
 QTEST_MAIN(TestAppDelegate)

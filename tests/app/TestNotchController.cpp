@@ -1,4 +1,5 @@
 #include "support/AccessibilitySettings.h"
+#include "DataCases.h"
 #include "ManualClock.h"
 #include "support/CancelledError.h"
 #include "stores/CaptureStore.h"
@@ -93,6 +94,8 @@ private Q_SLOTS:
     void escapeCollapses();
     void stoppedItHearsNothingMore();
     void openingOnRequestTakesTheKeyboardOnce();
+    void mayPresentEncouragement_data();
+    void mayPresentEncouragement();
     void onlyTheShapeTakesClicks();
     void withoutACompositorOnlyTheNotchIsShown();
     void leavingForAWindowXCannotSeeHides();
@@ -282,6 +285,31 @@ void TestNotchController::openingOnRequestTakesTheKeyboardOnce()
     // Closing does not ask for the keyboard.
     m_store->collapse();
     QCOMPARE(m_windows.activations.size(), 2);
+}
+
+void TestNotchController::mayPresentEncouragement_data()
+{
+    datacases::addTable(u"notchcontroller.json"_qs, u"mayPresentEncouragement"_qs);
+}
+
+// An encouragement waits while the person is away, busy or watching something.
+void TestNotchController::mayPresentEncouragement()
+{
+    QFETCH(QString, situation);
+    QFETCH(bool, may);
+
+    start();
+    if (situation == u"asleep")
+        Q_EMIT m_session.asleep();
+    else if (situation == u"open")
+        m_store->show(CaptureStore::Page::compose);
+    else if (situation == u"unsaved")
+        m_store->setText(u"half a thought"_qs);
+    else if (situation == u"fullScreen")
+        m_desktop.setFullScreen(true);
+    else if (situation == u"off")
+        m_notchOn = false;
+    QCOMPARE(m_controller->mayPresentEncouragement(), may);
 }
 
 void TestNotchController::onlyTheShapeTakesClicks()
