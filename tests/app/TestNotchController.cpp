@@ -96,6 +96,7 @@ private Q_SLOTS:
     void openingOnRequestTakesTheKeyboardOnce();
     void mayPresentEncouragement_data();
     void mayPresentEncouragement();
+    void sleepDropsTheNote();
     void onlyTheShapeTakesClicks();
     void withoutACompositorOnlyTheNotchIsShown();
     void leavingForAWindowXCannotSeeHides();
@@ -310,6 +311,19 @@ void TestNotchController::mayPresentEncouragement()
     else if (situation == u"off")
         m_notchOn = false;
     QCOMPARE(m_controller->mayPresentEncouragement(), may);
+}
+
+// A note shown before the computer slept is stale when it wakes.
+void TestNotchController::sleepDropsTheNote()
+{
+    start();
+    m_store->cloud()->encouragement()->setNote(EncouragementNote {u"n-1"_qs, u"Nice work today."_qs, u"2099-01-01T00:00:00Z"_qs});
+    Q_EMIT m_session.asleep();
+    QVERIFY(!m_controller->panel()->isVisible());
+    QVERIFY(!m_store->cloud()->encouragement()->note());
+    Q_EMIT m_session.awake();
+    QVERIFY(m_controller->panel()->isVisible());
+    QVERIFY(!m_store->cloud()->encouragement()->note());
 }
 
 void TestNotchController::onlyTheShapeTakesClicks()
