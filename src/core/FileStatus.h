@@ -10,7 +10,7 @@ namespace vorno {
 // as given.
 enum class FileStatus {
     local,         // written by the client: copied, not yet sent
-    uploaded,      // written by the client: the bytes are sent
+    uploaded,      // the bytes are with the service
     pendingUpload, // the service waits for the bytes
     queued,
     parsing,

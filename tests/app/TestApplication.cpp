@@ -1,4 +1,3 @@
-#include "app/BackgroundLoop.h"
 #include "support/style/Button.h"
 #include "support/style/Editor.h"
 #include "stores/CaptureStore.h"
@@ -117,7 +116,6 @@ private:
 
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<VornoApplication> m_app;
-    QString m_account;
     QList<QUrl> m_browser;
     StillClock m_clock;
 };
@@ -125,14 +123,13 @@ private:
 void TestApplication::initTestCase()
 {
     m_home = std::make_unique<TemporaryHome>();
-    m_account = standIn->control(u"accounts"_qs, {{u"email"_qs, u"mia@example.com"_qs}, {u"pro"_qs, true}})
-                    .value(u"id").toString();
+    (void)standIn->control(u"accounts"_qs, {{u"email"_qs, u"mia@example.com"_qs}, {u"pro"_qs, true}});
     QDesktopServices::setUrlHandler(u"https"_qs, this, "openedInBrowser");
 
     AppDelegateOptions options;
     options.configuration = {standIn->origin(), {standIn->authority()}, u".0.0.1"_qs, u".0.0.2"_qs};
-    // The loop runs only while a test wants it to (a pass refreshes the session,
-    // which disables the buttons a moment). The rest runs as shipped.
+    // The loop stands still (a pass would refresh the session, which disables
+    // the buttons a moment). The rest runs as shipped.
     options.clock = &m_clock;
     options.quit = [] {};
     m_app = std::make_unique<VornoApplication>(std::move(options));
