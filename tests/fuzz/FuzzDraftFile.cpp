@@ -1,5 +1,6 @@
 // The local draft reader, on a real file: any bytes give a draft, nothing,
 // or an exception, and a draft that reads saves and reads back unchanged.
+#include "FuzzInput.h"
 
 #include "core/DraftFile.h"
 

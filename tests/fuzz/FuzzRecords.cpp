@@ -1,6 +1,7 @@
 // Every JSON record reader. The first byte picks the record; a record that
 // reads must write out and read back as the same record, and write the same
 // bytes again.
+#include "FuzzInput.h"
 
 #include "core/CloudConfig.h"
 #include "core/CloudIdentity.h"
