@@ -4,6 +4,8 @@
 #include "core/Text.h"
 #include "core/WebUrl.h"
 
+#include <algorithm>
+
 namespace vorno {
 
 std::optional<QUrl> FileCollectionBatch::resultURL(const QString &currentOwner, const std::optional<QString> &sourceID,
@@ -59,6 +61,14 @@ void json::Coding<FileCollectionBatch>::write(Writer &json, const FileCollection
 FileCollectionBatch FileCollectionBatch::fromJson(const QByteArray &json)
 {
     return json::decode<FileCollectionBatch>(json);
+}
+
+std::vector<FileCollectionBatch::Page> FileCollectionBatch::registrationPages(qsizetype total)
+{
+    std::vector<Page> pages;
+    for (qsizetype offset = 0; offset < total; offset += registrationPageSize)
+        pages.push_back({offset, std::min(registrationPageSize, total - offset)});
+    return pages;
 }
 
 QByteArray FileCollectionBatch::toJson() const

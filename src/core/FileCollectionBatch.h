@@ -16,6 +16,15 @@ namespace vorno {
 struct FileCollectionBatch
 {
     static constexpr qsizetype maximumResultSources = 100;
+    static constexpr qsizetype registrationPageSize = 128;
+
+    // The files one registration request carries.
+    struct Page
+    {
+        qsizetype offset = 0;
+        qsizetype size = 0;
+        friend bool operator==(const Page &, const Page &) = default;
+    };
 
     QString owner;
     QString id; // lower-case UUID
@@ -29,6 +38,10 @@ struct FileCollectionBatch
     [[nodiscard]] std::optional<QUrl> resultURL(const QString &currentOwner, const std::optional<QString> &sourceID,
                                                 const QUrl &webOrigin
                                                 = QUrl(QString::fromLatin1(build::webOrigin))) const;
+
+    // A free batch is registered in pages of at most `registrationPageSize`
+    // files, in order; the last one seals it.
+    [[nodiscard]] static std::vector<Page> registrationPages(qsizetype total);
 
     [[nodiscard]] static FileCollectionBatch fromJson(const QByteArray &json);
     [[nodiscard]] QByteArray toJson() const;

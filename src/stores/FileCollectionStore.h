@@ -41,8 +41,6 @@ class FileCollectionStore : public QObject
     Q_PROPERTY(bool recordUnreadable READ isRecordUnreadable NOTIFY recordUnreadableChanged)
 
 public:
-    static constexpr qsizetype registrationPage = 128;
-
     // `outboxRoot` replaces the outbox's standard base directory (tests only).
     FileCollectionStore(CloudStore *cloud, NativeFileClient *client, std::optional<QString> outboxRoot = std::nullopt,
                         QObject *parent = nullptr);

@@ -75,17 +75,12 @@ QCoro::Task<> FileDelivery::registerFree(FileCollectionRun run)
         co_return;
     }
     const QString key = FileCollectionApi::registrationKey(m_store.m_batch->files);
-    for (qsizetype offset = 0; offset < total; offset += FileCollectionStore::registrationPage) {
+    for (const FileCollectionBatch::Page span : FileCollectionBatch::registrationPages(total)) {
+        const qsizetype offset = span.offset;
+        const qsizetype size = span.size;
         const auto first = m_store.m_batch->files.begin() + offset;
         FileCollectionApi::Registration page {
-            m_store.m_batch->id,
-            run.owner,
-            m_store.m_batch->consentVersion,
-            {first, first + std::min(FileCollectionStore::registrationPage, total - offset)},
-            offset,
-            total,
-            key};
-        const qsizetype size = qsizetype(page.files.size());
+            m_store.m_batch->id, run.owner, m_store.m_batch->consentVersion, {first, first + size}, offset, total, key};
         const CloudSession session = co_await m_store.sessionFor(run);
         const FileCollectionApi::RegisteredPage registered
             = co_await m_store.m_api.registerPage(std::move(page), session);

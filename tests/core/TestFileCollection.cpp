@@ -51,6 +51,8 @@ private Q_SLOTS:
     void candidateRefusesWhatItCannotRead();
     void resultURL_data();
     void resultURL();
+    void registrationPages_data();
+    void registrationPages();
 };
 
 void TestFileCollection::statusGroups_data()
@@ -180,6 +182,21 @@ void TestFileCollection::resultURL()
         QVERIFY(url);
         QCOMPARE(url->toString(QUrl::FullyEncoded), expected);
     }
+}
+
+void TestFileCollection::registrationPages_data()
+{
+    datacases::addTable(u"collection.json"_qs, u"registrationPages"_qs);
+}
+
+void TestFileCollection::registrationPages()
+{
+    QFETCH(int, total);
+    QFETCH(QString, pages);
+    QStringList spans;
+    for (const FileCollectionBatch::Page page : FileCollectionBatch::registrationPages(total))
+        spans.append(QStringLiteral("%1+%2").arg(page.offset).arg(page.size));
+    QCOMPARE(spans.join(u' '), pages);
 }
 
 QTEST_GUILESS_MAIN(TestFileCollection)

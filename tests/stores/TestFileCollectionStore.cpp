@@ -48,7 +48,6 @@ private Q_SLOTS:
     void readiness();
     void freeCollection();
     void paidCollection();
-    void freeBatchRegisteredInPages();
     void resumesAfterAKill();
     void signOutMidUploadShowsNothing();
     void refusals_data();
@@ -261,25 +260,6 @@ void TestFileCollectionStore::paidCollection()
     const std::optional<QUrl> results = m_store->batch()->resultURL(m_user, std::nullopt, m_standIn->origin());
     QVERIFY(results);
     QCOMPARE(results->path(), u"/journey"_qs);
-}
-
-void TestFileCollectionStore::freeBatchRegisteredInPages()
-{
-    start(false, true);
-    consent();
-    QList<QByteArray> contents;
-    // 129 files: one page of 128 and one more.
-    for (int i = 0; i < 129; ++i)
-        contents.append(QByteArray::number(i));
-    awaitTask(m_store->send(makeFiles(contents)), 300s);
-    QVERIFY2(!m_store->failure(), qPrintable(m_store->failure().value_or(QString())));
-    QVERIFY(m_store->batch()->registered);
-    const QJsonObject batch =
-        m_standIn->state().value(u"batches"_qs).toObject().value(m_store->batch()->id).toObject();
-    QCOMPARE(batch.value(u"pages"_qs).toArray(), (QJsonArray {0, 128}));
-    QCOMPARE(batch.value(u"total"_qs).toInt(), 129);
-    for (const CollectedFile &file : m_store->batch()->files)
-        QVERIFY(file.objectPath);
 }
 
 void TestFileCollectionStore::resumesAfterAKill()
