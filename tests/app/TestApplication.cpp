@@ -44,11 +44,9 @@ int secondStart(const QStringList &arguments)
     vorno.setProcessChannelMode(QProcess::ForwardedChannels);
     vorno.start(QStringLiteral(VORNO_BINARY_DIR "/bin/vorno-dev"), arguments);
     // Our own objects must keep answering the forwarded call while we wait.
-    QElapsedTimer waited;
-    waited.start();
-    while (vorno.state() != QProcess::NotRunning && waited.elapsed() < 20000)
-        QTest::qWait(20);
-    return vorno.state() == QProcess::NotRunning && vorno.exitStatus() == QProcess::NormalExit ? vorno.exitCode() : -1;
+    if (!QTest::qWaitFor([&vorno] { return vorno.state() == QProcess::NotRunning; }, 20000))
+        return -1;
+    return vorno.exitStatus() == QProcess::NormalExit ? vorno.exitCode() : -1;
 }
 
 QString callbackFor(const QUrl &signIn)

@@ -137,15 +137,8 @@ void TestNotchController::init()
 
 void TestNotchController::start()
 {
-    NotchFacilities facilities;
-    facilities.pointer = &m_pointer;
-    facilities.desktop = &m_desktop;
-    facilities.session = &m_session;
-    facilities.windows = &m_windows;
-    facilities.settings = &m_settings;
-    facilities.view.notifications = &m_notifications;
-    facilities.clock = &m_clock;
-    m_controller = std::make_unique<NotchController>(m_store, std::move(facilities));
+    m_controller = std::make_unique<NotchController>(
+        m_store, NotchFacilities {&m_pointer, &m_desktop, &m_session, &m_windows, &m_settings, {&m_notifications}, &m_clock});
 }
 
 void TestNotchController::cleanup()

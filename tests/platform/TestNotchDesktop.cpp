@@ -125,14 +125,9 @@ bool TestNotchDesktop::start(bool reduceMotion)
         qWarning("the window below the notch was not shown");
         return false;
     }
-    NotchFacilities facilities;
-    facilities.pointer = m_pointer.get();
-    facilities.desktop = m_desktop.get();
-    facilities.session = &m_session;
-    facilities.windows = &m_windows;
-    facilities.settings = m_settings.get();
-    facilities.view.notifications = &m_notifications;
-    m_controller = std::make_unique<NotchController>(m_capture->store.get(), std::move(facilities));
+    m_controller = std::make_unique<NotchController>(
+        m_capture->store.get(),
+        NotchFacilities {m_pointer.get(), m_desktop.get(), &m_session, &m_windows, m_settings.get(), {&m_notifications}});
     if (!QTest::qWaitForWindowExposed(m_controller->panel())) {
         qWarning("the notch panel was not shown");
         return false;
