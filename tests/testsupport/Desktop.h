@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -24,7 +25,7 @@ class Desktop
 public:
     enum class Kind { openbox, xfwm4, xfwm4Composited, kwin, mutter, gnomeShell, gnomeShellWayland };
 
-    explicit Desktop(Kind kind);
+    explicit Desktop(Kind kind, QSize screen = QSize(1920, 1080));
     ~Desktop();
     Desktop(const Desktop &) = delete;
     Desktop &operator=(const Desktop &) = delete;
@@ -72,6 +73,7 @@ private:
     void button(bool down);
 
     Kind m_kind;
+    QSize m_screen;
     QTemporaryDir m_home;
     std::unique_ptr<PrivateSessionBus> m_bus;
     QProcessEnvironment m_environment;

@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr QSize screenSize(1920, 1080);
 constexpr int startTimeoutMs = 60000;
 // Two pictures this far apart that agree show a screen at rest.
 constexpr int steadyIntervalMs = 250;
@@ -73,7 +72,7 @@ bool managing(xcb_connection_t *x, xcb_window_t root)
 
 } // namespace
 
-Desktop::Desktop(Kind kind) : m_kind(kind), m_bus(std::make_unique<PrivateSessionBus>())
+Desktop::Desktop(Kind kind, QSize screen) : m_kind(kind), m_screen(screen), m_bus(std::make_unique<PrivateSessionBus>())
 {
     if (!m_bus->isRunning()) {
         m_error = m_bus->error();
@@ -175,7 +174,7 @@ bool Desktop::startServer()
 {
     endWithParent(m_server);
     m_server.start(u"Xvfb"_qs, {u"-displayfd"_qs, u"1"_qs, u"-screen"_qs, u"0"_qs,
-                                QStringLiteral("%1x%2x24").arg(screenSize.width()).arg(screenSize.height()),
+                                QStringLiteral("%1x%2x24").arg(m_screen.width()).arg(m_screen.height()),
                                 u"+extension"_qs, u"GLX"_qs, u"+extension"_qs, u"RANDR"_qs, u"-nolisten"_qs, u"tcp"_qs});
     if (!m_server.waitForStarted(10000) || !m_server.waitForReadyRead(10000)) {
         m_error = u"Xvfb did not start"_qs;
@@ -338,7 +337,7 @@ QRect Desktop::workArea() const
 {
     const xcb_atom_t name = atom(m_x, "_NET_WORKAREA");
     auto *reply = xcb_get_property_reply(m_x, xcb_get_property(m_x, 0, root(), name, XCB_ATOM_CARDINAL, 0, 4), nullptr);
-    QRect area(QPoint(0, 0), screenSize);
+    QRect area(QPoint(0, 0), m_screen);
     if (reply && xcb_get_property_value_length(reply) >= 16) {
         const auto *values = static_cast<const uint32_t *>(xcb_get_property_value(reply));
         area = QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3]));
@@ -425,9 +424,9 @@ void Desktop::key(const QString &key, bool control)
 
 QImage Desktop::screenshot(const QRect &requested)
 {
-    const QRect area = requested.isValid() ? requested : QRect(QPoint(0, 0), screenSize);
+    const QRect area = requested.isValid() ? requested : QRect(QPoint(0, 0), m_screen);
     // Pictures keep screen coordinates: the area sits where it is on screen.
-    QImage picture(screenSize, QImage::Format_RGB32);
+    QImage picture(m_screen, QImage::Format_RGB32);
     picture.fill(Qt::transparent);
     if (isWayland()) {
         const QString file = m_home.filePath(QStringLiteral("shot-%1.png").arg(++m_shot));
