@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "DataCases.h"
 #include "stores/CloudStore.h"
 #include "ScriptedTransport.h"
 #include "ScriptedVault.h"
@@ -52,18 +53,7 @@ class TestAppDelegate : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void commands_data()
-    {
-        QTest::addColumn<bool>("companion");
-        QTest::addColumn<bool>("launched");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("expanded");
-
-        QTest::newRow("reopen shows compose")             << true  << true  << u"reopen"_qs << true;
-        QTest::newRow("quick record, companion on")       << true  << true  << u"quick"_qs  << true;
-        QTest::newRow("quick record, companion off")      << false << true  << u"quick"_qs  << true;
-        QTest::newRow("companion off, not yet launched")  << false << false << u"quick"_qs  << false;
-    }
+    void commands_data() { datacases::addTable(u"appdelegate.json"_qs, u"commands"_qs); }
 
     // Every route into the panel ends on the compose page, also from another page.
     void commands()
@@ -88,15 +78,7 @@ private Q_SLOTS:
             QCOMPARE(store->page(), Page::compose);
     }
 
-    void endingAtLogOut_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("draftWritten");
-
-        QTest::newRow("a note is kept")       << u"did it"_qs << true;
-        QTest::newRow("only spaces: nothing") << u"  \n"_qs   << false;
-        QTest::newRow("no edits: nothing")    << QString()    << false;
-    }
+    void endingAtLogOut_data() { datacases::addTable(u"appdelegate.json"_qs, u"endingAtLogOut"_qs); }
 
     // Nobody can be asked at log-out: what can be kept is kept, nothing is asked.
     void endingAtLogOut()
@@ -146,19 +128,7 @@ private Q_SLOTS:
 
     void developmentConfiguration_data()
     {
-        QTest::addColumn<QString>("origin");
-        QTest::addColumn<QString>("authority"); // "pem", "empty", "missing" or nothing
-        QTest::addColumn<QString>("expectedOrigin");
-        QTest::addColumn<bool>("refused");
-
-        const QString release = QString::fromLatin1(build::webOrigin);
-        QTest::newRow("nothing set")        << QString()                   << QString()    << release                   << false;
-        QTest::newRow("stand-in origin")    << u"https://127.0.0.1:8443"_qs << u"pem"_qs    << u"https://127.0.0.1:8443"_qs << false;
-        QTest::newRow("plain http")         << u"http://127.0.0.1:8443"_qs  << QString()    << release                   << true;
-        QTest::newRow("origin with a path") << u"https://127.0.0.1/x"_qs    << QString()    << release                   << true;
-        QTest::newRow("user info")          << u"https://a@127.0.0.1"_qs    << QString()    << release                   << true;
-        QTest::newRow("no such CA file")    << QString()                   << u"missing"_qs << release                  << true;
-        QTest::newRow("CA file not PEM")    << QString()                   << u"empty"_qs  << release                   << true;
+        datacases::addTable(u"appdelegate.json"_qs, u"developmentConfiguration"_qs);
     }
 
     // A development build may be pointed elsewhere; anything unusable is
@@ -187,7 +157,7 @@ private Q_SLOTS:
         QString error;
         const AppConfiguration configuration = AppConfiguration::development(environment, &error);
         QCOMPARE(!error.isEmpty(), refused);
-        QCOMPARE(configuration.origin, QUrl(expectedOrigin));
+        QCOMPARE(configuration.origin, QUrl(expectedOrigin.isNull() ? QString::fromLatin1(build::webOrigin) : expectedOrigin));
         QCOMPARE(configuration.authorities.size(), authority == u"pem" ? 1 : 0);
     }
 };

@@ -159,21 +159,7 @@ QPoint TestNotchController::notchCentre() const
 
 void TestNotchController::visibility_data()
 {
-    QTest::addColumn<bool>("asleep");
-    QTest::addColumn<bool>("notchOn");
-    QTest::addColumn<bool>("opened"); // opened on request (Quick record)
-    QTest::addColumn<bool>("fullScreen");
-    QTest::addColumn<bool>("activate");
-    QTest::addColumn<bool>("visible");
-
-    QTest::newRow("idle") << false << true << false << false << false << true;
-    QTest::newRow("asleep") << true << true << false << false << false << false;
-    QTest::newRow("asleep, opened") << true << true << true << false << true << false;
-    QTest::newRow("companion off") << false << false << false << false << false << false;
-    QTest::newRow("companion off, opened") << false << false << true << false << true << true;
-    QTest::newRow("full screen") << false << true << false << true << false << false;
-    QTest::newRow("full screen, opened now") << false << true << true << true << true << true;
-    QTest::newRow("full screen, opened before") << false << true << true << true << false << false;
+    datacases::addTable(u"notchcontroller.json"_qs, u"visibility"_qs);
 }
 
 void TestNotchController::visibility()

@@ -1,3 +1,4 @@
+#include "DataCases.h"
 #include "PrivateSessionBus.h"
 #include "platform/SingleInstance.h"
 
@@ -17,20 +18,7 @@ private Q_SLOTS:
 
     void laterStartsForwardToTheFirst_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("background");
-        QTest::addColumn<int>("reopens");
-        QTest::addColumn<QStringList>("opened");
-        QTest::addColumn<QString>("action");
-
-        const QString callback = u"app.vorno.test://auth/callback?code=abc&state=xyz"_qs;
-        QTest::newRow("plain start reopens") << QStringList() << false << 1 << QStringList() << QString();
-        QTest::newRow("start at login")      << QStringList() << true << 0 << QStringList() << QString();
-        QTest::newRow("a callback URL")      << QStringList {callback} << false << 0 << QStringList {callback} << QString();
-        const QString unusual = u"app.vorno.test://auth/callback?code=a%7Eb&state=x"_qs;
-        QTest::newRow("kept as sent")        << QStringList {unusual} << false << 0 << QStringList {unusual} << QString();
-        QTest::newRow("not a URL")           << QStringList {u"http://exa mple/%zz"_qs} << false << 0 << QStringList() << QString();
-        QTest::newRow("an action")           << QStringList() << false << 0 << QStringList() << u"quick-record"_qs;
+        datacases::addTable(u"singleinstance.json"_qs, u"laterStartsForwardToTheFirst"_qs);
     }
 
     void laterStartsForwardToTheFirst()
@@ -64,19 +52,7 @@ private Q_SLOTS:
     // launcher's token; the token comes from whoever calls, so it is checked.
     void theLaunchersTokenTravels_data()
     {
-        QTest::addColumn<QByteArray>("startupId");
-        QTest::addColumn<QByteArray>("activationToken");
-        QTest::addColumn<QByteArray>("received");
-
-        QTest::newRow("none")              << QByteArray()          << QByteArray()      << QByteArray();
-        QTest::newRow("X11 startup id")    << QByteArray("kwin-12_TIME4711") << QByteArray() << QByteArray("kwin-12_TIME4711");
-        QTest::newRow("Wayland token")     << QByteArray()          << QByteArray("a1b2") << QByteArray("a1b2");
-        QTest::newRow("both")              << QByteArray("id-1")    << QByteArray("a1b2") << QByteArray("id-1");
-        QTest::newRow("a space")           << QByteArray("id 1")    << QByteArray()      << QByteArray();
-        QTest::newRow("a quote")           << QByteArray("id\"1")   << QByteArray()      << QByteArray();
-        QTest::newRow("not ASCII")         << QByteArray("id\xc3\xa9") << QByteArray()   << QByteArray();
-        QTest::newRow("256 bytes")         << QByteArray(256, 'a')  << QByteArray()      << QByteArray(256, 'a');
-        QTest::newRow("257 bytes")         << QByteArray(257, 'a')  << QByteArray()      << QByteArray();
+        datacases::addTable(u"singleinstance.json"_qs, u"theLaunchersTokenTravels"_qs);
     }
 
     void theLaunchersTokenTravels()

@@ -1,4 +1,5 @@
 #include "AwaitTask.h"
+#include "DataCases.h"
 #include "services/CloudClient.h"
 #include "stores/CloudStore.h"
 #include "FileChecks.h"
@@ -409,27 +410,7 @@ void TestFileCollectionStore::finishedUploadIsNotResumed()
 
 void TestFileCollectionStore::hostileAnswers_data()
 {
-    QTest::addColumn<bool>("free");
-    QTest::addColumn<QString>("method");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("body");
-    QTest::addColumn<QString>("failure");
-    QTest::addColumn<bool>("resumable");
-
-    const QString preflight = u"/api/first-drop/preflight/uploads"_qs;
-    const QString interrupted = u"transfer_interrupted"_qs;
-    QTest::newRow("preflight without upload id") << true  << u"POST"_qs << preflight               << 200 << uR"({"objectPath":"x"})"_qs << interrupted << true;
-    QTest::newRow("upload id not a UUID")        << true  << u"POST"_qs << preflight               << 200 << uR"({"uploadId":"1","objectPath":"x"})"_qs << interrupted << true;
-    QTest::newRow("sources of wrong length")     << true  << u"POST"_qs << u"/api/first-drop"_qs   << 200 << uR"({"sources":[],"sealed":true})"_qs << interrupted << true;
-    QTest::newRow("sources not an array")        << true  << u"POST"_qs << u"/api/first-drop"_qs   << 200 << uR"({"sources":"nope"})"_qs << interrupted << true;
-    QTest::newRow("registration refused")        << false << u"POST"_qs << u"/api/imports"_qs      << 402 << uR"({"error":"subscription_required"})"_qs << u"subscription_required"_qs << true;
-    // "account": the service misbehaves by the account's flag named in the path column.
-    QTest::newRow("last page not sealed")        << true  << u"account"_qs << u"unsealedOnce"_qs    << 0   << QString() << interrupted << true;
-    QTest::newRow("object path elsewhere")       << false << u"account"_qs << u"foreignObjectPaths"_qs << 0 << QString() << interrupted << false;
-    QTest::newRow("status not an object")        << false << u"GET"_qs  << u"/api/imports/process"_qs << 200 << u"[1,2]"_qs << interrupted << true;
-    QTest::newRow("service error code")          << false << u"POST"_qs << u"/api/imports/process"_qs << 500 << uR"({"error":"parser_down"})"_qs << u"parser_down"_qs << true;
-    QTest::newRow("HTML error page")             << false << u"POST"_qs << u"/api/imports/process"_qs << 502 << u"<html>bad gateway</html>"_qs << u"cloud_unavailable"_qs << true;
+    datacases::addTable(u"collectionstore.json"_qs, u"hostileAnswers"_qs);
 }
 
 void TestFileCollectionStore::hostileAnswers()
