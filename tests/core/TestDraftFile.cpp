@@ -225,15 +225,7 @@ void TestDraftFile::saveInReadOnlyDirectory()
 
 void TestDraftFile::stage_data()
 {
-    QTest::addColumn<QStringList>("input");    // relative to the home directory
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("empty")          << QStringList()                                     << QStringList();
-    QTest::newRow("one")            << QStringList {u"a.txt"_qs}                         << QStringList {u"a.txt"_qs};
-    QTest::newRow("duplicate")      << QStringList {u"a.txt"_qs, u"b.txt"_qs, u"a.txt"_qs} << QStringList {u"a.txt"_qs, u"b.txt"_qs};
-    QTest::newRow("dot component")  << QStringList {u"./a.txt"_qs}                       << QStringList {u"a.txt"_qs};
-    QTest::newRow("dot-dot")        << QStringList {u"dir/../b.txt"_qs, u"b.txt"_qs}     << QStringList {u"b.txt"_qs};
-    QTest::newRow("order kept")     << QStringList {u"b.txt"_qs, u"a.txt"_qs}            << QStringList {u"b.txt"_qs, u"a.txt"_qs};
+    datacases::addTable(u"draftfile.json"_qs, u"stage"_qs);
 }
 
 void TestDraftFile::stage()

@@ -427,14 +427,7 @@ void TestNativeFileClient::checkpointFailureEndsTheUpload()
 
 void TestNativeFileClient::jsonAnswers_data()
 {
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("object")   << QByteArray(R"({"status":"queued"})") << u"ok"_qs;
-    QTest::newRow("array")    << QByteArray("[]")                     << u"invalid"_qs;
-    QTest::newRow("scalar")   << QByteArray("3")                      << u"invalid"_qs;
-    QTest::newRow("empty")    << QByteArray()                         << u"invalid"_qs;
-    QTest::newRow("broken")   << QByteArray("{\"a\":")               << u"invalid"_qs;
+    datacases::addTable(u"nativefileclient.json"_qs, u"jsonAnswers"_qs);
 }
 
 void TestNativeFileClient::jsonAnswers()
