@@ -23,7 +23,6 @@ struct FileCollectionBatch
     {
         qsizetype offset = 0;
         qsizetype size = 0;
-        friend bool operator==(const Page &, const Page &) = default;
     };
 
     QString owner;

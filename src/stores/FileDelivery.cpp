@@ -76,21 +76,24 @@ QCoro::Task<> FileDelivery::registerFree(FileCollectionRun run)
     }
     const QString key = FileCollectionApi::registrationKey(m_store.m_batch->files);
     for (const FileCollectionBatch::Page span : FileCollectionBatch::registrationPages(total)) {
-        const qsizetype offset = span.offset;
-        const qsizetype size = span.size;
-        const auto first = m_store.m_batch->files.begin() + offset;
-        FileCollectionApi::Registration page {
-            m_store.m_batch->id, run.owner, m_store.m_batch->consentVersion, {first, first + size}, offset, total, key};
+        const auto first = m_store.m_batch->files.begin() + span.offset;
+        FileCollectionApi::Registration page {m_store.m_batch->id,
+                                              run.owner,
+                                              m_store.m_batch->consentVersion,
+                                              {first, first + span.size},
+                                              span.offset,
+                                              total,
+                                              key};
         const CloudSession session = co_await m_store.sessionFor(run);
         const FileCollectionApi::RegisteredPage registered
             = co_await m_store.m_api.registerPage(std::move(page), session);
         run.check();
-        const bool last = offset + size == total;
+        const bool last = span.offset + span.size == total;
         if (last && !registered.sealed)
             invalidAnswer();
         m_store.updateBatch(run.owner, [&](FileCollectionBatch &batch) {
-            for (qsizetype j = 0; j < size; ++j)
-                batch.files[std::size_t(offset + j)].objectPath = registered.objectPaths[std::size_t(j)];
+            for (qsizetype j = 0; j < span.size; ++j)
+                batch.files[std::size_t(span.offset + j)].objectPath = registered.objectPaths[std::size_t(j)];
             batch.registered = last;
         });
     }

@@ -8,7 +8,6 @@
 
 #include "BuildConstants.h"
 
-
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
