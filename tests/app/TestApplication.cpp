@@ -97,165 +97,157 @@ public Q_SLOTS:
     void openedInBrowser(const QUrl &url) { m_browser.append(url); }
 
 private Q_SLOTS:
-    void initTestCase();
-    void cleanupTestCase();
+    void initTestCase()
+    {
+        m_home = std::make_unique<TemporaryHome>();
+        (void)standIn->control(u"accounts"_qs, {{u"email"_qs, u"mia@example.com"_qs}, {u"pro"_qs, true}});
+        QDesktopServices::setUrlHandler(u"https"_qs, this, "openedInBrowser");
 
-    void laterStartsReachTheRunningOne_data();
-    void laterStartsReachTheRunningOne();
-    void signInComesBackThroughALaterStart();
-    void aTypedNoteReachesTheService();
+        AppDelegateOptions options;
+        options.configuration = {standIn->origin(), {standIn->authority()}, u".0.0.1"_qs, u".0.0.2"_qs};
+        // The loop stands still (a pass would refresh the session, which disables
+        // the buttons a moment). The rest runs as shipped.
+        options.clock = &m_clock;
+        options.quit = [] {};
+        m_app = std::make_unique<VornoApplication>(std::move(options));
+        // As `vorno --settings` with nothing running: launched, then Settings.
+        QCOMPARE(m_app->start({}, false, AppCommand::settings), VornoApplication::Start::running);
+        QVERIFY(m_app->delegate()->notch());
+        QVERIFY(QTest::qWaitForWindowExposed(m_app->delegate()->notch()->panel()));
+        QVERIFY(store()->isExpanded());
+        QCOMPARE(store()->page(), Page::settings);
+    }
+
+    void cleanupTestCase()
+    {
+        QDesktopServices::unsetUrlHandler(u"https"_qs);
+        m_app.reset();
+        m_home.reset();
+    }
+
+    void laterStartsReachTheRunningOne_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("page"); // -1: the file chooser opens
+        QTest::addColumn<int>("before");
+
+        QTest::newRow("plain start")    << QStringList() << int(Page::compose) << int(Page::settings);
+        QTest::newRow("--quick-record") << QStringList {u"--quick-record"_qs} << int(Page::compose) << int(Page::settings);
+        QTest::newRow("--settings")     << QStringList {u"--settings"_qs} << int(Page::settings) << int(Page::compose);
+        QTest::newRow("--add-files")    << QStringList {u"--add-files"_qs} << -1 << int(Page::compose);
+    }
+
+    // The menu entry's actions start vorno again with an option: the running
+    // one does it, with the keyboard in the editor for Quick record.
+    void laterStartsReachTheRunningOne()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, page);
+        QFETCH(int, before);
+
+        store()->show(Page(before));
+        store()->collapse();
+        QCOMPARE(secondStart(arguments), 0);
+        if (page < 0) {
+            QFileDialog *chooser = nullptr;
+            QTRY_VERIFY((chooser = qApp->findChild<QFileDialog *>()) || [&chooser] {
+                for (QWidget *window : QApplication::topLevelWidgets())
+                    if ((chooser = qobject_cast<QFileDialog *>(window)) && chooser->isVisible())
+                        return true;
+                return false;
+            }());
+            chooser->reject();
+            QTRY_VERIFY(!chooser->isVisible() || QApplication::topLevelWidgets().indexOf(chooser) < 0);
+            return;
+        }
+        QTRY_VERIFY(store()->isExpanded());
+        QCOMPARE(store()->page(), Page(page));
+        if (page == int(Page::compose)) { // ready for typing
+            const auto typingInAnEditor = [this] {
+                const QList<style::Editor *> editors = notch()->findChildren<style::Editor *>();
+                return QApplication::focusWidget()
+                    && std::any_of(editors.begin(), editors.end(), [](style::Editor *editor) {
+                           return editor->isVisible() && editor->isAncestorOf(QApplication::focusWidget());
+                       });
+            };
+            QTRY_VERIFY(typingInAnEditor());
+        }
+        store()->collapse();
+    }
+
+    void signInComesBackThroughALaterStart()
+    {
+        store()->show(Page::settings);
+        QTRY_VERIFY(buttonSaying(notch(), Words::cloudLogin));
+        bool clicked = false;
+        connect(buttonSaying(notch(), Words::cloudLogin), &QAbstractButton::clicked, this, [&] { clicked = true; });
+        QVERIFY(click(buttonSaying(notch(), Words::cloudLogin)));
+        QTRY_VERIFY(clicked);
+        QTRY_COMPARE(m_browser.size(), 1);
+        const QString callback = callbackFor(m_browser.takeFirst());
+        QVERIFY2(callback.startsWith(u"app.vorno.desktop://auth/callback?"_qs), qPrintable(callback));
+
+        // A callback the sign-in did not start changes nothing.
+        QString forged = callback;
+        forged.replace(QRegularExpression(u"state=[^&]*"_qs), u"state=forged"_qs);
+        QCOMPARE(secondStart({forged}), 0); // it returns once the running one has answered
+        QVERIFY(!cloud()->isSignedIn());
+        QVERIFY(cloud()->browser()->isPending());
+
+        QCOMPARE(secondStart({callback}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(cloud()->isSignedIn(), 15000);
+        QCOMPARE(cloud()->session()->user.email, std::optional<QString>(u"mia@example.com"_qs));
+    }
+
+    void aTypedNoteReachesTheService()
+    {
+        QVERIFY(cloud()->isSignedIn());
+        store()->show(Page::compose);
+        QTRY_VERIFY(notch()->findChild<CloudComposerView *>() && notch()->findChild<CloudComposerView *>()->isVisible());
+        style::Editor *editor = notch()->findChild<CloudComposerView *>()->editor();
+        QVERIFY(click(editor));
+        QTRY_VERIFY(QApplication::focusWidget() && editor->isAncestorOf(QApplication::focusWidget()));
+        // Keys go where the X server's focus is: the panel must hold it first.
+        QTRY_VERIFY(m_app->delegate()->notch()->panel()->isActiveWindow());
+        const QString text = u"Shipped the export fix"_qs;
+        QVERIFY(desktop->run(u"xdotool"_qs, {u"type"_qs, u"--delay"_qs, u"10"_qs, text}));
+        QTRY_COMPARE(cloud()->note()->text(), text);
+        QVERIFY(click(buttonSaying(notch(), Words::cloudSave)));
+        QTRY_VERIFY_WITH_TIMEOUT(cloud()->note()->isAcknowledged(), 15000);
+        const QJsonArray notes = standIn->state().value(u"notes").toArray();
+        QVERIFY(!notes.isEmpty());
+        QCOMPARE(notes.last().toObject().value(u"text").toString(), text);
+        cloud()->note()->newNote();
+        store()->collapse();
+    }
+
     void loggingOutKeepsTheNote(); // last: it ends the application's loop
 
 private:
     [[nodiscard]] CaptureStore *store() const { return m_app->delegate()->store(); }
     [[nodiscard]] CloudStore *cloud() const { return store()->cloud(); }
     [[nodiscard]] NotchView *notch() const { return m_app->delegate()->notch()->host(); }
-    [[nodiscard]] bool click(QWidget *widget);
+
+    [[nodiscard]] bool click(QWidget *widget)
+    {
+        if (!widget)
+            return false;
+        const QPoint centre = widget->mapToGlobal(widget->rect().center());
+        XTestInput::moveTo(centre);
+        // The panel's input shape reaches the X server a moment after a change.
+        const auto panel = uint32_t(m_app->delegate()->notch()->panel()->winId());
+        // and Qt must have seen the pointer arrive, as it would before a person clicks.
+        if (!QTest::qWaitFor([&] { return XTestInput::windowUnderPointer() == panel && widget->underMouse(); }, 5000))
+            return false;
+        XTestInput::clickAt(centre);
+        return true;
+    }
 
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<VornoApplication> m_app;
     QList<QUrl> m_browser;
     StillClock m_clock;
 };
-
-void TestApplication::initTestCase()
-{
-    m_home = std::make_unique<TemporaryHome>();
-    (void)standIn->control(u"accounts"_qs, {{u"email"_qs, u"mia@example.com"_qs}, {u"pro"_qs, true}});
-    QDesktopServices::setUrlHandler(u"https"_qs, this, "openedInBrowser");
-
-    AppDelegateOptions options;
-    options.configuration = {standIn->origin(), {standIn->authority()}, u".0.0.1"_qs, u".0.0.2"_qs};
-    // The loop stands still (a pass would refresh the session, which disables
-    // the buttons a moment). The rest runs as shipped.
-    options.clock = &m_clock;
-    options.quit = [] {};
-    m_app = std::make_unique<VornoApplication>(std::move(options));
-    // As `vorno --settings` with nothing running: launched, then Settings.
-    QCOMPARE(m_app->start({}, false, AppCommand::settings), VornoApplication::Start::running);
-    QVERIFY(m_app->delegate()->notch());
-    QVERIFY(QTest::qWaitForWindowExposed(m_app->delegate()->notch()->panel()));
-    QVERIFY(store()->isExpanded());
-    QCOMPARE(store()->page(), Page::settings);
-}
-
-void TestApplication::cleanupTestCase()
-{
-    QDesktopServices::unsetUrlHandler(u"https"_qs);
-    m_app.reset();
-    m_home.reset();
-}
-
-bool TestApplication::click(QWidget *widget)
-{
-    if (!widget)
-        return false;
-    const QPoint centre = widget->mapToGlobal(widget->rect().center());
-    XTestInput::moveTo(centre);
-    // The panel's input shape reaches the X server a moment after a change.
-    const auto panel = uint32_t(m_app->delegate()->notch()->panel()->winId());
-    // and Qt must have seen the pointer arrive, as it would before a person clicks.
-    if (!QTest::qWaitFor([&] { return XTestInput::windowUnderPointer() == panel && widget->underMouse(); }, 5000))
-        return false;
-    XTestInput::clickAt(centre);
-    return true;
-}
-
-void TestApplication::laterStartsReachTheRunningOne_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("page"); // -1: the file chooser opens
-    QTest::addColumn<int>("before");
-
-    QTest::newRow("plain start")    << QStringList() << int(Page::compose) << int(Page::settings);
-    QTest::newRow("--quick-record") << QStringList {u"--quick-record"_qs} << int(Page::compose) << int(Page::settings);
-    QTest::newRow("--settings")     << QStringList {u"--settings"_qs} << int(Page::settings) << int(Page::compose);
-    QTest::newRow("--add-files")    << QStringList {u"--add-files"_qs} << -1 << int(Page::compose);
-}
-
-// The menu entry's actions start vorno again with an option: the running
-// one does it, with the keyboard in the editor for Quick record.
-void TestApplication::laterStartsReachTheRunningOne()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, page);
-    QFETCH(int, before);
-
-    store()->show(Page(before));
-    store()->collapse();
-    QCOMPARE(secondStart(arguments), 0);
-    if (page < 0) {
-        QFileDialog *chooser = nullptr;
-        QTRY_VERIFY((chooser = qApp->findChild<QFileDialog *>()) || [&chooser] {
-            for (QWidget *window : QApplication::topLevelWidgets())
-                if ((chooser = qobject_cast<QFileDialog *>(window)) && chooser->isVisible())
-                    return true;
-            return false;
-        }());
-        chooser->reject();
-        QTRY_VERIFY(!chooser->isVisible() || QApplication::topLevelWidgets().indexOf(chooser) < 0);
-        return;
-    }
-    QTRY_VERIFY(store()->isExpanded());
-    QCOMPARE(store()->page(), Page(page));
-    if (page == int(Page::compose)) { // ready for typing
-        const auto typingInAnEditor = [this] {
-            const QList<style::Editor *> editors = notch()->findChildren<style::Editor *>();
-            return QApplication::focusWidget()
-                && std::any_of(editors.begin(), editors.end(), [](style::Editor *editor) {
-                       return editor->isVisible() && editor->isAncestorOf(QApplication::focusWidget());
-                   });
-        };
-        QTRY_VERIFY(typingInAnEditor());
-    }
-    store()->collapse();
-}
-
-void TestApplication::signInComesBackThroughALaterStart()
-{
-    store()->show(Page::settings);
-    QTRY_VERIFY(buttonSaying(notch(), Words::cloudLogin));
-    bool clicked = false;
-    connect(buttonSaying(notch(), Words::cloudLogin), &QAbstractButton::clicked, this, [&] { clicked = true; });
-    QVERIFY(click(buttonSaying(notch(), Words::cloudLogin)));
-    QTRY_VERIFY(clicked);
-    QTRY_COMPARE(m_browser.size(), 1);
-    const QString callback = callbackFor(m_browser.takeFirst());
-    QVERIFY2(callback.startsWith(u"app.vorno.desktop://auth/callback?"_qs), qPrintable(callback));
-
-    // A callback the sign-in did not start changes nothing.
-    QString forged = callback;
-    forged.replace(QRegularExpression(u"state=[^&]*"_qs), u"state=forged"_qs);
-    QCOMPARE(secondStart({forged}), 0); // it returns once the running one has answered
-    QVERIFY(!cloud()->isSignedIn());
-    QVERIFY(cloud()->browser()->isPending());
-
-    QCOMPARE(secondStart({callback}), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(cloud()->isSignedIn(), 15000);
-    QCOMPARE(cloud()->session()->user.email, std::optional<QString>(u"mia@example.com"_qs));
-}
-
-void TestApplication::aTypedNoteReachesTheService()
-{
-    QVERIFY(cloud()->isSignedIn());
-    store()->show(Page::compose);
-    QTRY_VERIFY(notch()->findChild<CloudComposerView *>() && notch()->findChild<CloudComposerView *>()->isVisible());
-    style::Editor *editor = notch()->findChild<CloudComposerView *>()->editor();
-    QVERIFY(click(editor));
-    QTRY_VERIFY(QApplication::focusWidget() && editor->isAncestorOf(QApplication::focusWidget()));
-    // Keys go where the X server's focus is: the panel must hold it first.
-    QTRY_VERIFY(m_app->delegate()->notch()->panel()->isActiveWindow());
-    const QString text = u"Shipped the export fix"_qs;
-    QVERIFY(desktop->run(u"xdotool"_qs, {u"type"_qs, u"--delay"_qs, u"10"_qs, text}));
-    QTRY_COMPARE(cloud()->note()->text(), text);
-    QVERIFY(click(buttonSaying(notch(), Words::cloudSave)));
-    QTRY_VERIFY_WITH_TIMEOUT(cloud()->note()->isAcknowledged(), 15000);
-    const QJsonArray notes = standIn->state().value(u"notes").toArray();
-    QVERIFY(!notes.isEmpty());
-    QCOMPARE(notes.last().toObject().value(u"text").toString(), text);
-    cloud()->note()->newNote();
-    store()->collapse();
-}
 
 // Logging out: the session manager ends the application with a plain quit
 // event, and nobody is there to be asked.

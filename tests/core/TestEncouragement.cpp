@@ -19,80 +19,59 @@ class TestEncouragement : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void dateTimes_data();
-    void dateTimes();
-    void valid_data();
-    void valid();
-    void paused_data();
-    void paused();
-    void quiet_data();
-    void quiet();
+    void dateTimes_data() { datacases::addTable(u"encouragement.json"_qs, u"dateTimes"_qs); }
+
+    void dateTimes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, instant);
+
+        const std::optional<QDateTime> parsed = InternetDateTime::parse(text);
+        QCOMPARE(parsed.has_value(), instant.isValid());
+        if (parsed)
+            QCOMPARE(*parsed, instant);
+        else
+            QVERIFY(InternetDateTime::parseOrDistantPast(text) < QDateTime(QDate(1970, 1, 1), QTime(0, 0), QTimeZone::utc()));
+    }
+
+    void valid_data() { datacases::addTable(u"encouragement.json"_qs, u"valid"_qs); }
+
+    void valid()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, expiresAt);
+        QFETCH(bool, valid);
+
+        QCOMPARE((EncouragementNote {u"id"_qs, message, expiresAt}.valid(now)), valid);
+    }
+
+    void paused_data() { datacases::addTable(u"encouragement.json"_qs, u"paused"_qs); }
+
+    void paused()
+    {
+        QFETCH(QString, snoozedUntil);
+        QFETCH(bool, paused);
+
+        EncouragementState::Preferences preferences;
+        if (!snoozedUntil.isNull())
+            preferences.snoozed_until = snoozedUntil;
+        QCOMPARE(preferences.paused(now), paused);
+    }
+
+    void quiet_data() { datacases::addTable(u"encouragement.json"_qs, u"quiet"_qs); }
+
+    void quiet()
+    {
+        QFETCH(QString, zone);
+        QFETCH(QDateTime, at);
+        QFETCH(bool, quiet);
+
+        EncouragementState::Preferences preferences;
+        if (!zone.isNull())
+            preferences.timezone = zone;
+        QCOMPARE(preferences.quiet(at), quiet);
+    }
 };
-
-void TestEncouragement::dateTimes_data()
-{
-    datacases::addTable(u"encouragement.json"_qs, u"dateTimes"_qs);
-}
-
-void TestEncouragement::dateTimes()
-{
-    QFETCH(QString, text);
-    QFETCH(QDateTime, instant);
-
-    const std::optional<QDateTime> parsed = InternetDateTime::parse(text);
-    QCOMPARE(parsed.has_value(), instant.isValid());
-    if (parsed)
-        QCOMPARE(*parsed, instant);
-    else
-        QVERIFY(InternetDateTime::parseOrDistantPast(text) < QDateTime(QDate(1970, 1, 1), QTime(0, 0), QTimeZone::utc()));
-}
-
-void TestEncouragement::valid_data()
-{
-    datacases::addTable(u"encouragement.json"_qs, u"valid"_qs);
-}
-
-void TestEncouragement::valid()
-{
-    QFETCH(QString, message);
-    QFETCH(QString, expiresAt);
-    QFETCH(bool, valid);
-
-    QCOMPARE((EncouragementNote {u"id"_qs, message, expiresAt}.valid(now)), valid);
-}
-
-void TestEncouragement::paused_data()
-{
-    datacases::addTable(u"encouragement.json"_qs, u"paused"_qs);
-}
-
-void TestEncouragement::paused()
-{
-    QFETCH(QString, snoozedUntil);
-    QFETCH(bool, paused);
-
-    EncouragementState::Preferences preferences;
-    if (!snoozedUntil.isNull())
-        preferences.snoozed_until = snoozedUntil;
-    QCOMPARE(preferences.paused(now), paused);
-}
-
-void TestEncouragement::quiet_data()
-{
-    datacases::addTable(u"encouragement.json"_qs, u"quiet"_qs);
-}
-
-void TestEncouragement::quiet()
-{
-    QFETCH(QString, zone);
-    QFETCH(QDateTime, at);
-    QFETCH(bool, quiet);
-
-    EncouragementState::Preferences preferences;
-    if (!zone.isNull())
-        preferences.timezone = zone;
-    QCOMPARE(preferences.quiet(at), quiet);
-}
 
 QTEST_GUILESS_MAIN(TestEncouragement)
 #include "TestEncouragement.moc"

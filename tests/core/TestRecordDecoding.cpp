@@ -102,89 +102,75 @@ class TestRecordDecoding : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void documents_data();
-    void documents();
-    void requiredMembers_data();
-    void requiredMembers();
-    void processingAnswers_data();
-    void processingAnswers();
+    void initTestCase() { m_cases = datacases::load(u"records.json"_qs); }
+
+    void documents_data()
+    {
+        datacases::addRows(m_cases.value(u"documents").toArray());
+        // Too large to write out: a reader without a depth limit overflows its stack.
+        const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+        QTest::newRow("deep nesting") << QJsonObject {
+            {u"record"_qs, u"session"_qs}, {u"decodes"_qs, false},
+            {u"text"_qs, QString::fromLatin1(R"({"access_token":"a","refresh_token":"r","user":{"id":"u1"},"x":)" + deep + "}")}};
+    }
+
+    void documents()
+    {
+        QFETCH(QJsonObject, row);
+        const QString record = row.value(u"record").toString();
+        QVERIFY2(decoders().contains(record), qPrintable(record));
+        try {
+            const QJsonObject stored = decoders().value(record)(datacases::bytesOf(row));
+            QVERIFY2(row.value(u"decodes").toBool(), "decoded a document that should have been refused");
+            QVERIFY(matches(stored, row.value(u"expect").toObject()));
+        } catch (const DecodingError &error) {
+            QVERIFY2(!row.value(u"decodes").toBool(), error.what());
+        }
+    }
+
+    void requiredMembers_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QJsonObject>("document");
+        QTest::addColumn<bool>("decodes");
+        for (const QJsonValue &value : m_cases.value(u"required").toArray()) {
+            const QString record = value[u"record"].toString();
+            const QJsonObject complete = value[u"complete"].toObject();
+            QTest::addRow("%s complete", qPrintable(record)) << record << complete << true;
+            for (const QJsonValue &member : value[u"members"].toArray())
+                QTest::addRow("%s without %s", qPrintable(record), qPrintable(member.toString()))
+                    << record << removing(complete, member.toString()) << false;
+        }
+    }
+
+    void requiredMembers()
+    {
+        QFETCH(QString, record);
+        QFETCH(QJsonObject, document);
+        QFETCH(bool, decodes);
+
+        bool decoded = false;
+        try {
+            (void)decoders().value(record)(QJsonDocument(document).toJson());
+            decoded = true;
+        } catch (const DecodingError &) {
+        }
+        QCOMPARE(decoded, decodes);
+    }
+
+    void processingAnswers_data() { datacases::addRows(m_cases.value(u"processing").toArray()); }
+
+    void processingAnswers()
+    {
+        QFETCH(QJsonObject, row);
+        CollectedFile file = CollectedFile::fromJson(QJsonDocument(m_cases.value(u"processedFile").toObject()).toJson());
+        file.apply(FileProgress::fromAnswer(row.value(u"answer").toObject()));
+        QVERIFY(matches(objectOf(file.toJson()), row.value(u"expect").toObject()));
+    }
 
 private:
     QJsonObject m_cases;
 };
-
-void TestRecordDecoding::initTestCase()
-{
-    m_cases = datacases::load(u"records.json"_qs);
-}
-
-void TestRecordDecoding::documents_data()
-{
-    datacases::addRows(m_cases.value(u"documents").toArray());
-    // Too large to write out: a reader without a depth limit overflows its stack.
-    const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
-    QTest::newRow("deep nesting") << QJsonObject {
-        {u"record"_qs, u"session"_qs}, {u"decodes"_qs, false},
-        {u"text"_qs, QString::fromLatin1(R"({"access_token":"a","refresh_token":"r","user":{"id":"u1"},"x":)" + deep + "}")}};
-}
-
-void TestRecordDecoding::documents()
-{
-    QFETCH(QJsonObject, row);
-    const QString record = row.value(u"record").toString();
-    QVERIFY2(decoders().contains(record), qPrintable(record));
-    try {
-        const QJsonObject stored = decoders().value(record)(datacases::bytesOf(row));
-        QVERIFY2(row.value(u"decodes").toBool(), "decoded a document that should have been refused");
-        QVERIFY(matches(stored, row.value(u"expect").toObject()));
-    } catch (const DecodingError &error) {
-        QVERIFY2(!row.value(u"decodes").toBool(), error.what());
-    }
-}
-
-void TestRecordDecoding::requiredMembers_data()
-{
-    QTest::addColumn<QString>("record");
-    QTest::addColumn<QJsonObject>("document");
-    QTest::addColumn<bool>("decodes");
-    for (const QJsonValue &value : m_cases.value(u"required").toArray()) {
-        const QString record = value[u"record"].toString();
-        const QJsonObject complete = value[u"complete"].toObject();
-        QTest::addRow("%s complete", qPrintable(record)) << record << complete << true;
-        for (const QJsonValue &member : value[u"members"].toArray())
-            QTest::addRow("%s without %s", qPrintable(record), qPrintable(member.toString()))
-                << record << removing(complete, member.toString()) << false;
-    }
-}
-
-void TestRecordDecoding::requiredMembers()
-{
-    QFETCH(QString, record);
-    QFETCH(QJsonObject, document);
-    QFETCH(bool, decodes);
-
-    bool decoded = false;
-    try {
-        (void)decoders().value(record)(QJsonDocument(document).toJson());
-        decoded = true;
-    } catch (const DecodingError &) {
-    }
-    QCOMPARE(decoded, decodes);
-}
-
-void TestRecordDecoding::processingAnswers_data()
-{
-    datacases::addRows(m_cases.value(u"processing").toArray());
-}
-
-void TestRecordDecoding::processingAnswers()
-{
-    QFETCH(QJsonObject, row);
-    CollectedFile file = CollectedFile::fromJson(QJsonDocument(m_cases.value(u"processedFile").toObject()).toJson());
-    file.apply(FileProgress::fromAnswer(row.value(u"answer").toObject()));
-    QVERIFY(matches(objectOf(file.toJson()), row.value(u"expect").toObject()));
-}
 
 QTEST_GUILESS_MAIN(TestRecordDecoding)
 #include "TestRecordDecoding.moc"

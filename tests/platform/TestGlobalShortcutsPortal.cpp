@@ -117,102 +117,90 @@ class TestGlobalShortcutsPortal : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void cleanupTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        qDBusRegisterMetaType<Shortcut>();
+        qDBusRegisterMetaType<QList<Shortcut>>();
+        m_bus = std::make_unique<PrivateSessionBus>();
+        QVERIFY2(m_bus->isRunning(), qPrintable(m_bus->error()));
+    }
 
-    void outcomes_data();
-    void outcomes();
-    void activationOpensQuickRecord();
+    void cleanupTestCase() { m_bus.reset(); }
+
+    void init()
+    {
+        // The portal on a connection of its own, as the desktop's would be.
+        m_desktop = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(QString::fromUtf8(m_bus->address()), u"desktop"_qs));
+        m_portal = std::make_unique<ScriptedPortal>();
+        QVERIFY(m_desktop->registerVirtualObject(portalPath, m_portal.get()));
+        QVERIFY(m_desktop->registerService(u"org.freedesktop.portal.Desktop"_qs));
+    }
+
+    void cleanup()
+    {
+        m_desktop->unregisterService(u"org.freedesktop.portal.Desktop"_qs);
+        m_desktop->unregisterObject(portalPath);
+        QDBusConnection::disconnectFromBus(u"desktop"_qs);
+        m_desktop.reset();
+        m_portal.reset();
+    }
+
+    void outcomes_data()
+    {
+        QTest::addColumn<bool>("offers");
+        QTest::addColumn<uint>("userAnswer");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QStringList>("calls");
+
+        using S = GlobalShortcutsPortal::State;
+        const QStringList all {u"Get"_qs, u"CreateSession"_qs, u"BindShortcuts"_qs};
+        QTest::newRow("bound")                 << true  << 0u << int(S::bound)       << all;
+        QTest::newRow("the user declines")     << true  << 1u << int(S::refused)     << all;
+        QTest::newRow("no global shortcuts")   << false << 0u << int(S::unavailable) << QStringList {u"Get"_qs};
+    }
+
+    void outcomes()
+    {
+        QFETCH(bool, offers);
+        QFETCH(uint, userAnswer);
+        QFETCH(int, state);
+        QFETCH(QStringList, calls);
+
+        m_portal->offersShortcuts = offers;
+        m_portal->bindResponse = userAnswer;
+        GlobalShortcutsPortal portal;
+        awaitTask(portal.bind(u"quick-record"_qs, u"Quick record"_qs, u"CTRL+ALT+N"_qs));
+        QCOMPARE(int(portal.state()), state);
+        QCOMPARE(m_portal->calls, calls);
+        QCOMPARE(portal.trigger(), state == int(GlobalShortcutsPortal::State::bound) ? u"Ctrl+Alt+N"_qs : QString());
+        if (offers) {
+            QCOMPARE(m_portal->preferredTrigger, u"CTRL+ALT+N"_qs);
+            QCOMPARE(m_portal->description, u"Quick record"_qs);
+        }
+    }
+
+    void activationOpensQuickRecord()
+    {
+        GlobalShortcutsPortal portal;
+        awaitTask(portal.bind(u"quick-record"_qs, u"Quick record"_qs, u"CTRL+ALT+N"_qs));
+        QStringList fired;
+        connect(&portal, &GlobalShortcutsPortal::activated, this, [&fired](const QString &id) { fired.append(id); });
+        for (const QString &session : {u"/org/freedesktop/portal/desktop/session/1_1/someone_else"_qs, sessionPath}) {
+            QDBusMessage activated = QDBusMessage::createSignal(portalPath, u"org.freedesktop.portal.GlobalShortcuts"_qs,
+                                                                u"Activated"_qs);
+            activated << QVariant::fromValue(QDBusObjectPath(session)) << u"quick-record"_qs << qulonglong(1)
+                      << QVariantMap();
+            QVERIFY(m_desktop->send(activated));
+        }
+        QTRY_COMPARE(fired, QStringList {u"quick-record"_qs}); // only our session's
+    }
 
 private:
     std::unique_ptr<PrivateSessionBus> m_bus;
     std::unique_ptr<QDBusConnection> m_desktop;
     std::unique_ptr<ScriptedPortal> m_portal;
 };
-
-void TestGlobalShortcutsPortal::initTestCase()
-{
-    qDBusRegisterMetaType<Shortcut>();
-    qDBusRegisterMetaType<QList<Shortcut>>();
-    m_bus = std::make_unique<PrivateSessionBus>();
-    QVERIFY2(m_bus->isRunning(), qPrintable(m_bus->error()));
-}
-
-void TestGlobalShortcutsPortal::cleanupTestCase()
-{
-    m_bus.reset();
-}
-
-void TestGlobalShortcutsPortal::init()
-{
-    // The portal on a connection of its own, as the desktop's would be.
-    m_desktop = std::make_unique<QDBusConnection>(
-        QDBusConnection::connectToBus(QString::fromUtf8(m_bus->address()), u"desktop"_qs));
-    m_portal = std::make_unique<ScriptedPortal>();
-    QVERIFY(m_desktop->registerVirtualObject(portalPath, m_portal.get()));
-    QVERIFY(m_desktop->registerService(u"org.freedesktop.portal.Desktop"_qs));
-}
-
-void TestGlobalShortcutsPortal::cleanup()
-{
-    m_desktop->unregisterService(u"org.freedesktop.portal.Desktop"_qs);
-    m_desktop->unregisterObject(portalPath);
-    QDBusConnection::disconnectFromBus(u"desktop"_qs);
-    m_desktop.reset();
-    m_portal.reset();
-}
-
-void TestGlobalShortcutsPortal::outcomes_data()
-{
-    QTest::addColumn<bool>("offers");
-    QTest::addColumn<uint>("userAnswer");
-    QTest::addColumn<int>("state");
-    QTest::addColumn<QStringList>("calls");
-
-    using S = GlobalShortcutsPortal::State;
-    const QStringList all {u"Get"_qs, u"CreateSession"_qs, u"BindShortcuts"_qs};
-    QTest::newRow("bound")                 << true  << 0u << int(S::bound)       << all;
-    QTest::newRow("the user declines")     << true  << 1u << int(S::refused)     << all;
-    QTest::newRow("no global shortcuts")   << false << 0u << int(S::unavailable) << QStringList {u"Get"_qs};
-}
-
-void TestGlobalShortcutsPortal::outcomes()
-{
-    QFETCH(bool, offers);
-    QFETCH(uint, userAnswer);
-    QFETCH(int, state);
-    QFETCH(QStringList, calls);
-
-    m_portal->offersShortcuts = offers;
-    m_portal->bindResponse = userAnswer;
-    GlobalShortcutsPortal portal;
-    awaitTask(portal.bind(u"quick-record"_qs, u"Quick record"_qs, u"CTRL+ALT+N"_qs));
-    QCOMPARE(int(portal.state()), state);
-    QCOMPARE(m_portal->calls, calls);
-    QCOMPARE(portal.trigger(), state == int(GlobalShortcutsPortal::State::bound) ? u"Ctrl+Alt+N"_qs : QString());
-    if (offers) {
-        QCOMPARE(m_portal->preferredTrigger, u"CTRL+ALT+N"_qs);
-        QCOMPARE(m_portal->description, u"Quick record"_qs);
-    }
-}
-
-void TestGlobalShortcutsPortal::activationOpensQuickRecord()
-{
-    GlobalShortcutsPortal portal;
-    awaitTask(portal.bind(u"quick-record"_qs, u"Quick record"_qs, u"CTRL+ALT+N"_qs));
-    QStringList fired;
-    connect(&portal, &GlobalShortcutsPortal::activated, this, [&fired](const QString &id) { fired.append(id); });
-    for (const QString &session : {u"/org/freedesktop/portal/desktop/session/1_1/someone_else"_qs, sessionPath}) {
-        QDBusMessage activated = QDBusMessage::createSignal(portalPath, u"org.freedesktop.portal.GlobalShortcuts"_qs,
-                                                            u"Activated"_qs);
-        activated << QVariant::fromValue(QDBusObjectPath(session)) << u"quick-record"_qs << qulonglong(1)
-                  << QVariantMap();
-        QVERIFY(m_desktop->send(activated));
-    }
-    QTRY_COMPARE(fired, QStringList {u"quick-record"_qs}); // only our session's
-}
 
 QTEST_GUILESS_MAIN(TestGlobalShortcutsPortal)
 #include "TestGlobalShortcutsPortal.moc"

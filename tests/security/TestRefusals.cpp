@@ -82,176 +82,157 @@ class TestRefusals : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void refusals_data();
-    void refusals();
+    void init()
+    {
+        m_home = std::make_unique<TemporaryHome>();
+        QVERIFY(m_home->isValid());
+    }
+
+    void cleanup() { m_home.reset(); }
+
+    void refusals_data() { datacases::addTable(u"refusals.json"_qs, u"refusals"_qs); }
+
+    void refusals()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, input);
+
+        if (kind == u"callback") {
+            callback(input);
+        } else if (kind == u"code") {
+            QVERIFY_THROWS_EXCEPTION(CloudError, (void)NativeLogin(u"verifier"_qs, state).code(input, scheme));
+        } else if (kind == u"replay") {
+            replay(input);
+        } else if (kind == u"unstarted") {
+            BrowserLogin browser(600s, [](const QUrl &) { return true; }, scheme);
+            QVERIFY(!browser.receive(input));
+            QVERIFY(!browser.isPending());
+        } else if (kind == u"http") {
+            http(input);
+        } else if (kind == u"session file") {
+            sessionFile(input);
+        } else if (kind == u"draft file") {
+            draftFile(input);
+        } else if (kind == u"draft entry" || kind == u"draft directory") {
+            draftEntry(input, kind == u"draft directory");
+        } else if (kind == u"sealed") {
+            sealed(input);
+        } else {
+            QFAIL("unknown kind");
+        }
+    }
 
 private:
-    void callback(const QString &url);
-    void replay(const QString &url);
-    void http(const QString &input);
-    void sessionFile(const QString &defect);
-    void draftFile(const QString &defect);
-    void draftEntry(const QString &defect, bool wholeDirectory);
-    void sealed(const QString &input);
+    // Refused while a login waits, which goes on waiting for the real one.
+    void callback(const QString &url)
+    {
+        BrowserLogin browser(600s, [](const QUrl &) { return true; }, scheme);
+        auto started = browser.start(origin, NativeLogin(u"verifier"_qs, state));
+        QVERIFY(!browser.receive(url));
+        QVERIFY(browser.isPending());
+        QVERIFY(browser.receive(goodCallback));
+        QCOMPARE(awaitTask(std::move(started), 20s), goodCallback);
+    }
+
+    // A callback once used is refused, also by the next login.
+    void replay(const QString &url)
+    {
+        BrowserLogin browser(600s, [](const QUrl &) { return true; }, scheme);
+        auto first = browser.start(origin, NativeLogin(u"verifier"_qs, state));
+        QVERIFY(browser.receive(url));
+        QCOMPARE(awaitTask(std::move(first), 20s), url);
+        QVERIFY(!browser.receive(url));
+        auto second = browser.start(origin, NativeLogin());
+        QVERIFY(!browser.receive(url));
+        QVERIFY(browser.isPending());
+    }
+
+    void http(const QString &input)
+    {
+        FakeServer server;
+        CloudClient client(server.origin(), FakeServer::clientOptions());
+        server.setHandler([input](const FakeServer::Request &request) {
+            if (input == u"redirect" && request.path() == "/api/native/session")
+                return FakeServer::Reply {302, {}, {{"Location", "/api/native/elsewhere"}}};
+            FakeServer::Reply reply = FakeServer::json(200, R"({"ownerId":"user-1"})");
+            if (input == u"cookie")
+                reply.headers.append({QByteArray("Set-Cookie"), QByteArray("tracker=1; Path=/")});
+            return reply;
+        });
+        const auto outcome = [&client](const CloudSession &with) {
+            try {
+                awaitTask(client.owner(with), 20s);
+                return u"ok"_qs;
+            } catch (...) {
+                return testsupport::outcomeOf(std::current_exception());
+            }
+        };
+        if (input == u"redirect") {
+            QCOMPARE(outcome(account), u"unavailable"_qs);
+            QCOMPARE(server.requests().size(), 1);
+        } else if (input == u"cookie") {
+            QCOMPARE(outcome(account), u"ok"_qs);
+            QCOMPARE(outcome(account), u"ok"_qs);
+            QCOMPARE(server.requests().size(), 2);
+            QVERIFY(!server.requests().last().hasHeader("cookie"));
+        } else {
+            CloudSession injected = account;
+            injected.access_token = input == u"crlf" ? u"tok\r\nX-Injected: yes"_qs : u"tok\x01"_qs;
+            QCOMPARE(outcome(injected), u"invalid"_qs);
+            QCOMPARE(server.requests().size(), 0);
+        }
+    }
+
+    // A session file the vault cannot vouch for is neither read, replaced nor removed.
+    void sessionFile(const QString &defect)
+    {
+        PersistentCredentials vault(origin, m_home->path() + u"/sessions"_qs, nullptr,
+                                    std::make_unique<EnclaveSessionCipher>(std::make_shared<SoftwareKeyStore>()));
+        vault.write(session, u"session"_qs);
+        const QString path = vault.directory() + u"/session.v1"_qs;
+        spoil(path, defect, m_home->path() + u"/aside"_qs);
+        QVERIFY(refusedAsStorage([&] { (void)vault.read(u"session"_qs); }));
+        QVERIFY(refusedAsStorage([&] { vault.write(std::nullopt, u"session"_qs); }));
+        QVERIFY(QFileInfo(path).exists() || QFileInfo(path).isSymLink());
+        QVERIFY(refusedAsStorage([&] { vault.write(session, u"session"_qs); }));
+    }
+
+    void draftFile(const QString &defect)
+    {
+        const DraftFile draft {m_home->path() + u"/app/draft.json"_qs};
+        draft.save(LocalDraft::fromText(u"note"_qs));
+        spoil(draft.path, defect, m_home->path() + u"/aside"_qs);
+        QVERIFY_THROWS_EXCEPTION(FileError, (void)draft.read()); // and a FIFO must not block it
+    }
+
+    // A spoiled entry, or a whole directory of them, is neither read nor written through.
+    void draftEntry(const QString &defect, bool wholeDirectory)
+    {
+        SessionCredentials store(origin, m_home->path() + u"/drafts"_qs);
+        store.write(QByteArray("draft"), u"draft:user-1"_qs);
+        const QStringList entries = QDir(store.directory()).entryList(QDir::Files);
+        QCOMPARE(entries.size(), 1);
+        const QString spoiled = wholeDirectory ? store.directory() : store.directory() + u'/' + entries.first();
+        spoil(spoiled, defect, m_home->path() + u"/aside"_qs);
+        QVERIFY(refusedAsStorage([&] { (void)store.read(u"draft:user-1"_qs); }));
+        if (wholeDirectory)
+            QVERIFY(refusedAsStorage([&] { store.write(QByteArray("x"), u"draft:user-2"_qs); }));
+    }
+
+    void sealed(const QString &input)
+    {
+        const auto keys = std::make_shared<SoftwareKeyStore>();
+        const EnclaveSessionCipher sealer(keys);
+        const QByteArray envelope = sealer.seal(session, origin);
+        QVERIFY(opens(sealer, envelope, origin));
+        if (input == u"app")
+            QVERIFY(!opens(EnclaveSessionCipher(keys, u"other.app"_qs), envelope, origin));
+        else
+            QVERIFY(!opens(sealer, envelope, QUrl(input == u"origin" ? u"https://other.example"_qs : u"https://vorno.example/"_qs)));
+    }
 
     std::unique_ptr<TemporaryHome> m_home;
 };
-
-void TestRefusals::init()
-{
-    m_home = std::make_unique<TemporaryHome>();
-    QVERIFY(m_home->isValid());
-}
-
-void TestRefusals::cleanup()
-{
-    m_home.reset();
-}
-
-void TestRefusals::refusals_data()
-{
-    datacases::addTable(u"refusals.json"_qs, u"refusals"_qs);
-}
-
-void TestRefusals::refusals()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, input);
-
-    if (kind == u"callback") {
-        callback(input);
-    } else if (kind == u"code") {
-        QVERIFY_THROWS_EXCEPTION(CloudError, (void)NativeLogin(u"verifier"_qs, state).code(input, scheme));
-    } else if (kind == u"replay") {
-        replay(input);
-    } else if (kind == u"unstarted") {
-        BrowserLogin browser(600s, [](const QUrl &) { return true; }, scheme);
-        QVERIFY(!browser.receive(input));
-        QVERIFY(!browser.isPending());
-    } else if (kind == u"http") {
-        http(input);
-    } else if (kind == u"session file") {
-        sessionFile(input);
-    } else if (kind == u"draft file") {
-        draftFile(input);
-    } else if (kind == u"draft entry" || kind == u"draft directory") {
-        draftEntry(input, kind == u"draft directory");
-    } else if (kind == u"sealed") {
-        sealed(input);
-    } else {
-        QFAIL("unknown kind");
-    }
-}
-
-// Refused while a login waits, which goes on waiting for the real one.
-void TestRefusals::callback(const QString &url)
-{
-    BrowserLogin browser(600s, [](const QUrl &) { return true; }, scheme);
-    auto started = browser.start(origin, NativeLogin(u"verifier"_qs, state));
-    QVERIFY(!browser.receive(url));
-    QVERIFY(browser.isPending());
-    QVERIFY(browser.receive(goodCallback));
-    QCOMPARE(awaitTask(std::move(started), 20s), goodCallback);
-}
-
-// A callback once used is refused, also by the next login.
-void TestRefusals::replay(const QString &url)
-{
-    BrowserLogin browser(600s, [](const QUrl &) { return true; }, scheme);
-    auto first = browser.start(origin, NativeLogin(u"verifier"_qs, state));
-    QVERIFY(browser.receive(url));
-    QCOMPARE(awaitTask(std::move(first), 20s), url);
-    QVERIFY(!browser.receive(url));
-    auto second = browser.start(origin, NativeLogin());
-    QVERIFY(!browser.receive(url));
-    QVERIFY(browser.isPending());
-}
-
-void TestRefusals::http(const QString &input)
-{
-    FakeServer server;
-    CloudClient client(server.origin(), FakeServer::clientOptions());
-    server.setHandler([input](const FakeServer::Request &request) {
-        if (input == u"redirect" && request.path() == "/api/native/session")
-            return FakeServer::Reply {302, {}, {{"Location", "/api/native/elsewhere"}}};
-        FakeServer::Reply reply = FakeServer::json(200, R"({"ownerId":"user-1"})");
-        if (input == u"cookie")
-            reply.headers.append({QByteArray("Set-Cookie"), QByteArray("tracker=1; Path=/")});
-        return reply;
-    });
-    const auto outcome = [&client](const CloudSession &with) {
-        try {
-            awaitTask(client.owner(with), 20s);
-            return u"ok"_qs;
-        } catch (...) {
-            return testsupport::outcomeOf(std::current_exception());
-        }
-    };
-    if (input == u"redirect") {
-        QCOMPARE(outcome(account), u"unavailable"_qs);
-        QCOMPARE(server.requests().size(), 1);
-    } else if (input == u"cookie") {
-        QCOMPARE(outcome(account), u"ok"_qs);
-        QCOMPARE(outcome(account), u"ok"_qs);
-        QCOMPARE(server.requests().size(), 2);
-        QVERIFY(!server.requests().last().hasHeader("cookie"));
-    } else {
-        CloudSession injected = account;
-        injected.access_token = input == u"crlf" ? u"tok\r\nX-Injected: yes"_qs : u"tok\x01"_qs;
-        QCOMPARE(outcome(injected), u"invalid"_qs);
-        QCOMPARE(server.requests().size(), 0);
-    }
-}
-
-// A session file the vault cannot vouch for is neither read, replaced nor removed.
-void TestRefusals::sessionFile(const QString &defect)
-{
-    PersistentCredentials vault(origin, m_home->path() + u"/sessions"_qs, nullptr,
-                                std::make_unique<EnclaveSessionCipher>(std::make_shared<SoftwareKeyStore>()));
-    vault.write(session, u"session"_qs);
-    const QString path = vault.directory() + u"/session.v1"_qs;
-    spoil(path, defect, m_home->path() + u"/aside"_qs);
-    QVERIFY(refusedAsStorage([&] { (void)vault.read(u"session"_qs); }));
-    QVERIFY(refusedAsStorage([&] { vault.write(std::nullopt, u"session"_qs); }));
-    QVERIFY(QFileInfo(path).exists() || QFileInfo(path).isSymLink());
-    QVERIFY(refusedAsStorage([&] { vault.write(session, u"session"_qs); }));
-}
-
-void TestRefusals::draftFile(const QString &defect)
-{
-    const DraftFile draft {m_home->path() + u"/app/draft.json"_qs};
-    draft.save(LocalDraft::fromText(u"note"_qs));
-    spoil(draft.path, defect, m_home->path() + u"/aside"_qs);
-    QVERIFY_THROWS_EXCEPTION(FileError, (void)draft.read()); // and a FIFO must not block it
-}
-
-// A spoiled entry, or a whole directory of them, is neither read nor written through.
-void TestRefusals::draftEntry(const QString &defect, bool wholeDirectory)
-{
-    SessionCredentials store(origin, m_home->path() + u"/drafts"_qs);
-    store.write(QByteArray("draft"), u"draft:user-1"_qs);
-    const QStringList entries = QDir(store.directory()).entryList(QDir::Files);
-    QCOMPARE(entries.size(), 1);
-    const QString spoiled = wholeDirectory ? store.directory() : store.directory() + u'/' + entries.first();
-    spoil(spoiled, defect, m_home->path() + u"/aside"_qs);
-    QVERIFY(refusedAsStorage([&] { (void)store.read(u"draft:user-1"_qs); }));
-    if (wholeDirectory)
-        QVERIFY(refusedAsStorage([&] { store.write(QByteArray("x"), u"draft:user-2"_qs); }));
-}
-
-void TestRefusals::sealed(const QString &input)
-{
-    const auto keys = std::make_shared<SoftwareKeyStore>();
-    const EnclaveSessionCipher sealer(keys);
-    const QByteArray envelope = sealer.seal(session, origin);
-    QVERIFY(opens(sealer, envelope, origin));
-    if (input == u"app")
-        QVERIFY(!opens(EnclaveSessionCipher(keys, u"other.app"_qs), envelope, origin));
-    else
-        QVERIFY(!opens(sealer, envelope, QUrl(input == u"origin" ? u"https://other.example"_qs : u"https://vorno.example/"_qs)));
-}
 
 QTEST_GUILESS_MAIN(TestRefusals)
 #include "TestRefusals.moc"

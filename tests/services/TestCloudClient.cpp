@@ -35,28 +35,147 @@ class TestCloudClient : public QObject
 
 private Q_SLOTS:
     void init();
-    void cleanup();
 
-    void statusMapping_data();
-    void statusMapping();
-    void requestsAreBuiltExactly_data();
-    void requestsAreBuiltExactly();
-    void configIsCachedOnlyWhenValid_data();
+    void cleanup()
+    {
+        m_client.reset();
+        m_server.reset();
+    }
+
+    void statusMapping_data() { datacases::addRows(u"cloudclient.json"_qs, u"statusMapping"_qs); }
+
+    void statusMapping()
+    {
+        QFETCH(QJsonObject, row);
+        answerWith(row.value(u"status").toInt(), text(row, u"body"));
+        QCOMPARE(outcome(run(row.value(u"operation").toString())), row.value(u"expected").toString());
+    }
+
+    void requestsAreBuiltExactly_data() { datacases::addRows(u"cloudclient.json"_qs, u"requests"_qs); }
+
+    // Each header is compared as present with its value, or absent (null).
+    void requestsAreBuiltExactly()
+    {
+        QFETCH(QJsonObject, row);
+        const QString operation = row.value(u"operation").toString();
+        answerWith(200, text(row, u"answer"));
+        QCOMPARE(outcome(run(operation)), u"ok"_qs);
+
+        const FakeServer::Request &sent = m_server->requests().last();
+        QCOMPARE(sent.method, text(row, u"method"));
+        QCOMPARE(sent.target, text(row, u"target"));
+        QCOMPARE(sent.header("content-type"), QByteArray("application/json"));
+        for (const char *header : {"authorization", "apikey", "x-vorno-owner"}) {
+            const QJsonValue expected = row.value(header == QByteArrayView("x-vorno-owner") ? u"owner"_qs : QString::fromLatin1(header));
+            QCOMPARE(sent.hasHeader(header), !expected.isNull());
+            QCOMPARE(sent.header(header), expected.toString().toUtf8());
+        }
+        QCOMPARE(sent.hasHeader("origin"), operation == u"file");
+        if (operation == u"file")
+            QCOMPARE(sent.header("origin"), m_server->origin().toString().toUtf8());
+        // A JSON object is compared as such; a string is the exact bytes.
+        if (row.value(u"body").isObject())
+            QCOMPARE(objectOf(sent.body), row.value(u"body").toObject());
+        else
+            QCOMPARE(sent.body, text(row, u"body"));
+    }
+
+    void configIsCachedOnlyWhenValid_data() { datacases::addRows(u"cloudclient.json"_qs, u"config"_qs); }
+
     void configIsCachedOnlyWhenValid();
     void identityChecks();
-    void fileRequestAllowList_data();
-    void fileRequestAllowList();
-    void fileRequestErrors_data();
-    void fileRequestErrors();
-    void timeouts_data();
+
+    void fileRequestAllowList_data() { datacases::addRows(u"cloudclient.json"_qs, u"fileRequestAllowList"_qs); }
+
+    void fileRequestAllowList()
+    {
+        QFETCH(QJsonObject, row);
+        const QString path = row.value(u"path").toString();
+        const QString method = row.value(u"method").toString();
+        const bool allowed = row.value(u"allowed").toBool();
+
+        answerWith(200, "[]");
+        QCOMPARE(outcome(m_client->fileRequest(path, method, std::nullopt, session)), allowed ? u"ok"_qs : u"invalid"_qs);
+        QCOMPARE(m_server->requests().size(), allowed ? 1 : 0);
+        if (allowed) {
+            QCOMPARE(m_server->requests().first().target, path.toUtf8());
+            QCOMPARE(m_server->requests().first().method, method.toUtf8());
+        }
+    }
+
+    void fileRequestErrors_data() { datacases::addRows(u"cloudclient.json"_qs, u"fileRequestErrors"_qs); }
+
+    void fileRequestErrors()
+    {
+        QFETCH(QJsonObject, row);
+        const QByteArray body = text(row, u"body");
+        const QString expected = row.value(u"expected").toString();
+
+        answerWith(row.value(u"status").toInt(), body);
+        QCOMPARE(outcome(m_client->fileRequest(u"/api/native/files"_qs, u"GET"_qs, std::nullopt, session)), expected);
+        if (expected == u"ok")
+            QCOMPARE(awaitTask(m_client->fileRequest(u"/api/native/files"_qs, u"GET"_qs, std::nullopt, session)), body);
+    }
+
+    void timeouts_data() { datacases::addTable(u"cloudclient.json"_qs, u"timeouts"_qs); }
+
     void timeouts();
     void hostileAnswers_data();
-    void hostileAnswers();
+
+    void hostileAnswers()
+    {
+        QFETCH(QString, operation);
+        QFETCH(FakeServer::Reply, reply);
+        QFETCH(QString, expected);
+
+        const QByteArray config = m_config;
+        m_server->setHandler([config, reply](const FakeServer::Request &request) {
+            if (request.path() == "/api/native/config")
+                return FakeServer::json(200, config);
+            return reply;
+        });
+        QCOMPARE(outcome(run(operation)), expected);
+    }
 
 private:
-    [[nodiscard]] QCoro::Task<void> run(const QString &operation);
+    [[nodiscard]] QCoro::Task<void> run(const QString &operation)
+    {
+        CloudClient *client = m_client.get();
+        if (operation == u"config")
+            co_await client->config();
+        else if (operation == u"exchange native")
+            co_await client->exchange(u"vm1_code"_qs, u"verifier-1"_qs);
+        else if (operation == u"exchange pkce")
+            co_await client->exchange(u"code-1"_qs, u"verifier-1"_qs);
+        else if (operation == u"refresh")
+            co_await client->refresh(session);
+        else if (operation == u"owner")
+            co_await client->owner(session);
+        else if (operation == u"save")
+            co_await client->save(PendingWork {u"ID-1"_qs, u"user-1"_qs, u"note"_qs, u"2026-01-02"_qs}, session);
+        else if (operation == u"revoke")
+            co_await client->revoke(session);
+        else if (operation == u"encouragement")
+            co_await client->encouragement(session);
+        else if (operation == u"claim")
+            co_await client->claimEncouragement(session);
+        else if (operation == u"file")
+            co_await client->fileRequest(u"/api/first-drop/preflight/uploads/"_qs + uuid, u"DELETE"_qs, std::nullopt, session);
+        else
+            throw std::logic_error("unknown operation");
+    }
+
     // Answers the configuration and `status`/`body` for every other request.
-    void answerWith(int status, const QByteArray &body);
+
+    void answerWith(int status, const QByteArray &body)
+    {
+        const QByteArray config = m_config;
+        m_server->setHandler([config, status, body](const FakeServer::Request &request) {
+            if (request.path() == "/api/native/config")
+                return FakeServer::json(200, config);
+            return FakeServer::json(status, body);
+        });
+    }
 
     std::unique_ptr<FakeServer> m_server;
     std::unique_ptr<CloudClient> m_client;
@@ -71,98 +190,6 @@ void TestCloudClient::init()
     options.fileTimeout = 5s;
     m_client = std::make_unique<CloudClient>(m_server->origin(), options);
     m_config = R"({"url":")" + m_server->origin().toString().toUtf8() + R"(/storage","publishableKey":"pk-1"})";
-}
-
-void TestCloudClient::cleanup()
-{
-    m_client.reset();
-    m_server.reset();
-}
-
-void TestCloudClient::answerWith(int status, const QByteArray &body)
-{
-    const QByteArray config = m_config;
-    m_server->setHandler([config, status, body](const FakeServer::Request &request) {
-        if (request.path() == "/api/native/config")
-            return FakeServer::json(200, config);
-        return FakeServer::json(status, body);
-    });
-}
-
-QCoro::Task<void> TestCloudClient::run(const QString &operation)
-{
-    CloudClient *client = m_client.get();
-    if (operation == u"config")
-        co_await client->config();
-    else if (operation == u"exchange native")
-        co_await client->exchange(u"vm1_code"_qs, u"verifier-1"_qs);
-    else if (operation == u"exchange pkce")
-        co_await client->exchange(u"code-1"_qs, u"verifier-1"_qs);
-    else if (operation == u"refresh")
-        co_await client->refresh(session);
-    else if (operation == u"owner")
-        co_await client->owner(session);
-    else if (operation == u"save")
-        co_await client->save(PendingWork {u"ID-1"_qs, u"user-1"_qs, u"note"_qs, u"2026-01-02"_qs}, session);
-    else if (operation == u"revoke")
-        co_await client->revoke(session);
-    else if (operation == u"encouragement")
-        co_await client->encouragement(session);
-    else if (operation == u"claim")
-        co_await client->claimEncouragement(session);
-    else if (operation == u"file")
-        co_await client->fileRequest(u"/api/first-drop/preflight/uploads/"_qs + uuid, u"DELETE"_qs, std::nullopt, session);
-    else
-        throw std::logic_error("unknown operation");
-}
-
-void TestCloudClient::statusMapping_data()
-{
-    datacases::addRows(u"cloudclient.json"_qs, u"statusMapping"_qs);
-}
-
-void TestCloudClient::statusMapping()
-{
-    QFETCH(QJsonObject, row);
-    answerWith(row.value(u"status").toInt(), text(row, u"body"));
-    QCOMPARE(outcome(run(row.value(u"operation").toString())), row.value(u"expected").toString());
-}
-
-void TestCloudClient::requestsAreBuiltExactly_data()
-{
-    datacases::addRows(u"cloudclient.json"_qs, u"requests"_qs);
-}
-
-// Each header is compared as present with its value, or absent (null).
-void TestCloudClient::requestsAreBuiltExactly()
-{
-    QFETCH(QJsonObject, row);
-    const QString operation = row.value(u"operation").toString();
-    answerWith(200, text(row, u"answer"));
-    QCOMPARE(outcome(run(operation)), u"ok"_qs);
-
-    const FakeServer::Request &sent = m_server->requests().last();
-    QCOMPARE(sent.method, text(row, u"method"));
-    QCOMPARE(sent.target, text(row, u"target"));
-    QCOMPARE(sent.header("content-type"), QByteArray("application/json"));
-    for (const char *header : {"authorization", "apikey", "x-vorno-owner"}) {
-        const QJsonValue expected = row.value(header == QByteArrayView("x-vorno-owner") ? u"owner"_qs : QString::fromLatin1(header));
-        QCOMPARE(sent.hasHeader(header), !expected.isNull());
-        QCOMPARE(sent.header(header), expected.toString().toUtf8());
-    }
-    QCOMPARE(sent.hasHeader("origin"), operation == u"file");
-    if (operation == u"file")
-        QCOMPARE(sent.header("origin"), m_server->origin().toString().toUtf8());
-    // A JSON object is compared as such; a string is the exact bytes.
-    if (row.value(u"body").isObject())
-        QCOMPARE(objectOf(sent.body), row.value(u"body").toObject());
-    else
-        QCOMPARE(sent.body, text(row, u"body"));
-}
-
-void TestCloudClient::configIsCachedOnlyWhenValid_data()
-{
-    datacases::addRows(u"cloudclient.json"_qs, u"config"_qs);
 }
 
 void TestCloudClient::configIsCachedOnlyWhenValid()
@@ -197,49 +224,6 @@ void TestCloudClient::identityChecks()
     QCOMPARE(outcome(m_client->save(PendingWork {u"ID"_qs, u"user-2"_qs, u"note"_qs, u"2026-01-02"_qs}, session)),
              u"authentication"_qs);
     QCOMPARE(m_server->requests().size(), before);
-}
-
-void TestCloudClient::fileRequestAllowList_data()
-{
-    datacases::addRows(u"cloudclient.json"_qs, u"fileRequestAllowList"_qs);
-}
-
-void TestCloudClient::fileRequestAllowList()
-{
-    QFETCH(QJsonObject, row);
-    const QString path = row.value(u"path").toString();
-    const QString method = row.value(u"method").toString();
-    const bool allowed = row.value(u"allowed").toBool();
-
-    answerWith(200, "[]");
-    QCOMPARE(outcome(m_client->fileRequest(path, method, std::nullopt, session)), allowed ? u"ok"_qs : u"invalid"_qs);
-    QCOMPARE(m_server->requests().size(), allowed ? 1 : 0);
-    if (allowed) {
-        QCOMPARE(m_server->requests().first().target, path.toUtf8());
-        QCOMPARE(m_server->requests().first().method, method.toUtf8());
-    }
-}
-
-void TestCloudClient::fileRequestErrors_data()
-{
-    datacases::addRows(u"cloudclient.json"_qs, u"fileRequestErrors"_qs);
-}
-
-void TestCloudClient::fileRequestErrors()
-{
-    QFETCH(QJsonObject, row);
-    const QByteArray body = text(row, u"body");
-    const QString expected = row.value(u"expected").toString();
-
-    answerWith(row.value(u"status").toInt(), body);
-    QCOMPARE(outcome(m_client->fileRequest(u"/api/native/files"_qs, u"GET"_qs, std::nullopt, session)), expected);
-    if (expected == u"ok")
-        QCOMPARE(awaitTask(m_client->fileRequest(u"/api/native/files"_qs, u"GET"_qs, std::nullopt, session)), body);
-}
-
-void TestCloudClient::timeouts_data()
-{
-    datacases::addTable(u"cloudclient.json"_qs, u"timeouts"_qs);
 }
 
 void TestCloudClient::timeouts()
@@ -279,21 +263,6 @@ void TestCloudClient::hostileAnswers_data()
     for (int i = 0; i < 90; ++i)
         many.append({"X-Junk-" + QByteArray::number(i), QByteArray(1000, 'j')});
     QTest::newRow("90 kB of headers")        << u"owner"_qs   << FakeServer::Reply {200, R"({"ownerId":"user-1"})", many} << u"tooLarge"_qs;
-}
-
-void TestCloudClient::hostileAnswers()
-{
-    QFETCH(QString, operation);
-    QFETCH(FakeServer::Reply, reply);
-    QFETCH(QString, expected);
-
-    const QByteArray config = m_config;
-    m_server->setHandler([config, reply](const FakeServer::Request &request) {
-        if (request.path() == "/api/native/config")
-            return FakeServer::json(200, config);
-        return reply;
-    });
-    QCOMPARE(outcome(run(operation)), expected);
 }
 
 QTEST_GUILESS_MAIN(TestCloudClient)

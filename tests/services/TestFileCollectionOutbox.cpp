@@ -37,211 +37,184 @@ class TestFileCollectionOutbox : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { m_home = std::make_unique<TemporaryHome>(); }
 
-    void layout();
-    void ownersMustBeUuids_data();
-    void ownersMustBeUuids();
-    void batchRoundTrip();
-    void storedBatchRefusals_data();
-    void storedBatchRefusals();
-    void copies_data();
-    void copies();
-    void copyIsNeverOverwritten();
-    void clearing();
-    void recovery();
+    void cleanup() { m_home.reset(); }
+
+    void layout()
+    {
+        const FileCollectionOutbox outbox(owner, origin);
+        QCOMPARE(outbox.directory(), m_home->dataHome() + u"/app.vorno.desktop.dev/file-outbox/"_qs
+                                         + FileCollectionOutbox::hash("https://vorno.example") + u'/' + owner);
+        QVERIFY(!QFile::exists(outbox.directory())); // construction touches nothing
+        QVERIFY(FileCollectionOutbox(owner, QUrl(u"https://other.example"_qs)).directory() != outbox.directory());
+        QVERIFY(FileCollectionOutbox(uuid(1), origin).directory() != outbox.directory());
+
+        outbox.write(FileCollectionBatch {owner, uuid(9), false, u"v"_qs, {}, false});
+        QCOMPARE(modeOf(outbox.directory()), 0700u);
+        QCOMPARE(modeOf(outbox.directory() + u"/batch.json"_qs), 0600u);
+    }
+
+    void ownersMustBeUuids_data() { datacases::addTable(u"outbox.json"_qs, u"ownersMustBeUuids"_qs); }
+
+    void ownersMustBeUuids()
+    {
+        QFETCH(QString, candidate);
+        QCOMPARE(outcome([&] { (void)FileCollectionOutbox(candidate, origin); }), candidate == owner ? u"ok"_qs : u"invalid"_qs);
+    }
+
+    void batchRoundTrip()
+    {
+        const FileCollectionOutbox outbox(owner, origin);
+        QCOMPARE(outbox.read(owner), std::nullopt);
+        FileCollectionBatch batch {owner, uuid(9), true, u"v1"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
+        batch.files[0].tus = QUrl(u"https://p.storage.supabase.co/storage/v1/upload/resumable/x"_qs);
+        outbox.write(batch);
+        QCOMPARE(outbox.read(owner), std::optional(batch));
+        batch.registered = true;
+        outbox.write(batch);
+        QCOMPARE(outbox.read(owner), std::optional(batch));
+        QCOMPARE(QDir(outbox.directory()).entryList(QDir::Files | QDir::Hidden), QStringList {u"batch.json"_qs});
+    }
+
+    void storedBatchRefusals_data() { datacases::addTable(u"outbox.json"_qs, u"storedBatchRefusals"_qs); }
+
+    void storedBatchRefusals()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, expected);
+
+        const FileCollectionOutbox outbox(owner, origin);
+        FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
+        if (change == u"owner")
+            batch.owner = uuid(5);
+        else if (change == u"batchId")
+            batch.id = u"batch"_qs;
+        else if (change == u"duplicate")
+            batch.files[1].id = uuid(1);
+        else if (change == u"fileId")
+            batch.files[1].id = u"../escape"_qs;
+        outbox.write(batch);
+        const QString record = outbox.directory() + u"/batch.json"_qs;
+        if (change == u"garbage")
+            filechecks::writeFile(record, "{\"owner\":");
+        const QByteArray before = filechecks::bytesOf(record);
+        QCOMPARE(outcome([&] { (void)outbox.read(owner); }), expected);
+        QCOMPARE(filechecks::bytesOf(record), before); // refused, never deleted
+    }
+
+    void copies_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("expected");
+
+        const int limit = int(FileCollectionOutbox::maximumCopy);
+        QTest::newRow("intact")            << QString()         << 1000      << u"ok"_qs;
+        QTest::newRow("exactly 20 MiB")    << QString()         << limit     << u"ok"_qs;
+        QTest::newRow("20 MiB + 1")        << QString()         << limit + 1 << u"changed"_qs;
+        QTest::newRow("resized")           << u"resize"_qs      << 1000      << u"changed"_qs;
+        QTest::newRow("content changed")   << u"content"_qs     << 1000      << u"changed"_qs;
+        QTest::newRow("replaced by link")  << u"link"_qs        << 1000      << u"changed"_qs;
+        QTest::newRow("replaced by dir")   << u"directory"_qs   << 1000      << u"changed"_qs;
+        QTest::newRow("gone")              << u"remove"_qs      << 1000      << u"changed"_qs;
+        QTest::newRow("id not a UUID")     << u"id"_qs          << 10        << u"invalid"_qs;
+    }
+
+    void copies()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, size);
+        QFETCH(QString, expected);
+
+        const FileCollectionOutbox outbox(owner, origin);
+        outbox.prepareDirectory();
+        QByteArray bytes(size, 'b');
+        bytes[0] = 'a';
+        CollectedFile file = fileFor(uuid(1), bytes);
+        outbox.copy(bytes, file);
+        QCOMPARE(modeOf(outbox.bytesPath(file)), 0600u);
+        const QString path = outbox.bytesPath(file);
+        if (damage == u"resize") {
+            QFile::resize(path, size - 1);
+        } else if (damage == u"content") {
+            QFile copy(path);
+            QVERIFY(copy.open(QIODevice::ReadWrite));
+            copy.write("z");
+        } else if (damage == u"link") {
+            QVERIFY(QFile::rename(path, path + u".real"_qs));
+            QVERIFY(QFile::link(path + u".real"_qs, path));
+        } else if (damage == u"directory") {
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QDir().mkdir(path));
+        } else if (damage == u"remove") {
+            outbox.removeBytes(file);
+            outbox.removeBytes(file); // twice is fine
+        } else if (damage == u"id") {
+            file.id = u"not-a-uuid"_qs;
+        }
+        QByteArray read;
+        QCOMPARE(outcome([&] { read = outbox.bytes(file); }), expected);
+        if (expected == u"ok")
+            QCOMPARE(read, bytes);
+    }
+
+    void copyIsNeverOverwritten()
+    {
+        const FileCollectionOutbox outbox(owner, origin);
+        outbox.prepareDirectory();
+        const CollectedFile file = fileFor(uuid(1), "first");
+        outbox.copy("first", file);
+        QCOMPARE(outcome([&] { outbox.copy("second", file); }), u"file error"_qs);
+        QCOMPARE(outbox.bytes(file), QByteArray("first"));
+    }
+
+    void clearing()
+    {
+        const FileCollectionOutbox outbox(owner, origin);
+        const FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
+        outbox.write(batch);
+        outbox.copy("one", batch.files[0]);
+        outbox.copy("two", batch.files[1]);
+        outbox.copy("orphan", fileFor(uuid(3), "orphan")); // named by no record
+        outbox.removeBytes(batch.files[0]); // already gone before the clear
+        outbox.clear();
+        QVERIFY(QDir(outbox.directory()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QVERIFY(QFile::exists(outbox.directory()));
+        QCOMPARE(outbox.read(owner), std::nullopt);
+        outbox.clear(); // nothing left: still fine
+    }
+
+    void recovery()
+    {
+        // A writer killed between the copies and the record, and one killed
+        // before its rename; what is not ours to judge stays.
+        const FileCollectionOutbox outbox(owner, origin);
+        outbox.prepareDirectory();
+        const CollectedFile kept = fileFor(uuid(1), "kept");
+        outbox.copy("kept", kept);
+        outbox.copy("lost", fileFor(uuid(2), "lost"));
+        const QString dir = outbox.directory() + u'/';
+        const QString temporary = u".batch-"_qs + uuid(7).toUpper() + u".tmp"_qs;
+        filechecks::writeFile(dir + temporary, "{");
+        filechecks::writeFile(dir + u"notes.txt"_qs, "mine");
+        QVERIFY(QFile::link(dir + u"notes.txt"_qs, dir + uuid(4) + u".data"_qs));
+
+        QCOMPARE(outbox.recover(owner), std::nullopt);
+        QCOMPARE(filechecks::entriesOf(outbox.directory()), QStringList({uuid(4) + u".data"_qs, u"notes.txt"_qs}));
+
+        outbox.copy("kept", kept);
+        outbox.copy("lost", fileFor(uuid(2), "lost"));
+        const FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {kept}, false};
+        outbox.write(batch);
+        QCOMPARE(outbox.recover(owner), batch);
+        QVERIFY(QFile::exists(outbox.bytesPath(kept)));
+        QVERIFY(!QFile::exists(dir + uuid(2) + u".data"_qs));
+    }
 
 private:
     std::unique_ptr<TemporaryHome> m_home;
 };
-
-void TestFileCollectionOutbox::init()
-{
-    m_home = std::make_unique<TemporaryHome>();
-}
-
-void TestFileCollectionOutbox::cleanup()
-{
-    m_home.reset();
-}
-
-void TestFileCollectionOutbox::layout()
-{
-    const FileCollectionOutbox outbox(owner, origin);
-    QCOMPARE(outbox.directory(), m_home->dataHome() + u"/app.vorno.desktop.dev/file-outbox/"_qs
-                                     + FileCollectionOutbox::hash("https://vorno.example") + u'/' + owner);
-    QVERIFY(!QFile::exists(outbox.directory())); // construction touches nothing
-    QVERIFY(FileCollectionOutbox(owner, QUrl(u"https://other.example"_qs)).directory() != outbox.directory());
-    QVERIFY(FileCollectionOutbox(uuid(1), origin).directory() != outbox.directory());
-
-    outbox.write(FileCollectionBatch {owner, uuid(9), false, u"v"_qs, {}, false});
-    QCOMPARE(modeOf(outbox.directory()), 0700u);
-    QCOMPARE(modeOf(outbox.directory() + u"/batch.json"_qs), 0600u);
-}
-
-void TestFileCollectionOutbox::ownersMustBeUuids_data()
-{
-    datacases::addTable(u"outbox.json"_qs, u"ownersMustBeUuids"_qs);
-}
-
-void TestFileCollectionOutbox::ownersMustBeUuids()
-{
-    QFETCH(QString, candidate);
-    QCOMPARE(outcome([&] { (void)FileCollectionOutbox(candidate, origin); }), candidate == owner ? u"ok"_qs : u"invalid"_qs);
-}
-
-void TestFileCollectionOutbox::batchRoundTrip()
-{
-    const FileCollectionOutbox outbox(owner, origin);
-    QCOMPARE(outbox.read(owner), std::nullopt);
-    FileCollectionBatch batch {owner, uuid(9), true, u"v1"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
-    batch.files[0].tus = QUrl(u"https://p.storage.supabase.co/storage/v1/upload/resumable/x"_qs);
-    outbox.write(batch);
-    QCOMPARE(outbox.read(owner), std::optional(batch));
-    batch.registered = true;
-    outbox.write(batch);
-    QCOMPARE(outbox.read(owner), std::optional(batch));
-    QCOMPARE(QDir(outbox.directory()).entryList(QDir::Files | QDir::Hidden), QStringList {u"batch.json"_qs});
-}
-
-void TestFileCollectionOutbox::storedBatchRefusals_data()
-{
-    datacases::addTable(u"outbox.json"_qs, u"storedBatchRefusals"_qs);
-}
-
-void TestFileCollectionOutbox::storedBatchRefusals()
-{
-    QFETCH(QString, change);
-    QFETCH(QString, expected);
-
-    const FileCollectionOutbox outbox(owner, origin);
-    FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
-    if (change == u"owner")
-        batch.owner = uuid(5);
-    else if (change == u"batchId")
-        batch.id = u"batch"_qs;
-    else if (change == u"duplicate")
-        batch.files[1].id = uuid(1);
-    else if (change == u"fileId")
-        batch.files[1].id = u"../escape"_qs;
-    outbox.write(batch);
-    const QString record = outbox.directory() + u"/batch.json"_qs;
-    if (change == u"garbage")
-        filechecks::writeFile(record, "{\"owner\":");
-    const QByteArray before = filechecks::bytesOf(record);
-    QCOMPARE(outcome([&] { (void)outbox.read(owner); }), expected);
-    QCOMPARE(filechecks::bytesOf(record), before); // refused, never deleted
-}
-
-void TestFileCollectionOutbox::copies_data()
-{
-    QTest::addColumn<QString>("damage");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QString>("expected");
-
-    const int limit = int(FileCollectionOutbox::maximumCopy);
-    QTest::newRow("intact")            << QString()         << 1000      << u"ok"_qs;
-    QTest::newRow("exactly 20 MiB")    << QString()         << limit     << u"ok"_qs;
-    QTest::newRow("20 MiB + 1")        << QString()         << limit + 1 << u"changed"_qs;
-    QTest::newRow("resized")           << u"resize"_qs      << 1000      << u"changed"_qs;
-    QTest::newRow("content changed")   << u"content"_qs     << 1000      << u"changed"_qs;
-    QTest::newRow("replaced by link")  << u"link"_qs        << 1000      << u"changed"_qs;
-    QTest::newRow("replaced by dir")   << u"directory"_qs   << 1000      << u"changed"_qs;
-    QTest::newRow("gone")              << u"remove"_qs      << 1000      << u"changed"_qs;
-    QTest::newRow("id not a UUID")     << u"id"_qs          << 10        << u"invalid"_qs;
-}
-
-void TestFileCollectionOutbox::copies()
-{
-    QFETCH(QString, damage);
-    QFETCH(int, size);
-    QFETCH(QString, expected);
-
-    const FileCollectionOutbox outbox(owner, origin);
-    outbox.prepareDirectory();
-    QByteArray bytes(size, 'b');
-    bytes[0] = 'a';
-    CollectedFile file = fileFor(uuid(1), bytes);
-    outbox.copy(bytes, file);
-    QCOMPARE(modeOf(outbox.bytesPath(file)), 0600u);
-    const QString path = outbox.bytesPath(file);
-    if (damage == u"resize") {
-        QFile::resize(path, size - 1);
-    } else if (damage == u"content") {
-        QFile copy(path);
-        QVERIFY(copy.open(QIODevice::ReadWrite));
-        copy.write("z");
-    } else if (damage == u"link") {
-        QVERIFY(QFile::rename(path, path + u".real"_qs));
-        QVERIFY(QFile::link(path + u".real"_qs, path));
-    } else if (damage == u"directory") {
-        QVERIFY(QFile::remove(path));
-        QVERIFY(QDir().mkdir(path));
-    } else if (damage == u"remove") {
-        outbox.removeBytes(file);
-        outbox.removeBytes(file); // twice is fine
-    } else if (damage == u"id") {
-        file.id = u"not-a-uuid"_qs;
-    }
-    QByteArray read;
-    QCOMPARE(outcome([&] { read = outbox.bytes(file); }), expected);
-    if (expected == u"ok")
-        QCOMPARE(read, bytes);
-}
-
-void TestFileCollectionOutbox::copyIsNeverOverwritten()
-{
-    const FileCollectionOutbox outbox(owner, origin);
-    outbox.prepareDirectory();
-    const CollectedFile file = fileFor(uuid(1), "first");
-    outbox.copy("first", file);
-    QCOMPARE(outcome([&] { outbox.copy("second", file); }), u"file error"_qs);
-    QCOMPARE(outbox.bytes(file), QByteArray("first"));
-}
-
-void TestFileCollectionOutbox::clearing()
-{
-    const FileCollectionOutbox outbox(owner, origin);
-    const FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {fileFor(uuid(1), "one"), fileFor(uuid(2), "two")}, false};
-    outbox.write(batch);
-    outbox.copy("one", batch.files[0]);
-    outbox.copy("two", batch.files[1]);
-    outbox.copy("orphan", fileFor(uuid(3), "orphan")); // named by no record
-    outbox.removeBytes(batch.files[0]); // already gone before the clear
-    outbox.clear();
-    QVERIFY(QDir(outbox.directory()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-    QVERIFY(QFile::exists(outbox.directory()));
-    QCOMPARE(outbox.read(owner), std::nullopt);
-    outbox.clear(); // nothing left: still fine
-}
-
-void TestFileCollectionOutbox::recovery()
-{
-    // A writer killed between the copies and the record, and one killed
-    // before its rename; what is not ours to judge stays.
-    const FileCollectionOutbox outbox(owner, origin);
-    outbox.prepareDirectory();
-    const CollectedFile kept = fileFor(uuid(1), "kept");
-    outbox.copy("kept", kept);
-    outbox.copy("lost", fileFor(uuid(2), "lost"));
-    const QString dir = outbox.directory() + u'/';
-    const QString temporary = u".batch-"_qs + uuid(7).toUpper() + u".tmp"_qs;
-    filechecks::writeFile(dir + temporary, "{");
-    filechecks::writeFile(dir + u"notes.txt"_qs, "mine");
-    QVERIFY(QFile::link(dir + u"notes.txt"_qs, dir + uuid(4) + u".data"_qs));
-
-    QCOMPARE(outbox.recover(owner), std::nullopt);
-    QCOMPARE(filechecks::entriesOf(outbox.directory()), QStringList({uuid(4) + u".data"_qs, u"notes.txt"_qs}));
-
-    outbox.copy("kept", kept);
-    outbox.copy("lost", fileFor(uuid(2), "lost"));
-    const FileCollectionBatch batch {owner, uuid(9), false, u"v"_qs, {kept}, false};
-    outbox.write(batch);
-    QCOMPARE(outbox.recover(owner), batch);
-    QVERIFY(QFile::exists(outbox.bytesPath(kept)));
-    QVERIFY(!QFile::exists(dir + uuid(2) + u".data"_qs));
-}
 
 QTEST_GUILESS_MAIN(TestFileCollectionOutbox)
 #include "TestFileCollectionOutbox.moc"

@@ -21,98 +21,6 @@
 using namespace vorno;
 using namespace filechecks;
 
-class TestCaptureStore : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void init();
-    void cleanup();
-
-    void unreadableDraftIsNeverOverwritten();
-    void saveDraft_data();
-    void saveDraft();
-    void staging_data();
-    void staging();
-    void unfinishedBatchRefusesFiles();
-
-private:
-    [[nodiscard]] DraftFile draft() const { return DraftFile {m_home->path() + u"/drafts/draft.json"_qs}; }
-    // A store over the temporary draft, with a scripted cloud store.
-    [[nodiscard]] CaptureStoreOptions options(bool notch, bool fixedNotch = true) const;
-
-    std::unique_ptr<TemporaryHome> m_home;
-};
-
-CaptureStoreOptions TestCaptureStore::options(bool notch, bool fixedNotch) const
-{
-    CaptureStoreOptions options;
-    options.draft = draft();
-    if (fixedNotch)
-        options.notchEnabled = [notch] { return notch; };
-    options.cloud = new CloudStore(std::make_unique<ScriptedTransport>(), std::make_unique<ScriptedVault>());
-    options.outboxRoot = m_home->path() + u"/outbox"_qs;
-    return options;
-}
-
-void TestCaptureStore::init()
-{
-    m_home = std::make_unique<TemporaryHome>();
-    QVERIFY(m_home->isValid());
-}
-
-void TestCaptureStore::cleanup()
-{
-    m_home.reset();
-}
-
-void TestCaptureStore::unreadableDraftIsNeverOverwritten()
-{
-    QVERIFY(QDir().mkpath(m_home->path() + u"/drafts"_qs));
-    writeFile(draft().path, "{\"version\":7}");
-
-    CaptureStore store(options(true));
-    store.setText(u"new words"_qs);
-    QVERIFY(!store.canSave());
-    QVERIFY(!store.saveDraft());
-    QCOMPARE(bytesOf(draft().path), QByteArray("{\"version\":7}"));
-    QCOMPARE(store.notice(), std::optional(Words(Words::recovery)));
-}
-
-void TestCaptureStore::saveDraft_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("failWrite");
-    QTest::addColumn<bool>("saved");
-    QTest::addColumn<int>("notice"); // -1: none
-
-    QTest::newRow("a note")           << u"did a thing"_qs << false << true  << int(Words::saved);
-    QTest::newRow("blanks only")      << u"  \n \t"_qs      << false << false << -1;
-    QTest::newRow("write fails")      << u"did a thing"_qs << true  << false << int(Words::failed);
-}
-
-void TestCaptureStore::saveDraft()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, failWrite);
-    QFETCH(bool, saved);
-    QFETCH(int, notice);
-
-    CaptureStore store(options(true));
-    store.setText(text);
-    bool result = false;
-    {
-        const FileSizeLimit limit {failWrite ? rlim_t(2) : RLIM_INFINITY};
-        result = store.saveDraft();
-    }
-    QCOMPARE(result, saved);
-    QCOMPARE(store.notice(), notice < 0 ? std::nullopt : std::optional(Words(Words::Value(notice))));
-    QCOMPARE(store.savedText(), saved ? text : QString());
-    QCOMPARE(store.text(), text); // the writing is never lost
-    if (saved)
-        QCOMPARE(CaptureStore(options(true)).text(), text);
-}
-
 namespace {
 
 const QString owner = u"0d6a1b9e-8c1f-4a5e-9a47-2a4f9b7c1e11"_qs;
@@ -168,75 +76,153 @@ std::unique_ptr<CaptureStore> signedInStore(CaptureStoreOptions options, const Q
 
 } // namespace
 
-void TestCaptureStore::staging_data()
+class TestCaptureStore : public QObject
 {
-    QTest::addColumn<QStringList>("first");
-    QTest::addColumn<QStringList>("second");
-    QTest::addColumn<QStringList>("staged");
-    QTest::addColumn<int>("notice"); // -1: none
+    Q_OBJECT
 
-    QTest::newRow("replaced, not appended") << QStringList {u"a.txt"_qs, u"b.txt"_qs} << QStringList {u"c.txt"_qs} << QStringList {u"c.txt"_qs} << -1;
-    QTest::newRow("a folder spoils it all") << QStringList {u"a.txt"_qs} << QStringList {u"b.txt"_qs, u"folder"_qs} << QStringList {u"a.txt"_qs} << int(Words::fileError);
-    QTest::newRow("a link is refused")      << QStringList {u"a.txt"_qs} << QStringList {u"link.txt"_qs} << QStringList {u"a.txt"_qs} << int(Words::fileError);
-    QTest::newRow("duplicates dropped")     << QStringList {} << QStringList {u"a.txt"_qs, u"a.txt"_qs} << QStringList {u"a.txt"_qs} << -1;
-}
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<TemporaryHome>();
+        QVERIFY(m_home->isValid());
+    }
 
-void TestCaptureStore::staging()
-{
-    QFETCH(QStringList, first);
-    QFETCH(QStringList, second);
-    QFETCH(QStringList, staged);
-    QFETCH(int, notice);
+    void cleanup() { m_home.reset(); }
 
-    const QString dir = m_home->path() + u"/files"_qs;
-    QVERIFY(QDir().mkpath(dir + u"/folder"_qs));
-    for (const QString &name : {u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs})
-        writeFile(dir + u'/' + name, "x");
-    QVERIFY(QFile::link(dir + u"/a.txt"_qs, dir + u"/link.txt"_qs));
-    const auto urls = [&dir](const QStringList &names) {
-        QList<QUrl> result;
-        for (const QString &name : names)
-            result.append(QUrl::fromLocalFile(dir + u'/' + name));
-        return result;
-    };
+    void unreadableDraftIsNeverOverwritten()
+    {
+        QVERIFY(QDir().mkpath(m_home->path() + u"/drafts"_qs));
+        writeFile(draft().path, "{\"version\":7}");
 
-    CaptureStore store(options(true));
-    QSignalSpy count(&store, &CaptureStore::pendingFileCountChanged);
-    if (!first.isEmpty())
-        store.stage(urls(first));
-    store.stage(urls(second));
-    QCOMPARE(store.files(), urls(staged));
-    QCOMPARE(store.pendingFileCount(), staged.size());
-    QCOMPARE(store.notice(), notice < 0 ? std::nullopt : std::optional(Words(Words::Value(notice))));
-    QCOMPARE(store.page(), CaptureStore::Page::files);
-    QVERIFY(store.isExpanded());
-    QVERIFY(count.count() >= 1);
+        CaptureStore store(options(true));
+        store.setText(u"new words"_qs);
+        QVERIFY(!store.canSave());
+        QVERIFY(!store.saveDraft());
+        QCOMPARE(bytesOf(draft().path), QByteArray("{\"version\":7}"));
+        QCOMPARE(store.notice(), std::optional(Words(Words::recovery)));
+    }
 
-    store.remove(urls({staged.first()}).first());
-    QVERIFY(!store.files().contains(urls({staged.first()}).first()));
-}
+    void saveDraft_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("failWrite");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<int>("notice"); // -1: none
 
-void TestCaptureStore::unfinishedBatchRefusesFiles()
-{
-    int begun = 0;
-    int raised = 0;
-    FilePicker::Completion done;
-    CaptureStoreOptions settings = options(true);
-    settings.pickFiles = [&] { return std::make_unique<FakePicker>(&begun, &raised, &done); };
-    const auto store = signedInStore(std::move(settings), m_home->path() + u"/outbox"_qs, u"queued"_qs);
-    QVERIFY(store->collection()->batch());
-    QCOMPARE(store->pendingFileCount(), 1);
+        QTest::newRow("a note")           << u"did a thing"_qs << false << true  << int(Words::saved);
+        QTest::newRow("blanks only")      << u"  \n \t"_qs      << false << false << -1;
+        QTest::newRow("write fails")      << u"did a thing"_qs << true  << false << int(Words::failed);
+    }
 
-    store->chooseFiles();
-    QCOMPARE(begun, 0);
-    QCOMPARE(store->notice(), std::optional(Words(Words::filePending)));
-    QCOMPARE(store->page(), CaptureStore::Page::files);
+    void saveDraft()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, failWrite);
+        QFETCH(bool, saved);
+        QFETCH(int, notice);
 
-    store->setNotice(std::nullopt);
-    store->stage({QUrl::fromLocalFile(m_home->path())});
-    QCOMPARE(store->notice(), std::optional(Words(Words::filePending)));
-    QVERIFY(store->files().isEmpty());
-}
+        CaptureStore store(options(true));
+        store.setText(text);
+        bool result = false;
+        {
+            const FileSizeLimit limit {failWrite ? rlim_t(2) : RLIM_INFINITY};
+            result = store.saveDraft();
+        }
+        QCOMPARE(result, saved);
+        QCOMPARE(store.notice(), notice < 0 ? std::nullopt : std::optional(Words(Words::Value(notice))));
+        QCOMPARE(store.savedText(), saved ? text : QString());
+        QCOMPARE(store.text(), text); // the writing is never lost
+        if (saved)
+            QCOMPARE(CaptureStore(options(true)).text(), text);
+    }
+
+    void staging_data()
+    {
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<QStringList>("staged");
+        QTest::addColumn<int>("notice"); // -1: none
+
+        QTest::newRow("replaced, not appended") << QStringList {u"a.txt"_qs, u"b.txt"_qs} << QStringList {u"c.txt"_qs} << QStringList {u"c.txt"_qs} << -1;
+        QTest::newRow("a folder spoils it all") << QStringList {u"a.txt"_qs} << QStringList {u"b.txt"_qs, u"folder"_qs} << QStringList {u"a.txt"_qs} << int(Words::fileError);
+        QTest::newRow("a link is refused")      << QStringList {u"a.txt"_qs} << QStringList {u"link.txt"_qs} << QStringList {u"a.txt"_qs} << int(Words::fileError);
+        QTest::newRow("duplicates dropped")     << QStringList {} << QStringList {u"a.txt"_qs, u"a.txt"_qs} << QStringList {u"a.txt"_qs} << -1;
+    }
+
+    void staging()
+    {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        QFETCH(QStringList, staged);
+        QFETCH(int, notice);
+
+        const QString dir = m_home->path() + u"/files"_qs;
+        QVERIFY(QDir().mkpath(dir + u"/folder"_qs));
+        for (const QString &name : {u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs})
+            writeFile(dir + u'/' + name, "x");
+        QVERIFY(QFile::link(dir + u"/a.txt"_qs, dir + u"/link.txt"_qs));
+        const auto urls = [&dir](const QStringList &names) {
+            QList<QUrl> result;
+            for (const QString &name : names)
+                result.append(QUrl::fromLocalFile(dir + u'/' + name));
+            return result;
+        };
+
+        CaptureStore store(options(true));
+        QSignalSpy count(&store, &CaptureStore::pendingFileCountChanged);
+        if (!first.isEmpty())
+            store.stage(urls(first));
+        store.stage(urls(second));
+        QCOMPARE(store.files(), urls(staged));
+        QCOMPARE(store.pendingFileCount(), staged.size());
+        QCOMPARE(store.notice(), notice < 0 ? std::nullopt : std::optional(Words(Words::Value(notice))));
+        QCOMPARE(store.page(), CaptureStore::Page::files);
+        QVERIFY(store.isExpanded());
+        QVERIFY(count.count() >= 1);
+
+        store.remove(urls({staged.first()}).first());
+        QVERIFY(!store.files().contains(urls({staged.first()}).first()));
+    }
+
+    void unfinishedBatchRefusesFiles()
+    {
+        int begun = 0;
+        int raised = 0;
+        FilePicker::Completion done;
+        CaptureStoreOptions settings = options(true);
+        settings.pickFiles = [&] { return std::make_unique<FakePicker>(&begun, &raised, &done); };
+        const auto store = signedInStore(std::move(settings), m_home->path() + u"/outbox"_qs, u"queued"_qs);
+        QVERIFY(store->collection()->batch());
+        QCOMPARE(store->pendingFileCount(), 1);
+
+        store->chooseFiles();
+        QCOMPARE(begun, 0);
+        QCOMPARE(store->notice(), std::optional(Words(Words::filePending)));
+        QCOMPARE(store->page(), CaptureStore::Page::files);
+
+        store->setNotice(std::nullopt);
+        store->stage({QUrl::fromLocalFile(m_home->path())});
+        QCOMPARE(store->notice(), std::optional(Words(Words::filePending)));
+        QVERIFY(store->files().isEmpty());
+    }
+
+private:
+    [[nodiscard]] DraftFile draft() const { return DraftFile {m_home->path() + u"/drafts/draft.json"_qs}; }
+    // A store over the temporary draft, with a scripted cloud store.
+
+    [[nodiscard]] CaptureStoreOptions options(bool notch, bool fixedNotch = true) const
+    {
+        CaptureStoreOptions options;
+        options.draft = draft();
+        if (fixedNotch)
+            options.notchEnabled = [notch] { return notch; };
+        options.cloud = new CloudStore(std::make_unique<ScriptedTransport>(), std::make_unique<ScriptedVault>());
+        options.outboxRoot = m_home->path() + u"/outbox"_qs;
+        return options;
+    }
+
+    std::unique_ptr<TemporaryHome> m_home;
+};
 
 QTEST_GUILESS_MAIN(TestCaptureStore)
 #include "TestCaptureStore.moc"

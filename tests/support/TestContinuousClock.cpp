@@ -30,26 +30,23 @@ class TestContinuousClock : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void stopWhileSleeping();
-    void stopFromAnotherThread();
+    void stopWhileSleeping()
+    {
+        std::stop_source source;
+        QTimer::singleShot(0, this, [&source] { source.request_stop(); });
+        QVERIFY(!awaitTask(sleepOutcome(1h, source.get_token()), 30s));
+    }
+
+    void stopFromAnotherThread()
+    {
+        std::stop_source source;
+        std::thread other;
+        QTimer::singleShot(0, this, [&source, &other] { other = std::thread([&source] { source.request_stop(); }); });
+        const bool slept = awaitTask(sleepOutcome(1h, source.get_token()), 30s);
+        other.join();
+        QVERIFY(!slept);
+    }
 };
-
-void TestContinuousClock::stopWhileSleeping()
-{
-    std::stop_source source;
-    QTimer::singleShot(0, this, [&source] { source.request_stop(); });
-    QVERIFY(!awaitTask(sleepOutcome(1h, source.get_token()), 30s));
-}
-
-void TestContinuousClock::stopFromAnotherThread()
-{
-    std::stop_source source;
-    std::thread other;
-    QTimer::singleShot(0, this, [&source, &other] { other = std::thread([&source] { source.request_stop(); }); });
-    const bool slept = awaitTask(sleepOutcome(1h, source.get_token()), 30s);
-    other.join();
-    QVERIFY(!slept);
-}
 
 QTEST_GUILESS_MAIN(TestContinuousClock)
 #include "TestContinuousClock.moc"

@@ -22,29 +22,28 @@ class TestStyle : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void accessibilityOverrides();
+    void accessibilityOverrides()
+    {
+        AccessibilitySettings settings;
+        QSignalSpy changed(&settings, &AccessibilitySettings::changed);
+        settings.setDesktopValues({.reduceMotion = true});
+        QCOMPARE(changed.count(), 1);
+        settings.setDesktopValues({.reduceMotion = true});
+        QCOMPARE(changed.count(), 1); // nothing moved
+
+        QProcessEnvironment environment;
+        environment.insert(u"VORNO_REDUCE_MOTION"_qs, u"0"_qs);
+        environment.insert(u"VORNO_INCREASE_CONTRAST"_qs, u"1"_qs);
+        environment.insert(u"VORNO_REDUCE_TRANSPARENCY"_qs, u"yes"_qs); // not 1 or 0: the desktop decides
+        settings.setEnvironment(environment);
+        QCOMPARE(settings.values(), (Values {.reduceMotion = false, .increaseContrast = true, .reduceTransparency = false}));
+        settings.setDesktopValues({.reduceMotion = true, .reduceTransparency = true});
+        QCOMPARE(settings.values(), (Values {.reduceMotion = false, .increaseContrast = true, .reduceTransparency = true}));
+        QCOMPARE(changed.count(), 3);
+    }
+
     void everyNamedSymbolIsDrawn();
 };
-
-void TestStyle::accessibilityOverrides()
-{
-    AccessibilitySettings settings;
-    QSignalSpy changed(&settings, &AccessibilitySettings::changed);
-    settings.setDesktopValues({.reduceMotion = true});
-    QCOMPARE(changed.count(), 1);
-    settings.setDesktopValues({.reduceMotion = true});
-    QCOMPARE(changed.count(), 1); // nothing moved
-
-    QProcessEnvironment environment;
-    environment.insert(u"VORNO_REDUCE_MOTION"_qs, u"0"_qs);
-    environment.insert(u"VORNO_INCREASE_CONTRAST"_qs, u"1"_qs);
-    environment.insert(u"VORNO_REDUCE_TRANSPARENCY"_qs, u"yes"_qs); // not 1 or 0: the desktop decides
-    settings.setEnvironment(environment);
-    QCOMPARE(settings.values(), (Values {.reduceMotion = false, .increaseContrast = true, .reduceTransparency = false}));
-    settings.setDesktopValues({.reduceMotion = true, .reduceTransparency = true});
-    QCOMPARE(settings.values(), (Values {.reduceMotion = false, .increaseContrast = true, .reduceTransparency = true}));
-    QCOMPARE(changed.count(), 3);
-}
 
 // Every symbol the interface names has a drawing, and its ink takes the colour.
 void TestStyle::everyNamedSymbolIsDrawn()

@@ -32,10 +32,7 @@ public:
     void script(const QString &name, Step step) { m_script[name].append(std::move(step)); }
     static Gate gate() { return std::make_shared<vorno::OneShot<bool>>(); }
     template<class E>
-    static Step failing(E error)
-    {
-        return {{}, std::make_exception_ptr(error), {}};
-    }
+    static Step failing(E error) { return {{}, std::make_exception_ptr(error), {}}; }
 
     // Every call made, in order, by operation name.
     [[nodiscard]] const QStringList &calls() const { return m_calls; }
