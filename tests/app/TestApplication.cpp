@@ -1,4 +1,5 @@
 #include "support/style/Button.h"
+#include "DataCases.h"
 #include "support/style/Editor.h"
 #include "stores/CaptureStore.h"
 #include "views/CloudComposerView.h"
@@ -24,6 +25,7 @@
 #include <QSslConfiguration>
 #include <QFileDialog>
 #include <QJsonArray>
+#include <QMetaEnum>
 #include <QTest>
 #include <QTimer>
 
@@ -125,30 +127,21 @@ private Q_SLOTS:
         m_home.reset();
     }
 
-    void laterStartsReachTheRunningOne_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("page"); // -1: the file chooser opens
-        QTest::addColumn<int>("before");
-
-        QTest::newRow("plain start")    << QStringList() << int(Page::compose) << int(Page::settings);
-        QTest::newRow("--quick-record") << QStringList {u"--quick-record"_qs} << int(Page::compose) << int(Page::settings);
-        QTest::newRow("--settings")     << QStringList {u"--settings"_qs} << int(Page::settings) << int(Page::compose);
-        QTest::newRow("--add-files")    << QStringList {u"--add-files"_qs} << -1 << int(Page::compose);
-    }
+    void laterStartsReachTheRunningOne_data() { datacases::addTable(u"application.json"_qs, u"laterStartsReachTheRunningOne"_qs); }
 
     // The menu entry's actions start vorno again with an option: the running
     // one does it, with the keyboard in the editor for Quick record.
     void laterStartsReachTheRunningOne()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(int, page);
-        QFETCH(int, before);
+        QFETCH(QString, page);
+        QFETCH(QString, before);
 
-        store()->show(Page(before));
+        const auto named = [](const QString &name) { return Page(QMetaEnum::fromType<Page>().keyToValue(qPrintable(name))); };
+        store()->show(named(before));
         store()->collapse();
         QCOMPARE(secondStart(arguments), 0);
-        if (page < 0) {
+        if (page.isNull()) {
             QFileDialog *chooser = nullptr;
             QTRY_VERIFY((chooser = qApp->findChild<QFileDialog *>()) || [&chooser] {
                 for (QWidget *window : QApplication::topLevelWidgets())
@@ -161,8 +154,8 @@ private Q_SLOTS:
             return;
         }
         QTRY_VERIFY(store()->isExpanded());
-        QCOMPARE(store()->page(), Page(page));
-        if (page == int(Page::compose)) { // ready for typing
+        QCOMPARE(store()->page(), named(page));
+        if (named(page) == Page::compose) { // ready for typing
             const auto typingInAnEditor = [this] {
                 const QList<style::Editor *> editors = notch()->findChildren<style::Editor *>();
                 return QApplication::focusWidget()

@@ -150,16 +150,7 @@ private Q_SLOTS:
         QVERIFY(!m_controller->isHidePending());
     }
 
-    void headerClickNeedsPressAndReleaseInside_data()
-    {
-        QTest::addColumn<QPoint>("releaseOffset"); // from the press, at the header's middle
-        QTest::addColumn<bool>("opens");
-
-        QTest::newRow("release in place") << QPoint(0, 0) << true;
-        QTest::newRow("release a little aside") << QPoint(30, 8) << true;
-        QTest::newRow("dragged below the header") << QPoint(0, 60) << false;
-        QTest::newRow("dragged off the side") << QPoint(400, 0) << false;
-    }
+    void headerClickNeedsPressAndReleaseInside_data() { datacases::addTable(u"notchcontroller.json"_qs, u"headerClickNeedsPressAndReleaseInside"_qs); }
 
     void headerClickNeedsPressAndReleaseInside()
     {
@@ -323,17 +314,7 @@ private Q_SLOTS:
         QVERIFY(!m_controller->presentation()->revealed());
     }
 
-    void hangsFromTheWorkArea_data()
-    {
-        QTest::addColumn<QRect>("screen");
-        QTest::addColumn<QRect>("workArea");
-
-        QTest::newRow("no panel")          << QRect(0, 0, 1920, 1080)    << QRect(0, 0, 1920, 1080);
-        QTest::newRow("top bar")           << QRect(0, 0, 1920, 1080)    << QRect(0, 32, 1920, 1048);
-        QTest::newRow("panel below")       << QRect(0, 0, 1920, 1080)    << QRect(0, 0, 1920, 1036);
-        QTest::newRow("left dock, top bar") << QRect(0, 0, 1920, 1080)   << QRect(72, 27, 1848, 1053);
-        QTest::newRow("right of another")  << QRect(1920, 0, 2560, 1440) << QRect(1920, 40, 2560, 1400);
-    }
+    void hangsFromTheWorkArea_data() { datacases::addTable(u"notchcontroller.json"_qs, u"hangsFromTheWorkArea"_qs); }
 
     void hangsFromTheWorkArea()
     {

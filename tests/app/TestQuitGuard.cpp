@@ -1,4 +1,5 @@
 #include "AwaitTask.h"
+#include "DataCases.h"
 #include "stores/CaptureStore.h"
 #include "stores/AccountNote.h"
 #include "stores/CloudStore.h"
@@ -14,40 +15,20 @@
 using namespace vorno;
 
 using Choice = QuitGuard::Choice;
-Q_DECLARE_METATYPE(Choice)
 
 class TestQuitGuard : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void paths_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("draftOnDisk"); // empty: none
-        QTest::addColumn<bool>("cloudVetoes");
-        QTest::addColumn<Choice>("choice");
-        QTest::addColumn<bool>("asked");
-        QTest::addColumn<bool>("quits");
-        QTest::addColumn<bool>("draftWritten");
-
-        const QByteArray unreadable("{\"version\":7}");
-        QTest::newRow("no edits")                 << QString()       << QByteArray() << false << Choice::save        << false << true  << false;
-        QTest::newRow("only spaces, save")        << u"   "_qs       << QByteArray() << false << Choice::save        << true  << false << false;
-        QTest::newRow("a note, save")             << u"did it"_qs    << QByteArray() << false << Choice::save        << true  << true  << true;
-        QTest::newRow("a note, cancel")           << u"did it"_qs    << QByteArray() << false << Choice::cancel      << true  << false << false;
-        QTest::newRow("a note, quit without")     << u"did it"_qs    << QByteArray() << false << Choice::quitWithout << true  << true  << false;
-        QTest::newRow("unreadable draft, save")   << u"did it"_qs    << unreadable   << false << Choice::save        << true  << false << false;
-        QTest::newRow("unreadable draft, quit")   << u"did it"_qs    << unreadable   << false << Choice::quitWithout << true  << true  << false;
-        QTest::newRow("cloud store refuses")      << u"did it"_qs    << QByteArray() << true  << Choice::quitWithout << false << false << false;
-    }
+    void paths_data() { datacases::addTable(u"quitguard.json"_qs, u"paths"_qs); }
 
     void paths()
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, draftOnDisk);
         QFETCH(bool, cloudVetoes);
-        QFETCH(Choice, choice);
+        QFETCH(QString, choice);
         QFETCH(bool, asked);
         QFETCH(bool, quits);
         QFETCH(bool, draftWritten);
@@ -69,7 +50,10 @@ private Q_SLOTS:
         }
 
         bool wasAsked = false;
-        const bool quit = QuitGuard::mayQuit(capture.store.get(), [&] { return wasAsked = true, choice; });
+        const bool quit = QuitGuard::mayQuit(capture.store.get(), [&] {
+            wasAsked = true;
+            return choice == u"save" ? Choice::save : choice == u"cancel" ? Choice::cancel : Choice::quitWithout;
+        });
         QCOMPARE(wasAsked, asked);
         QCOMPARE(quit, quits);
         QFile written(draftPath);

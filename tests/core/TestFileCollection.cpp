@@ -117,28 +117,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(FileError, (void)policy.candidate(dir.filePath(u"link.txt"_qs)));
     }
 
-    void resultURL_data()
-    {
-        QTest::addColumn<bool>("free");
-        QTest::addColumn<bool>("registered");
-        QTest::addColumn<int>("uploadedFiles");
-        QTest::addColumn<QString>("owner");
-        QTest::addColumn<QString>("source");   // null: none
-        QTest::addColumn<QString>("expected"); // null: no address
-
-        const QString origin = u"https://vorno.example/journey"_qs;
-        QTest::newRow("paid, one file")           << false << false << 1   << u"owner-1"_qs << QString() << origin + u"?source="_qs + uuid(0);
-        QTest::newRow("paid, two files")          << false << false << 2   << u"owner-1"_qs << QString() << origin + u"?source="_qs + uuid(0) + u","_qs + uuid(1);
-        QTest::newRow("paid, 100 files")          << false << false << 100 << u"owner-1"_qs << QString() << u"100"_qs;
-        QTest::newRow("paid, 101 files")          << false << false << 101 << u"owner-1"_qs << QString() << QString();
-        QTest::newRow("paid, 101 files, one")     << false << false << 101 << u"owner-1"_qs << uuid(50)  << origin + u"?source="_qs + uuid(50);
-        QTest::newRow("paid, unknown source")     << false << false << 3   << u"owner-1"_qs << uuid(77)  << QString();
-        QTest::newRow("paid, nothing uploaded")   << false << false << 0   << u"owner-1"_qs << QString() << QString();
-        QTest::newRow("other owner")              << false << true  << 3   << u"owner-2"_qs << QString() << QString();
-        QTest::newRow("free, registered")         << true  << true  << 0   << u"owner-1"_qs << QString() << origin + u"?batch="_qs + uuid(999);
-        QTest::newRow("free, not registered")     << true  << false << 3   << u"owner-1"_qs << QString() << QString();
-        QTest::newRow("free, other owner")        << true  << true  << 3   << u"owner-2"_qs << QString() << QString();
-    }
+    void resultURL_data() { datacases::addTable(u"collection.json"_qs, u"resultURL"_qs); }
 
     void resultURL()
     {

@@ -103,23 +103,7 @@ private Q_SLOTS:
         QCOMPARE(filechecks::bytesOf(record), before); // refused, never deleted
     }
 
-    void copies_data()
-    {
-        QTest::addColumn<QString>("damage");
-        QTest::addColumn<int>("size");
-        QTest::addColumn<QString>("expected");
-
-        const int limit = int(FileCollectionOutbox::maximumCopy);
-        QTest::newRow("intact")            << QString()         << 1000      << u"ok"_qs;
-        QTest::newRow("exactly 20 MiB")    << QString()         << limit     << u"ok"_qs;
-        QTest::newRow("20 MiB + 1")        << QString()         << limit + 1 << u"changed"_qs;
-        QTest::newRow("resized")           << u"resize"_qs      << 1000      << u"changed"_qs;
-        QTest::newRow("content changed")   << u"content"_qs     << 1000      << u"changed"_qs;
-        QTest::newRow("replaced by link")  << u"link"_qs        << 1000      << u"changed"_qs;
-        QTest::newRow("replaced by dir")   << u"directory"_qs   << 1000      << u"changed"_qs;
-        QTest::newRow("gone")              << u"remove"_qs      << 1000      << u"changed"_qs;
-        QTest::newRow("id not a UUID")     << u"id"_qs          << 10        << u"invalid"_qs;
-    }
+    void copies_data() { datacases::addTable(u"outbox.json"_qs, u"copies"_qs); }
 
     void copies()
     {

@@ -1,4 +1,5 @@
 #include "support/Preferences.h"
+#include "DataCases.h"
 #include "TemporaryHome.h"
 
 #include <QSettings>
@@ -30,18 +31,8 @@ private Q_SLOTS:
     void init() { m_home = std::make_unique<TemporaryHome>(); }
     void cleanup() { m_home.reset(); }
 
-    void storedValues_data()
-    {
-        QTest::addColumn<QVariant>("stored"); // invalid: absent
-        QTest::addColumn<bool>("showNotch");
-        QTest::addColumn<bool>("encouragementOS");
+    void storedValues_data() { datacases::addTable(u"preferences.json"_qs, u"storedValues"_qs); }
 
-        QTest::newRow("absent")        << QVariant()            << true  << false;
-        QTest::newRow("false")         << QVariant(false)       << false << false;
-        QTest::newRow("true")          << QVariant(true)        << true  << true;
-        QTest::newRow("not a Boolean") << QVariant(u"maybe"_qs) << true  << false;
-        QTest::newRow("a number")      << QVariant(1)           << true  << false;
-    }
     void storedValues()
     {
         QFETCH(QVariant, stored);

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QRect>
 #include <QJsonDocument>
 #include <QTest>
 #include <QVariant>
@@ -41,9 +42,32 @@ namespace {
 QVariant valueOf(const QJsonValue &value, QMetaType type)
 {
     switch (type.id()) {
-    case QMetaType::QString:
+    case QMetaType::QString: {
         // An empty string stays distinct from null, which stands for "absent".
-        return value.isNull() ? QString() : value.toString().isEmpty() ? u""_qs : value.toString();
+        if (!value.isArray())
+            return value.isNull() ? QString() : value.toString().isEmpty() ? u""_qs : value.toString();
+        // Pieces joined: a string, [string, times], or one UTF-16 unit by number
+        // (a lone surrogate, which JSON text cannot carry).
+        QString joined;
+        for (const QJsonValue &piece : value.toArray())
+            joined += piece.isArray() ? piece[0].toString().repeated(piece[1].toInt())
+                : piece.isDouble()    ? QString(QChar(char16_t(piece.toInt())))
+                                      : piece.toString();
+        return joined;
+    }
+    case QMetaType::QPoint:
+        return QPoint(value[0].toInt(), value[1].toInt());
+    case QMetaType::QRect: {
+        const QJsonArray edges = value.toArray();
+        return QRect(edges[0].toInt(), edges[1].toInt(), edges[2].toInt(), edges[3].toInt());
+    }
+    case QMetaType::QJsonArray:
+        return value.toArray();
+    case QMetaType::QVariant: {
+        // Wrapped: the cell holds a variant, which fromValue() would unwrap.
+        const QVariant inner = value.isNull() ? QVariant() : value.toVariant();
+        return QVariant(type, &inner);
+    }
     case QMetaType::QDateTime:
         return value.isNull() ? QDateTime() : QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
     case QMetaType::QByteArray:
