@@ -16,32 +16,25 @@
 using namespace vorno;
 
 using Page = CaptureStore::Page;
-Q_DECLARE_METATYPE(QuitGuard::Choice)
 
 namespace {
 
 struct Harness
 {
-    explicit Harness(bool companion, QuitGuard::Choice choice = QuitGuard::Choice::cancel)
+    explicit Harness(bool companion)
     {
         AppDelegateOptions options;
-        options.capture.draft = DraftFile {draftPath()};
+        options.capture.draft = DraftFile {home.path() + u"/drafts/draft.json"_qs};
         options.capture.outboxRoot = home.path() + u"/outbox"_qs;
         options.capture.notchEnabled = [companion] { return companion; };
         options.capture.cloud = new CloudStore(std::make_unique<ScriptedTransport>(), std::make_unique<ScriptedVault>());
-        options.openUrl = [this](const QUrl &url) { return opened.append(url), true; };
-        options.ask = [this, choice] { return ++asked, choice; };
-        options.quit = [this] { ++quits; };
+        options.openUrl = [](const QUrl &) { return true; };
+        options.ask = [] { return QuitGuard::Choice::cancel; };
+        options.quit = [] {};
         delegate = std::make_unique<AppDelegate>(std::move(options));
     }
 
-    [[nodiscard]] QString draftPath() const { return home.path() + u"/drafts/draft.json"_qs; }
-    [[nodiscard]] bool draftWritten() const { return QFile::exists(draftPath()); }
-
     TemporaryHome home;
-    QList<QUrl> opened;
-    int asked = 0;
-    int quits = 0;
     std::unique_ptr<AppDelegate> delegate;
 };
 
@@ -75,23 +68,6 @@ private Q_SLOTS:
         QCOMPARE(store->isExpanded(), expanded);
         if (expanded)
             QCOMPARE(store->page(), Page::compose);
-    }
-
-    void endingAtLogOut_data() { datacases::addTable(u"appdelegate.json"_qs, u"endingAtLogOut"_qs); }
-
-    // Nobody can be asked at log-out: what can be kept is kept, nothing is asked.
-    void endingAtLogOut()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, draftWritten);
-
-        Harness harness(true, QuitGuard::Choice::quitWithout);
-        harness.delegate->launch();
-        harness.delegate->store()->setText(text);
-        harness.delegate->endNow();
-        QCOMPARE(harness.asked, 0);
-        QCOMPARE(harness.quits, 1);
-        QCOMPARE(harness.draftWritten(), draftWritten);
     }
 
     // The desktop's open dialog: one at a time, and its answer reaches the store.

@@ -102,24 +102,14 @@ private Q_SLOTS:
         QCOMPARE(store.notice(), std::optional(Words(Words::recovery)));
     }
 
-    void saveDraft_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("failWrite");
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<int>("notice"); // -1: none
-
-        QTest::newRow("a note")           << u"did a thing"_qs << false << true  << int(Words::saved);
-        QTest::newRow("blanks only")      << u"  \n \t"_qs      << false << false << -1;
-        QTest::newRow("write fails")      << u"did a thing"_qs << true  << false << int(Words::failed);
-    }
+    void saveDraft_data() { datacases::addTable(u"capturestore.json"_qs, u"saveDraft"_qs); }
 
     void saveDraft()
     {
         QFETCH(QString, text);
         QFETCH(bool, failWrite);
         QFETCH(bool, saved);
-        QFETCH(int, notice);
+        QFETCH(QString, notice);
 
         CaptureStore store(options(true));
         store.setText(text);
@@ -129,32 +119,21 @@ private Q_SLOTS:
             result = store.saveDraft();
         }
         QCOMPARE(result, saved);
-        QCOMPARE(store.notice(), notice < 0 ? std::nullopt : std::optional(Words(Words::Value(notice))));
+        QCOMPARE(store.notice(), Words::fromRawValue(notice));
         QCOMPARE(store.savedText(), saved ? text : QString());
         QCOMPARE(store.text(), text); // the writing is never lost
         if (saved)
             QCOMPARE(CaptureStore(options(true)).text(), text);
     }
 
-    void staging_data()
-    {
-        QTest::addColumn<QStringList>("first");
-        QTest::addColumn<QStringList>("second");
-        QTest::addColumn<QStringList>("staged");
-        QTest::addColumn<int>("notice"); // -1: none
-
-        QTest::newRow("replaced, not appended") << QStringList {u"a.txt"_qs, u"b.txt"_qs} << QStringList {u"c.txt"_qs} << QStringList {u"c.txt"_qs} << -1;
-        QTest::newRow("a folder spoils it all") << QStringList {u"a.txt"_qs} << QStringList {u"b.txt"_qs, u"folder"_qs} << QStringList {u"a.txt"_qs} << int(Words::fileError);
-        QTest::newRow("a link is refused")      << QStringList {u"a.txt"_qs} << QStringList {u"link.txt"_qs} << QStringList {u"a.txt"_qs} << int(Words::fileError);
-        QTest::newRow("duplicates dropped")     << QStringList {} << QStringList {u"a.txt"_qs, u"a.txt"_qs} << QStringList {u"a.txt"_qs} << -1;
-    }
+    void staging_data() { datacases::addTable(u"capturestore.json"_qs, u"staging"_qs); }
 
     void staging()
     {
         QFETCH(QStringList, first);
         QFETCH(QStringList, second);
         QFETCH(QStringList, staged);
-        QFETCH(int, notice);
+        QFETCH(QString, notice);
 
         const QString dir = m_home->path() + u"/files"_qs;
         QVERIFY(QDir().mkpath(dir + u"/folder"_qs));
@@ -175,7 +154,7 @@ private Q_SLOTS:
         store.stage(urls(second));
         QCOMPARE(store.files(), urls(staged));
         QCOMPARE(store.pendingFileCount(), staged.size());
-        QCOMPARE(store.notice(), notice < 0 ? std::nullopt : std::optional(Words(Words::Value(notice))));
+        QCOMPARE(store.notice(), Words::fromRawValue(notice));
         QCOMPARE(store.page(), CaptureStore::Page::files);
         QVERIFY(store.isExpanded());
         QVERIFY(count.count() >= 1);
