@@ -18,29 +18,11 @@ private Q_SLOTS:
     void destroyedDuringSuspendedOperations()
     {
         QFETCH(QString, operation);
+        QFETCH(QString, held);
         QFETCH(bool, rejected);
 
         const auto gate = ScriptedTransport::gate();
-        QCoro::Task<> running;
-        if (operation == u"restore") {
-            m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
-            m_api->script(u"refresh"_qs, gated(gate));
-            running = m_store->restore();
-        } else {
-            signIn();
-            m_store->note()->setText(u"a note"_qs);
-            m_api->script(u"owner"_qs, {{}, rejected ? std::make_exception_ptr(CloudError(CloudFailure::authentication)) : nullptr, gate});
-            if (operation == u"refresh")
-                running = m_store->refreshSession();
-            else if (operation == u"send")
-                running = m_store->note()->send();
-            else if (operation == u"encouragement")
-                running = m_store->encouragement()->refreshAvailability();
-            else if (operation == u"next")
-                running = [](QCoro::Task<std::optional<EncouragementNote>> next) -> QCoro::Task<> { co_await std::move(next); }(m_store->encouragement()->next());
-            else
-                running = [](QCoro::Task<CloudSession> session) -> QCoro::Task<> { co_await std::move(session); }(m_store->fileSession(user));
-        }
+        QCoro::Task<> running = suspended(operation, held, rejected, gate);
         m_store.reset(); // with its transport and vault
         gate->resolve(true);
         // Nothing may touch the dead store; AddressSanitizer sees it if anything does.
@@ -118,30 +100,11 @@ private Q_SLOTS:
     void signOutDuringSuspendedOperations()
     {
         QFETCH(QString, operation);
+        QFETCH(QString, held);
+        QFETCH(bool, rejected);
 
         const auto gate = ScriptedTransport::gate();
-        QCoro::Task<> running;
-        if (operation == u"restore") {
-            m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
-            m_api->script(u"refresh"_qs, gated(gate));
-            running = m_store->restore();
-        } else if (operation == u"login") {
-            m_browserAnswers = false;
-            running = m_store->login(origin); // waits for a browser that never answers
-        } else {
-            signIn();
-            m_store->note()->setText(u"a note"_qs);
-            if (operation == u"send") {
-                m_api->script(u"save"_qs, gated(gate));
-                running = m_store->note()->send();
-            } else if (operation == u"refresh") {
-                m_api->script(u"owner"_qs, {{}, std::make_exception_ptr(CloudError(CloudFailure::authentication)), gate});
-                running = m_store->refreshSession();
-            } else {
-                m_api->script(u"encouragement"_qs, gated(gate));
-                running = m_store->encouragement()->refreshAvailability();
-            }
-        }
+        QCoro::Task<> running = suspended(operation, held, rejected, gate);
         QVERIFY(m_store->isBusy());
         awaitTask(m_store->logout());
         QVERIFY(!m_store->isSignedIn());
@@ -306,6 +269,35 @@ private Q_SLOTS:
         gate->resolve(true);
         awaitTask(std::move(refresh));
         QVERIFY(!m_store->isBusy());
+    }
+
+private:
+    // Starts `operation`, held at the request `held` until `gate` opens; that
+    // request then fails authentication when `rejected`.
+    QCoro::Task<> suspended(const QString &operation, const QString &held, bool rejected, const ScriptedTransport::Gate &gate)
+    {
+        if (operation == u"login") {
+            m_browserAnswers = false;
+            return m_store->login(origin); // waits for a browser that never answers
+        }
+        if (operation != u"restore") {
+            signIn();
+            m_store->note()->setText(u"a note"_qs);
+        }
+        m_api->script(held, {{}, rejected ? std::make_exception_ptr(CloudError(CloudFailure::authentication)) : nullptr, gate});
+        if (operation == u"restore") {
+            m_vault->entries.insert(u"session"_qs, ScriptedTransport::sessionFor(user).toJson());
+            return m_store->restore();
+        }
+        if (operation == u"refresh")
+            return m_store->refreshSession();
+        if (operation == u"send")
+            return m_store->note()->send();
+        if (operation == u"encouragement")
+            return m_store->encouragement()->refreshAvailability();
+        if (operation == u"next")
+            return [](QCoro::Task<std::optional<EncouragementNote>> next) -> QCoro::Task<> { co_await std::move(next); }(m_store->encouragement()->next());
+        return [](QCoro::Task<CloudSession> session) -> QCoro::Task<> { co_await std::move(session); }(m_store->fileSession(user));
     }
 };
 
