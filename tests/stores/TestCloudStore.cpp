@@ -17,12 +17,8 @@ private Q_SLOTS:
 
     void destroyedDuringSuspendedOperations()
     {
-        QFETCH(QString, operation);
-        QFETCH(QString, held);
-        QFETCH(bool, rejected);
-
         const auto gate = ScriptedTransport::gate();
-        QCoro::Task<> running = suspended(operation, held, rejected, gate);
+        QCoro::Task<> running = suspended(gate);
         m_store.reset(); // with its transport and vault
         gate->resolve(true);
         // Nothing may touch the dead store; AddressSanitizer sees it if anything does.
@@ -99,12 +95,8 @@ private Q_SLOTS:
 
     void signOutDuringSuspendedOperations()
     {
-        QFETCH(QString, operation);
-        QFETCH(QString, held);
-        QFETCH(bool, rejected);
-
         const auto gate = ScriptedTransport::gate();
-        QCoro::Task<> running = suspended(operation, held, rejected, gate);
+        QCoro::Task<> running = suspended(gate);
         QVERIFY(m_store->isBusy());
         awaitTask(m_store->logout());
         QVERIFY(!m_store->isSignedIn());
@@ -272,10 +264,14 @@ private Q_SLOTS:
     }
 
 private:
-    // Starts `operation`, held at the request `held` until `gate` opens; that
-    // request then fails authentication when `rejected`.
-    QCoro::Task<> suspended(const QString &operation, const QString &held, bool rejected, const ScriptedTransport::Gate &gate)
+    // Starts the row's `operation`, held at the request `held` until `gate`
+    // opens; that request then fails authentication when `rejected`.
+    QCoro::Task<> suspended(const ScriptedTransport::Gate &gate)
     {
+        QFETCH(QString, operation);
+        QFETCH(QString, held);
+        QFETCH(bool, rejected);
+
         if (operation == u"login") {
             m_browserAnswers = false;
             return m_store->login(origin); // waits for a browser that never answers

@@ -18,8 +18,8 @@ void addRows(const QString &file, const QString &table);
 // null string, or an array of pieces: strings, [string, times] and UTF-16
 // units by number), QByteArray (a string as UTF-8, {"hex": …}, null),
 // QStringList, QDateTime (ISO 8601, null for an invalid one), QPoint ([x, y]),
-// QRect ([x, y, width, height]), QJsonArray, QVariant (the JSON value; null for an invalid
-// one), bool, int, qint64, double, and an enum declared with Q_ENUM by name.
+// QRect ([x, y, width, height]), QJsonArray, QVariant (the JSON value; null
+// for an invalid one), bool, int, qint64 and double.
 void addTable(const QString &file, const QString &table);
 // The bytes a case describes: "text" as UTF-8, "hex" as raw bytes, or
 // "document" written compactly.
