@@ -6,6 +6,7 @@
 #include "core/Text.h"
 
 #include <QCoro/QCoroSignal>
+#include <QIODevice>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
@@ -27,6 +28,31 @@ public:
     QList<QNetworkCookie> cookiesForUrl(const QUrl &) const override { return {}; }
     bool setCookiesFromUrl(const QList<QNetworkCookie> &, const QUrl &) override { return false; }
 };
+
+// An empty body that cannot be rewound: Qt rewinds a body before it sends a
+// request again, so a request carrying this one is never sent twice.
+class OneShotBody : public QIODevice
+{
+public:
+    explicit OneShotBody(QObject *parent) : QIODevice(parent) { open(QIODevice::ReadOnly); }
+
+    bool isSequential() const override { return true; }
+    bool reset() override { return false; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64) override { return -1; }
+};
+
+// Every value from an answer of the service ends up in a request: a line break
+// would let it add headers of its own.
+void refuseControlCharacters(const QNetworkRequest &request)
+{
+    for (const QByteArray &name : request.rawHeaderList()) {
+        if (Text::hasControlCharacter(name) || Text::hasControlCharacter(request.rawHeader(name)))
+            throw CloudError(CloudFailure::invalid);
+    }
+}
 
 } // namespace
 
@@ -69,12 +95,7 @@ QCoro::Task<HttpSession::Answer> HttpSession::send(QNetworkRequest request, QByt
                                                    std::optional<QByteArray> body, std::chrono::milliseconds timeout,
                                                    qint64 answerLimit)
 {
-    // Every value from an answer of the service ends up here: a line break
-    // would let it add headers of its own.
-    for (const QByteArray &name : request.rawHeaderList()) {
-        if (Text::hasControlCharacter(name) || Text::hasControlCharacter(request.rawHeader(name)))
-            throw CloudError(CloudFailure::invalid);
-    }
+    refuseControlCharacters(request);
     request.setTransferTimeout(int(timeout.count()));
     // HEAD and plain GET go through their own operations so that Qt knows what
     // kind of answer to expect (a HEAD answer has no body, whatever it says).
@@ -85,6 +106,26 @@ QCoro::Task<HttpSession::Answer> HttpSession::send(QNetworkRequest request, QByt
         started = get(request);
     else
         started = body ? sendCustomRequest(request, method, *body) : sendCustomRequest(request, method);
+    co_return co_await answerOf(started, timeout, answerLimit);
+}
+
+QCoro::Task<HttpSession::Answer> HttpSession::sendOnce(QNetworkRequest request, QByteArray method,
+                                                       std::chrono::milliseconds timeout)
+{
+    refuseControlCharacters(request);
+    request.setTransferTimeout(int(timeout.count()));
+    // Read as it goes rather than copied first, or Qt would rewind its copy.
+    request.setHeader(QNetworkRequest::ContentLengthHeader, 0);
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    auto *body = new OneShotBody(nullptr);
+    QNetworkReply *started = sendCustomRequest(request, method, body);
+    body->setParent(started);
+    co_return co_await answerOf(started, timeout, defaultAnswerLimit);
+}
+
+QCoro::Task<HttpSession::Answer> HttpSession::answerOf(QNetworkReply *started, std::chrono::milliseconds timeout,
+                                                       qint64 answerLimit)
+{
     const QPointer<QNetworkReply> reply(started);
 
     static constexpr char overLimit[] = "vorno_overLimit";
@@ -119,7 +160,9 @@ QCoro::Task<HttpSession::Answer> HttpSession::send(QNetworkRequest request, QByt
         clearConnectionCache();
         throw TransportError(TransportError::Kind::timeout, error);
     }
-    if (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
+    // A request Qt would have sent again fails as the connection that closed.
+    if ((error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
+        || error == QNetworkReply::ContentReSendError)
         throw TransportError(TransportError::Kind::network, error);
 
     Answer answer;

@@ -46,11 +46,20 @@ public:
     // arrives in time, or when the headers or the body grow past their limits.
     [[nodiscard]] QCoro::Task<Answer> send(QNetworkRequest request, QByteArray method, std::optional<QByteArray> body,
                                            std::chrono::milliseconds timeout, qint64 answerLimit = defaultAnswerLimit);
+    // As send(), without a body, for a request that makes something on the
+    // server: it goes out at most once. Qt sends a request again on a new
+    // connection when the old one closes before the answer starts, and the
+    // first may already have made its thing; here that ends in a network error.
+    [[nodiscard]] QCoro::Task<Answer> sendOnce(QNetworkRequest request, QByteArray method,
+                                               std::chrono::milliseconds timeout);
 
 protected:
     QNetworkReply *createRequest(Operation operation, const QNetworkRequest &request, QIODevice *outgoingData) override;
 
 private:
+    [[nodiscard]] QCoro::Task<Answer> answerOf(QNetworkReply *started, std::chrono::milliseconds timeout,
+                                               qint64 answerLimit);
+
     QList<QSslCertificate> m_authorities;
 };
 

@@ -129,12 +129,12 @@ QCoro::Task<bool> NativeFileClient::attempt(Upload job, std::optional<QUrl> prev
         QNetworkRequest create = uploadRequest(target, job.session);
         create.setRawHeader(QByteArrayLiteral("Upload-Length"), QByteArray::number(job.bytes.size()));
         create.setRawHeader(QByteArrayLiteral("Upload-Metadata"), metadata(job.bucket, job.path, job.contentType));
-        // Qt sends a request again on a new connection when the old one closes
-        // before the answer: a creation sent twice would leave an orphan upload.
-        // A connection of its own is never a stale kept-alive one.
+        // A creation sent twice would leave an orphan upload, so it goes out
+        // once, on a connection of its own: a stale kept-alive one would fail it
+        // for nothing.
         const std::unique_ptr<HttpSession> fresh = std::make_unique<HttpSession>(m_options.extraAuthorities);
         const HttpSession::Answer created
-            = co_await fresh->send(create, QByteArrayLiteral("POST"), std::nullopt, m_options.timeout);
+            = co_await fresh->sendOnce(create, QByteArrayLiteral("POST"), m_options.timeout);
         if (!guard)
             throw CloudError(CloudFailure::unavailable);
         const std::optional<QUrl> made

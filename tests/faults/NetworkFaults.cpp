@@ -130,6 +130,16 @@ int incompleteUploads(const QJsonObject &state, const QString &prefix)
     return count;
 }
 
+// Unfinished server uploads of `prefix` beyond the creations whose answer never
+// came back, named so that a finding can be followed up.
+int orphans(StandIn &standIn, const QString &prefix, int lostCreations)
+{
+    const int found = incompleteUploads(standIn.state(), prefix) - lostCreations;
+    if (found > 0)
+        std::fprintf(stderr, "%s: %d unfinished uploads nobody knows of\n", qPrintable(prefix), found);
+    return std::max(0, found);
+}
+
 FaultProxy::Plan randomPlan(QRandomGenerator &random)
 {
     using Fault = FaultProxy::Fault;
@@ -182,8 +192,7 @@ void faultRound(StandIn &standIn, Clients &clients, const CloudSession &session,
             ++tally.identical;
     }
     proxy.setPlanner({});
-    tally.orphaned += std::max(0, incompleteUploads(standIn.state(), session.user.id + u"/faults/"_qs + round)
-                                      - lostCreations);
+    tally.orphaned += orphans(standIn, session.user.id + u"/faults/"_qs + round, lostCreations);
     for (const FaultProxy::Record &record : proxy.records().sliced(firstRecord)) {
         if (record.struck < 0)
             continue;
@@ -349,8 +358,7 @@ void killRound(StandIn &standIn, Clients &clients, const CloudSession &session, 
         else
             std::fprintf(stderr, "resumed at %lld, the server held %lld\n", resumedAt, serverOffset);
     }
-    tally.orphaned += std::max(0, incompleteUploads(standIn.state(), session.user.id + u"/faults/"_qs + round)
-                                      - lostCreations);
+    tally.orphaned += orphans(standIn, session.user.id + u"/faults/"_qs + round, lostCreations);
 }
 
 } // namespace

@@ -204,13 +204,17 @@ private Q_SLOTS:
         const QString expected = row.value(u"expected").toString();
 
         FakeServer::Reply reply {row.value(u"status").toInt(), {}, {}};
+        reply.hangUp = row.value(u"hangUp").toBool();
         if (const QJsonValue location = row.value(u"location"); location.isString())
             reply.headers.append({"Location", location.toString().replace(u"ORIGIN"_qs, m_server->origin().toString()).toUtf8()});
         m_tus->overrideCreate = [this, reply](const FakeServer::Request &request) {
             m_tus->length = request.header("Upload-Length").toLongLong();
             return reply;
         };
-        QCOMPARE(outcome(upload(QByteArray("hello"))), expected);
+        const QString got = outcome(upload(QByteArray("hello")));
+        // A creation is never sent twice: the server would hold an upload nobody knows of.
+        QCOMPARE(m_tus->creations, 1);
+        QCOMPARE(got, expected);
         if (expected != u"ok") {
             // Nothing asked of, and no byte sent to, an address we did not accept.
             QVERIFY(m_checkpoints.isEmpty());

@@ -128,6 +128,10 @@ void FakeServer::serve(QSslSocket *socket)
         Q_EMIT received();
         if (reply.stall)
             return;
+        if (reply.hangUp) {
+            socket->abort();
+            return;
+        }
 
         QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\nConnection: close\r\n";
         for (const auto &[name, value] : reply.headers)

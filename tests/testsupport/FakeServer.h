@@ -43,6 +43,7 @@ public:
         bool stall = false;        // never answer
         qint64 dropAfter = -1;     // close the connection after this many body bytes
         std::chrono::milliseconds trickle {0}; // send the body one byte per interval
+        bool hangUp = false;       // close the connection without a byte of answer
     };
 
     using Handler = std::function<Reply(const Request &)>;
