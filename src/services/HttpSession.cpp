@@ -36,7 +36,6 @@ class OneShotBody : public QIODevice
 public:
     explicit OneShotBody(QObject *parent) : QIODevice(parent) { open(QIODevice::ReadOnly); }
 
-    bool isSequential() const override { return true; }
     bool reset() override { return false; }
 
 protected:
