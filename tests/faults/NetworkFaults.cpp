@@ -116,25 +116,20 @@ QJsonObject stored(StandIn &standIn, const QString &path)
     return standIn.state().value(u"objects"_qs).toObject().value(u"career-sources/"_qs + path).toObject();
 }
 
-// Server uploads of `prefix`'s objects that never reached their length.
-int incompleteUploads(const QJsonObject &state, const QString &prefix)
+// Server uploads of the round's objects that never reached their length,
+// beyond the creations whose answer never came back; named when found, so that
+// a finding can be followed up.
+int orphans(StandIn &standIn, const QString &user, const QString &round, int lostCreations)
 {
-    int count = 0;
-    const QJsonObject uploads = state.value(u"uploads"_qs).toObject();
+    const QString prefix = user + u"/faults/"_qs + round + u'/';
+    int found = -lostCreations;
+    const QJsonObject uploads = standIn.state().value(u"uploads"_qs).toObject();
     for (auto it = uploads.begin(); it != uploads.end(); ++it) {
         const QJsonObject upload = it.value().toObject();
         if (upload.value(u"objectName"_qs).toString().startsWith(prefix)
             && upload.value(u"offset"_qs).toInteger() < upload.value(u"size"_qs).toInteger())
-            ++count;
+            ++found;
     }
-    return count;
-}
-
-// Unfinished server uploads of `prefix` beyond the creations whose answer never
-// came back, named so that a finding can be followed up.
-int orphans(StandIn &standIn, const QString &prefix, int lostCreations)
-{
-    const int found = incompleteUploads(standIn.state(), prefix) - lostCreations;
     if (found > 0)
         std::fprintf(stderr, "%s: %d unfinished uploads nobody knows of\n", qPrintable(prefix), found);
     return std::max(0, found);
@@ -192,7 +187,7 @@ void faultRound(StandIn &standIn, Clients &clients, const CloudSession &session,
             ++tally.identical;
     }
     proxy.setPlanner({});
-    tally.orphaned += orphans(standIn, session.user.id + u"/faults/"_qs + round, lostCreations);
+    tally.orphaned += orphans(standIn, session.user.id, round, lostCreations);
     for (const FaultProxy::Record &record : proxy.records().sliced(firstRecord)) {
         if (record.struck < 0)
             continue;
@@ -358,7 +353,7 @@ void killRound(StandIn &standIn, Clients &clients, const CloudSession &session, 
         else
             std::fprintf(stderr, "resumed at %lld, the server held %lld\n", resumedAt, serverOffset);
     }
-    tally.orphaned += orphans(standIn, session.user.id + u"/faults/"_qs + round, lostCreations);
+    tally.orphaned += orphans(standIn, session.user.id, round, lostCreations);
 }
 
 } // namespace
